@@ -1,0 +1,61 @@
+#include "installer/StartupChecks.h"
+
+#include "installer/InstallerTexts.h"
+
+namespace qeltor {
+namespace {
+
+bool HasWildcard(const std::wstring& path) {
+    return path.find_first_of(L"*?") != std::wstring::npos;
+}
+
+// The probe matches patterns, so a wildcard would pass for whatever file it happens to
+// match; only a path that names one file exactly counts as found.
+bool ProbeFindsFile(Platform& platform, const std::wstring& path) {
+    const bool matched = !platform.rtcDir(path).empty();
+    return matched && !HasWildcard(path);
+}
+
+bool FailWith(Platform& platform, const wchar_t* message) {
+    platform.rtcMsgBox(message, kMsgBoxCritical);
+    platform.EndProgram(kExitStartupCheckFailed);
+    return false;
+}
+
+}  // namespace
+
+std::wstring WithTrailingSeparator(std::wstring folder) {
+    if (folder.empty() || folder.back() != texts::kFolderSeparator) {
+        folder += texts::kFolderSeparator;
+    }
+    return folder;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto last = path.rfind(texts::kFolderSeparator);
+    return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
+}
+
+bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
+    paths.ProgramFolder = WithTrailingSeparator(platform.AppPath());
+
+    if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kInstsrvExe)) {
+        return FailWith(platform, texts::kMissingInstsrv);
+    }
+    if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kSrvanyExe)) {
+        return FailWith(platform, texts::kMissingSrvany);
+    }
+
+    paths.ServerExePath = platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection,
+                                                 texts::kSettingsKey, std::wstring{});
+    // The probe comes first even for an empty path; an empty path fails whatever it finds.
+    const bool serverFound = ProbeFindsFile(platform, paths.ServerExePath);
+    if (!serverFound || paths.ServerExePath.empty()) {
+        return FailWith(platform, texts::kMissingServer);
+    }
+
+    paths.ServerFolder = FolderOf(paths.ServerExePath);
+    return true;
+}
+
+}  // namespace qeltor

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "installer/InstallerPaths.h"
+#include "platform/Platform.h"
+
+#include <string>
+
+namespace qeltor {
+
+// Exit code of a run that stopped at a failed start-up check.
+inline constexpr int kExitStartupCheckFailed = 1;
+
+// Runs the checks in order and fills `paths`. The first failing check shows its
+// critical message and ends the program; then this returns false and `paths` stays incomplete.
+bool RunStartupChecks(Platform& platform, InstallerPaths& paths);
+
+// `folder` with a backslash appended unless it already ends in one.
+std::wstring WithTrailingSeparator(std::wstring folder);
+
+// `path` up to and including its last backslash; empty when it has none.
+std::wstring FolderOf(const std::wstring& path);
+
+}  // namespace qeltor

@@ -1,0 +1,153 @@
+#include "FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace qeltor::testing {
+namespace {
+
+bool HasWildcard(const std::wstring& text) {
+    return text.find_first_of(L"*?") != std::wstring::npos;
+}
+
+bool GlobMatches(const wchar_t* pattern, const wchar_t* name) {
+    if (*pattern == L'\0') {
+        return *name == L'\0';
+    }
+    if (*pattern == L'*') {
+        return GlobMatches(pattern + 1, name) || (*name != L'\0' && GlobMatches(pattern, name + 1));
+    }
+    return *name != L'\0' && (*pattern == L'?' || *pattern == *name) && GlobMatches(pattern + 1, name + 1);
+}
+
+std::wstring NamePart(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& ascii) {
+    return {ascii.begin(), ascii.end()};
+}
+
+std::wstring FakePlatform::AppPath() {
+    calls.emplace_back(L"AppPath");
+    return appPath;
+}
+
+// Like the runtime's probe: a pattern in the last part of the path matches any file of that folder.
+std::wstring FakePlatform::rtcDir(const std::wstring& path) {
+    calls.push_back(L"Dir " + path);
+    if (path.empty()) {
+        return currentFolderFiles.empty() ? std::wstring{} : currentFolderFiles.front();
+    }
+    if (!HasWildcard(path)) {
+        return files.count(path) != 0 ? NamePart(path) : std::wstring{};
+    }
+    const auto folder = path.substr(0, path.size() - NamePart(path).size());
+    for (const auto& file : files) {
+        if (file.rfind(folder, 0) == 0 && file.find(L'\\', folder.size()) == std::wstring::npos &&
+            GlobMatches(NamePart(path).c_str(), NamePart(file).c_str())) {
+            return NamePart(file);
+        }
+    }
+    return {};
+}
+
+std::wstring FakePlatform::rtcGetSetting(const std::wstring& application, const std::wstring& section,
+                                         const std::wstring& key, const std::wstring& fallback) {
+    calls.push_back(L"GetSetting " + application + L" " + section + L" " + key + L" [" + fallback + L"]");
+    const auto found = settings.find(application + L"\\" + section + L"\\" + key);
+    return found == settings.end() ? fallback : found->second;
+}
+
+OsStatus FakePlatform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
+    calls.push_back(L"Shell " + std::to_wstring(windowStyle));
+    if (shellStatus == kOsSuccess) {
+        shellCommands.push_back(commandLine);
+    }
+    return shellStatus;
+}
+
+void FakePlatform::rtcMsgBox(const std::wstring& text, unsigned style) {
+    calls.push_back(L"MsgBox " + std::to_wstring(style));
+    boxes.push_back({text, style});
+}
+
+void FakePlatform::EndProgram(int code) {
+    calls.emplace_back(L"End");
+    ended = true;
+    exitCode = code;
+}
+
+void FakePlatform::Unload() {
+    calls.emplace_back(L"Unload");
+    unloaded = true;
+}
+
+std::optional<std::string> FakePlatform::AnsiBytesOf(wchar_t c) const {
+    if (c < 0x80) {
+        return std::string(1, static_cast<char>(c));
+    }
+    if (doubleByteCodePage) {
+        if (c < 0x4E00 || c > 0x9FFF) {
+            return std::nullopt;
+        }
+        return std::string{static_cast<char>(0x81 + ((c - 0x4E00) >> 8)), static_cast<char>(0x40 + (c & 0x3F))};
+    }
+    if (c >= 0xA0 && c <= 0xFF) {
+        return std::string(1, static_cast<char>(c));
+    }
+    // A few of the Western code page's own characters in 0x80..0x9F.
+    static const std::map<wchar_t, char> kWesternExtras = {
+        {L'\u20AC', '\x80'}, {L'\u0152', '\x8C'}, {L'\u2019', '\x92'}, {L'\u2122', '\x99'}};
+    const auto extra = kWesternExtras.find(c);
+    return extra == kWesternExtras.end() ? std::nullopt : std::optional<std::string>(std::string(1, extra->second));
+}
+
+std::optional<std::string> FakePlatform::ToAnsiCodePage(const std::wstring& text) {
+    std::string converted;
+    for (const wchar_t c : text) {
+        const auto bytes = AnsiBytesOf(c);
+        if (!bytes) {
+            return std::nullopt;
+        }
+        converted += *bytes;
+    }
+    return converted;
+}
+
+std::wstring FakePlatform::ErrorText(OsStatus status) {
+    return L"system error " + std::to_wstring(status) + L".";
+}
+
+OsStatus FakePlatform::RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) {
+    calls.push_back(L"RegCreateKeyA " + std::to_wstring(root));
+    createdKeys.push_back(subKey);
+    if (createKeyStatus == kOsSuccess) {
+        result = kOpenedKey;
+    }
+    return createKeyStatus;
+}
+
+OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
+                                      std::uint32_t type, const std::string& data, std::uint32_t byteCount) {
+    calls.push_back(L"RegSetValueExA " + Widen(valueName));
+    // The call reads byteCount bytes of the data and its NUL; more would read past the buffer.
+    EXPECT_LE(byteCount, data.size() + 1) << "byte count overruns the data of " << valueName;
+    const auto found = setValueStatus.find(valueName);
+    const OsStatus status = found == setValueStatus.end() ? kOsSuccess : found->second;
+    if (key == kOpenedKey && status == kOsSuccess) {
+        writes.push_back({key, valueName, reserved, type, std::string(data.c_str(), data.size() + 1).substr(0, byteCount),
+                          byteCount});
+    }
+    return key == kOpenedKey ? status : 6;  // ERROR_INVALID_HANDLE
+}
+
+OsStatus FakePlatform::RegCloseKey(RegKey key) {
+    calls.emplace_back(L"RegCloseKey");
+    closedKeys.push_back(key);
+    return kOsSuccess;
+}
+
+}  // namespace qeltor::testing

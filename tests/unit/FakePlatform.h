@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qeltor::testing {
+
+// An in-memory Windows: a set of plain files, one stored setting, a registry that records
+// every call, and a code page like the Western one (or a Chinese-style double-byte one).
+class FakePlatform : public Platform {
+public:
+    struct RegWrite {
+        RegKey key;
+        std::string name;
+        std::uint32_t reserved;
+        std::uint32_t type;
+        std::string stored;  // the bytes the call stores: the first byteCount bytes handed over
+        std::uint32_t byteCount;
+    };
+    struct Box {
+        std::wstring text;
+        unsigned style;
+    };
+
+    // The world the installer sees.
+    std::wstring appPath = L"C:\\Tools";
+    std::set<std::wstring> files;
+    std::vector<std::wstring> currentFolderFiles;  // what a probe of the empty text finds
+    std::map<std::wstring, std::wstring> settings;  // "application\section\key" -> value
+    bool doubleByteCodePage = false;
+    OsStatus shellStatus = kOsSuccess;
+    OsStatus createKeyStatus = kOsSuccess;
+    std::map<std::string, OsStatus> setValueStatus;  // by value name
+
+    // What the installer did.
+    std::vector<std::wstring> calls;
+    std::vector<Box> boxes;
+    std::vector<std::wstring> shellCommands;
+    std::vector<RegWrite> writes;
+    std::vector<std::string> createdKeys;
+    std::vector<RegKey> closedKeys;
+    bool ended = false;
+    int exitCode = 0;
+    bool unloaded = false;
+
+    static constexpr RegKey kOpenedKey = 0x1234;
+
+    void AddInstallerTools() {
+        files.insert(WithSeparator(appPath) + L"instsrv.exe");
+        files.insert(WithSeparator(appPath) + L"srvany.exe");
+    }
+    void StoreExePath(const std::wstring& value) { settings[L"mxqeltor\\m\\exepath"] = value; }
+
+    std::wstring AppPath() override;
+    std::wstring rtcDir(const std::wstring& path) override;
+    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section,
+                               const std::wstring& key, const std::wstring& fallback) override;
+    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
+    void rtcMsgBox(const std::wstring& text, unsigned style) override;
+    void EndProgram(int code) override;
+    void Unload() override;
+    std::optional<std::string> ToAnsiCodePage(const std::wstring& text) override;
+    std::wstring ErrorText(OsStatus status) override;
+    OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) override;
+    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
+                            std::uint32_t type, const std::string& data, std::uint32_t byteCount) override;
+    OsStatus RegCloseKey(RegKey key) override;
+
+    static std::wstring WithSeparator(const std::wstring& folder) {
+        return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
+    }
+    // The emulated code page's bytes for one character, or nothing when it has none.
+    std::optional<std::string> AnsiBytesOf(wchar_t c) const;
+};
+
+std::wstring Widen(const std::string& ascii);
+
+}  // namespace qeltor::testing
