@@ -1,0 +1,153 @@
+#include "platform/Win32Platform.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/Win32Handles.h"
+
+#include <vector>
+
+namespace qeltor {
+namespace {
+
+constexpr wchar_t kApplicationTitle[] = L"QeltorService";
+// Where the runtime's per-user settings live; the companion server stores its path there.
+constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
+
+std::wstring ModuleFileName() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < buffer.size()) {
+            return {buffer.data(), length};
+        }
+        buffer.resize(buffer.size() * 2);  // truncated: a long path
+    }
+}
+
+std::wstring NamePart(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+HKEY ToHkey(RegKey key) {
+    // The predefined root is sign-extended in HKEY_LOCAL_MACHINE; spell it as Windows does.
+    return key == kHkeyLocalMachine ? HKEY_LOCAL_MACHINE : reinterpret_cast<HKEY>(key);
+}
+
+std::optional<std::wstring> ReadStringValue(HKEY key, const std::wstring& name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    LSTATUS status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    std::vector<wchar_t> buffer;
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        if (type != REG_SZ) {
+            return std::nullopt;
+        }
+        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');  // room for a NUL the data may lack
+        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (status == ERROR_SUCCESS && type == REG_SZ) {
+            return std::wstring(buffer.data());  // up to the first NUL, as a string reader sees it
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::wstring Win32Platform::AppPath() {
+    const std::wstring file = ModuleFileName();
+    return file.substr(0, file.size() - NamePart(file).size());
+}
+
+std::wstring Win32Platform::rtcDir(const std::wstring& path) {
+    // An exact probe: no pattern matching, and only plain files count.
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) {
+        return {};
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain) != 0) {
+        return {};
+    }
+    return NamePart(path);
+}
+
+std::wstring Win32Platform::rtcGetSetting(const std::wstring& application, const std::wstring& section,
+                                          const std::wstring& key, const std::wstring& fallback) {
+    const std::wstring path = kSettingsRoot + application + L"\\" + section;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return fallback;
+    }
+    const win32::UniqueRegKey owner(opened);
+    return ReadStringValue(opened, key).value_or(fallback);
+}
+
+OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &started)) {
+        return ::GetLastError();
+    }
+    // Not tracked: the started program runs on by itself.
+    const win32::UniqueHandle process(started.hProcess);
+    const win32::UniqueHandle thread(started.hThread);
+    return kOsSuccess;
+}
+
+void Win32Platform::rtcMsgBox(const std::wstring& text, unsigned style) {
+    ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, style);
+}
+
+void Win32Platform::EndProgram(int exitCode) {
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void Win32Platform::Unload() {
+    if (unload_) {
+        unload_();
+    }
+}
+
+std::optional<std::string> Win32Platform::ToAnsiCodePage(const std::wstring& text) {
+    return ToExactAnsi(text);
+}
+
+std::wstring Win32Platform::ErrorText(OsStatus status) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, status,
+        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const win32::UniqueLocalMemory<wchar_t> owner(text);
+    std::wstring message = length == 0 ? std::wstring(L"Unknown error.") : std::wstring(text, length);
+    message.erase(message.find_last_not_of(L" \r\n") + 1);
+    return message + L" (error " + std::to_wstring(status) + L")";
+}
+
+OsStatus Win32Platform::RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) {
+    HKEY created = nullptr;
+    const LSTATUS status = ::RegCreateKeyA(ToHkey(root), subKey.c_str(), &created);
+    result = reinterpret_cast<RegKey>(created);
+    return static_cast<OsStatus>(status);
+}
+
+OsStatus Win32Platform::RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
+                                       std::uint32_t type, const std::string& data, std::uint32_t byteCount) {
+    return static_cast<OsStatus>(::RegSetValueExA(ToHkey(key), valueName.c_str(), reserved, type,
+                                                  reinterpret_cast<const BYTE*>(data.c_str()), byteCount));
+}
+
+OsStatus Win32Platform::RegCloseKey(RegKey key) {
+    return static_cast<OsStatus>(::RegCloseKey(ToHkey(key)));
+}
+
+}  // namespace qeltor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <windows.h>
+
+#include <functional>
+
+namespace qeltor {
+
+// The installer's operations on the real Windows.
+class Win32Platform final : public Platform {
+public:
+    // Message boxes are owned by this window once it exists.
+    void SetOwnerWindow(HWND owner) { owner_ = owner; }
+    // What closing the main window means to whoever created it.
+    void SetUnloadHandler(std::function<void()> unload) { unload_ = std::move(unload); }
+
+    std::wstring AppPath() override;
+    std::wstring rtcDir(const std::wstring& path) override;
+    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section,
+                               const std::wstring& key, const std::wstring& fallback) override;
+    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
+    void rtcMsgBox(const std::wstring& text, unsigned style) override;
+    [[noreturn]] void EndProgram(int exitCode) override;
+    void Unload() override;
+    std::optional<std::string> ToAnsiCodePage(const std::wstring& text) override;
+    std::wstring ErrorText(OsStatus status) override;
+    OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) override;
+    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
+                            std::uint32_t type, const std::string& data, std::uint32_t byteCount) override;
+    OsStatus RegCloseKey(RegKey key) override;
+
+private:
+    HWND owner_ = nullptr;
+    std::function<void()> unload_;
+};
+
+}  // namespace qeltor
