@@ -4,33 +4,33 @@
 // stored setting are shared with the companion server and the service tools: keep them as they are.
 namespace qeltor::texts {
 
-inline constexpr wchar_t kInstsrvExe[] = L"instsrv.exe";
-inline constexpr wchar_t kSrvanyExe[] = L"srvany.exe";
+inline constexpr const wchar_t* kInstsrvExe = L"instsrv.exe";
+inline constexpr const wchar_t* kSrvanyExe = L"srvany.exe";
 
-inline constexpr wchar_t kSettingsApplication[] = L"mxqeltor";
-inline constexpr wchar_t kSettingsSection[] = L"m";
-inline constexpr wchar_t kSettingsKey[] = L"exepath";
+inline constexpr const wchar_t* kSettingsApplication = L"mxqeltor";
+inline constexpr const wchar_t* kSettingsSection = L"m";
+inline constexpr const wchar_t* kSettingsKey = L"exepath";
 
 inline constexpr wchar_t kFolderSeparator = L'\\';
 
-inline constexpr wchar_t kMissingInstsrv[] = L"Can't find instsrv.exe";
-inline constexpr wchar_t kMissingSrvany[] = L"Can't find srvany.exe";
-inline constexpr wchar_t kMissingServer[] = L"Can't find our Monitoring Server files.";
+inline constexpr const wchar_t* kMissingInstsrv = L"Can't find instsrv.exe";
+inline constexpr const wchar_t* kMissingSrvany = L"Can't find srvany.exe";
+inline constexpr const wchar_t* kMissingServer = L"Can't find our Monitoring Server files.";
 
-inline constexpr wchar_t kServiceName[] = L"Qeltor Monitoring Server";
-inline constexpr wchar_t kParametersKey[] =
+inline constexpr const wchar_t* kServiceName = L"Qeltor Monitoring Server";
+inline constexpr const wchar_t* kParametersKey =
     L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
-inline constexpr wchar_t kParametersKeyShownAs[] =
+inline constexpr const wchar_t* kParametersKeyShownAs =
     L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
 
-inline constexpr wchar_t kApplicationValue[] = L"Application";
-inline constexpr wchar_t kAppDirectoryValue[] = L"AppDirectory";
-inline constexpr wchar_t kAppParametersValue[] = L"AppParameters";
+inline constexpr const wchar_t* kApplicationValue = L"Application";
+inline constexpr const wchar_t* kAppDirectoryValue = L"AppDirectory";
+inline constexpr const wchar_t* kAppParametersValue = L"AppParameters";
 
-inline constexpr wchar_t kSuccessFirst[] =
+inline constexpr const wchar_t* kSuccessFirst =
     L"Run as service successfully. Please restart your Windows,the monitoring server will run as a "
     L"service called 'Qeltor Monitoring Server'.";
-inline constexpr wchar_t kSuccessSecond[] =
+inline constexpr const wchar_t* kSuccessSecond =
     L"If you need view the interface of monitoring server, you should stop the service first "
     L"through your Windows Control Panel, then run the executable file manually.";
 

@@ -4,14 +4,13 @@
 
 #include <array>
 #include <optional>
-#include <string_view>
 #include <utility>
 
 namespace qeltor {
 namespace {
 
 struct RegistryValue {
-    std::wstring_view name;
+    const wchar_t* name;
     std::string nameBytes;
     std::string data;
     std::uint32_t byteCount;
@@ -34,36 +33,48 @@ std::wstring UnrepresentableMessage(const std::wstring& text) {
            L"service would not find it.";
 }
 
-// Converts `text` into `converted`, or tells the user why it cannot be.
-bool ConvertOrReport(Platform& platform, const std::wstring& text, std::string& converted) {
-    auto result = platform.ToAnsiCodePage(text);
-    if (!result) {
+// `text` converted, or nothing after telling the user why it cannot be.
+std::optional<std::string> ConvertOrReport(Platform& platform, const std::wstring& text) {
+    auto converted = platform.ToAnsiCodePage(text);
+    if (!converted) {
         platform.rtcMsgBox(UnrepresentableMessage(text), kMsgBoxCritical);
-        return false;
     }
-    converted = std::move(*result);
-    return true;
+    return converted;
+}
+
+enum class Terminator { Nul, None };
+
+// Paths are stored with their NUL; the empty arguments are stored with no byte at all.
+std::optional<RegistryValue> ConvertValue(Platform& platform, const wchar_t* name, const std::wstring& data,
+                                          Terminator terminator) {
+    auto nameBytes = ConvertOrReport(platform, name);
+    if (!nameBytes) {
+        return std::nullopt;
+    }
+    auto dataBytes = ConvertOrReport(platform, data);
+    if (!dataBytes) {
+        return std::nullopt;
+    }
+    const auto byteCount = terminator == Terminator::Nul ? static_cast<std::uint32_t>(dataBytes->size() + 1) : 0U;
+    return RegistryValue{name, std::move(*nameBytes), std::move(*dataBytes), byteCount};
 }
 
 std::optional<AnsiParameters> ConvertParameters(Platform& platform, const InstallerPaths& paths) {
-    std::string exePath, folder, keyPath, application, appDirectory, appParameters;
-    const bool converted = ConvertOrReport(platform, paths.ServerExePath, exePath) &&
-                           ConvertOrReport(platform, paths.ServerFolder, folder) &&
-                           ConvertOrReport(platform, texts::kParametersKey, keyPath) &&
-                           ConvertOrReport(platform, texts::kApplicationValue, application) &&
-                           ConvertOrReport(platform, texts::kAppDirectoryValue, appDirectory) &&
-                           ConvertOrReport(platform, texts::kAppParametersValue, appParameters);
-    if (!converted) {
+    auto application = ConvertValue(platform, texts::kApplicationValue, paths.ServerExePath, Terminator::Nul);
+    if (!application) {
         return std::nullopt;
     }
-    // Paths are stored with their NUL; the empty arguments are stored with no byte at all.
-    const auto withNul = [](const std::string& text) { return static_cast<std::uint32_t>(text.size() + 1); };
-    const auto exePathCount = withNul(exePath);
-    const auto folderCount = withNul(folder);
-    return AnsiParameters{keyPath,
-                          {{{texts::kApplicationValue, application, std::move(exePath), exePathCount},
-                            {texts::kAppDirectoryValue, appDirectory, std::move(folder), folderCount},
-                            {texts::kAppParametersValue, appParameters, std::string{}, 0}}}};
+    auto appDirectory = ConvertValue(platform, texts::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul);
+    if (!appDirectory) {
+        return std::nullopt;
+    }
+    auto appParameters = ConvertValue(platform, texts::kAppParametersValue, std::wstring{}, Terminator::None);
+    auto keyPath = appParameters ? ConvertOrReport(platform, texts::kParametersKey) : std::nullopt;
+    if (!keyPath) {
+        return std::nullopt;
+    }
+    return AnsiParameters{std::move(*keyPath),
+                          {std::move(*application), std::move(*appDirectory), std::move(*appParameters)}};
 }
 
 // Closes the key on every way out, so that a failed write does not leak it.
@@ -100,16 +111,18 @@ bool WriteParameters(Platform& platform, const AnsiParameters& parameters) {
     const OsStatus created = platform.RegCreateKeyA(kHkeyLocalMachine, parameters.keyPath, key.Handle());
     if (created != kOsSuccess) {
         key.Close();
-        return ReportFailure(platform, std::wstring(L"Can't create the registry key ") +
-                                           texts::kParametersKeyShownAs, created);
+        return ReportFailure(platform, std::wstring(L"Can't create the registry key ") + texts::kParametersKeyShownAs,
+                             created);
     }
     for (const auto& value : parameters.values) {
-        const OsStatus written = platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz,
-                                                         value.data, value.byteCount);
+        const OsStatus written =
+            platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz, value.data, value.byteCount);
         if (written != kOsSuccess) {
             key.Close();
-            return ReportFailure(platform, L"Can't write the registry value " + std::wstring(value.name) +
-                                               L" under " + texts::kParametersKeyShownAs, written);
+            return ReportFailure(platform,
+                                 std::wstring(L"Can't write the registry value ") + value.name + L" under " +
+                                     texts::kParametersKeyShownAs,
+                                 written);
         }
     }
     key.Close();

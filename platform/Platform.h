@@ -69,8 +69,7 @@ public:
     // `data` is handed over with its terminating NUL; `byteCount` says how much of it is stored.
     virtual OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) = 0;
     virtual OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
-                                    std::uint32_t type, const std::string& data,
-                                    std::uint32_t byteCount) = 0;
+                                    std::uint32_t type, const std::string& data, std::uint32_t byteCount) = 0;
     virtual OsStatus RegCloseKey(RegKey key) = 0;
 };
 

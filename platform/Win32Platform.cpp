@@ -94,8 +94,7 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &started)) {
+    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         return ::GetLastError();
     }
     // Not tracked: the started program runs on by itself.
@@ -124,9 +123,9 @@ std::optional<std::string> Win32Platform::ToAnsiCodePage(const std::wstring& tex
 
 std::wstring Win32Platform::ErrorText(OsStatus status) {
     wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, status,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, status, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     const win32::UniqueLocalMemory<wchar_t> owner(text);
     std::wstring message = length == 0 ? std::wstring(L"Unknown error.") : std::wstring(text, length);
     message.erase(message.find_last_not_of(L" \r\n") + 1);

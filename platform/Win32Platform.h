@@ -18,8 +18,8 @@ public:
 
     std::wstring AppPath() override;
     std::wstring rtcDir(const std::wstring& path) override;
-    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section,
-                               const std::wstring& key, const std::wstring& fallback) override;
+    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
+                               const std::wstring& fallback) override;
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     [[noreturn]] void EndProgram(int exitCode) override;
@@ -27,8 +27,8 @@ public:
     std::optional<std::string> ToAnsiCodePage(const std::wstring& text) override;
     std::wstring ErrorText(OsStatus status) override;
     OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) override;
-    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
-                            std::uint32_t type, const std::string& data, std::uint32_t byteCount) override;
+    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved, std::uint32_t type,
+                            const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
 
 private:

@@ -9,7 +9,7 @@ bool HasWildcard(const std::wstring& text) {
     return text.find_first_of(L"*?") != std::wstring::npos;
 }
 
-bool GlobMatches(const wchar_t* pattern, const wchar_t* name) {
+bool GlobMatches(const wchar_t* pattern, const wchar_t* name) {  // NOLINT(misc-no-recursion): bounded by the pattern
     if (*pattern == L'\0') {
         return *name == L'\0';
     }
@@ -42,7 +42,7 @@ std::wstring FakePlatform::rtcDir(const std::wstring& path) {
         return currentFolderFiles.empty() ? std::wstring{} : currentFolderFiles.front();
     }
     if (!HasWildcard(path)) {
-        return files.count(path) != 0 ? NamePart(path) : std::wstring{};
+        return files.contains(path) ? NamePart(path) : std::wstring{};
     }
     const auto folder = path.substr(0, path.size() - NamePart(path).size());
     for (const auto& file : files) {
@@ -138,8 +138,8 @@ OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, 
     const auto found = setValueStatus.find(valueName);
     const OsStatus status = found == setValueStatus.end() ? kOsSuccess : found->second;
     if (key == kOpenedKey && status == kOsSuccess) {
-        writes.push_back({key, valueName, reserved, type, std::string(data.c_str(), data.size() + 1).substr(0, byteCount),
-                          byteCount});
+        writes.push_back({key, valueName, reserved, type,
+                          std::string(data.c_str(), data.size() + 1).substr(0, byteCount), byteCount});
     }
     return key == kOpenedKey ? status : 6;  // ERROR_INVALID_HANDLE
 }

@@ -29,7 +29,7 @@ public:
     // The world the installer sees.
     std::wstring appPath = L"C:\\Tools";
     std::set<std::wstring> files;
-    std::vector<std::wstring> currentFolderFiles;  // what a probe of the empty text finds
+    std::vector<std::wstring> currentFolderFiles;   // what a probe of the empty text finds
     std::map<std::wstring, std::wstring> settings;  // "application\section\key" -> value
     bool doubleByteCodePage = false;
     OsStatus shellStatus = kOsSuccess;
@@ -57,8 +57,8 @@ public:
 
     std::wstring AppPath() override;
     std::wstring rtcDir(const std::wstring& path) override;
-    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section,
-                               const std::wstring& key, const std::wstring& fallback) override;
+    std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
+                               const std::wstring& fallback) override;
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     void EndProgram(int code) override;
@@ -66,15 +66,15 @@ public:
     std::optional<std::string> ToAnsiCodePage(const std::wstring& text) override;
     std::wstring ErrorText(OsStatus status) override;
     OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) override;
-    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
-                            std::uint32_t type, const std::string& data, std::uint32_t byteCount) override;
+    OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved, std::uint32_t type,
+                            const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
     }
     // The emulated code page's bytes for one character, or nothing when it has none.
-    std::optional<std::string> AnsiBytesOf(wchar_t c) const;
+    [[nodiscard]] std::optional<std::string> AnsiBytesOf(wchar_t c) const;
 };
 
 std::wstring Widen(const std::string& ascii);

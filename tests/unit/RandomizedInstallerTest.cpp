@@ -17,16 +17,22 @@ using namespace std::string_literals;
 class Generator {
 public:
     std::wstring Folder() {
-        static const std::vector<std::wstring> kFolders = {
-            L"C:\\Tools", L"C:\\Tools\\", L"D:\\", L"C:\\Program Files\\Qeltor ", L"\\\\server\\share\\kit",
-            L"C:\\Caf\u00e9 \u20ac", L"C:\\\u76d1\u63a7", L"", L"C:\\a.b."};
+        static const std::vector<std::wstring> kFolders = {L"C:\\Tools",
+                                                           L"C:\\Tools\\",
+                                                           L"D:\\",
+                                                           L"C:\\Program Files\\Qeltor ",
+                                                           L"\\\\server\\share\\kit",
+                                                           L"C:\\Caf\u00e9 \u20ac",
+                                                           L"C:\\\u76d1\u63a7",
+                                                           L"",
+                                                           L"C:\\a.b."};
         return Pick(kFolders) + (Chance(10) ? std::wstring(300, L'x') : std::wstring{});
     }
 
     std::wstring StoredPath() {
         static const std::vector<std::wstring> kPieces = {
-            L"D:", L"\\", L"\\", L"/", L" ", L"\"", L"*", L"?", L".", L"Srv", L"Monitor.exe", L"bin",
-            L"\u00e9", L"\u20ac", L"\u0416", L"\u76d1", L"\U0001F600", L"..", L"\u00a0", L"x"};
+            L"D:",          L"\\",  L"\\",     L"/",      L" ",      L"\"",     L"*",          L"?",  L".",      L"Srv",
+            L"Monitor.exe", L"bin", L"\u00e9", L"\u20ac", L"\u0416", L"\u76d1", L"\U0001F600", L"..", L"\u00a0", L"x"};
         std::wstring path;
         const int count = Below(12);
         for (int i = 0; i < count; ++i) {
@@ -88,9 +94,10 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
             RegisterService(fake, paths);
         }
 
-        const bool storedIsAFile = fake.settings.count(L"mxqeltor\\m\\exepath") != 0 && !stored.empty() &&
-                                   fake.files.count(stored) != 0 && stored.find_first_of(L"*?") == std::wstring::npos;
-        const bool toolsPresent = fake.files.count(folder + L"instsrv.exe") != 0 && fake.files.count(folder + L"srvany.exe") != 0;
+        const bool storedIsAFile = fake.settings.contains(L"mxqeltor\\m\\exepath") && !stored.empty() &&
+                                   fake.files.contains(stored) && stored.find_first_of(L"*?") == std::wstring::npos;
+        const bool toolsPresent =
+            fake.files.contains(folder + L"instsrv.exe") && fake.files.contains(folder + L"srvany.exe");
         const auto application = WesternBytes(fake, stored);
         const auto cut = stored.rfind(L'\\');
         const auto directory = WesternBytes(fake, cut == std::wstring::npos ? L"" : stored.substr(0, cut + 1));
@@ -98,7 +105,9 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
         if (toolsPresent && storedIsAFile && application) {
             ++registered;
             ASSERT_EQ(fake.shellCommands.size(), 1U);
-            EXPECT_EQ(fake.shellCommands[0], L"\"" + folder + L"instsrv.exe\" \"Qeltor Monitoring Server\" \"" + folder + L"srvany.exe\"");
+            const std::wstring expected =
+                L"\"" + folder + L"instsrv.exe\" \"Qeltor Monitoring Server\" \"" + folder + L"srvany.exe\"";
+            EXPECT_EQ(fake.shellCommands[0], expected);
             ASSERT_EQ(fake.writes.size(), 3U);
             EXPECT_EQ(fake.writes[0].stored, *application + '\0');
             EXPECT_EQ(fake.writes[1].stored, *directory + '\0');

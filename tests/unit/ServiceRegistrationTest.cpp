@@ -9,7 +9,7 @@ namespace {
 using Calls = std::vector<std::wstring>;
 using namespace std::string_literals;
 
-const std::string kParametersKey = "SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
+const std::string kParametersKey = R"(SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)";
 
 class ServiceRegistrationTest : public ::testing::Test {
 protected:
@@ -124,8 +124,9 @@ TEST_F(ServiceRegistrationTest, KeyThatCannotBeCreatedIsReportedWithoutSuccess) 
     EXPECT_FALSE(Run());
     EXPECT_TRUE(fake.writes.empty());
     EXPECT_TRUE(fake.closedKeys.empty());
-    ExpectOnlyFailureReported(L"Can't create the registry key HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\"
-                              L"Services\\Qeltor Monitoring Server\\Parameters: system error 5.");
+    ExpectOnlyFailureReported(
+        L"Can't create the registry key HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\"
+        L"Services\\Qeltor Monitoring Server\\Parameters: system error 5.");
 }
 
 TEST_F(ServiceRegistrationTest, FailedWriteStopsTheWritesClosesTheKeyAndSaysWhich) {

@@ -46,8 +46,8 @@ protected:
 
 TEST_F(StartupChecksTest, PassingChecksProbeInOrderAndFillThePaths) {
     EXPECT_TRUE(Run());
-    EXPECT_EQ(fake.calls, (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"Dir C:\\Tools\\srvany.exe",
-                                 kSettingRead, L"Dir D:\\Srv\\Monitor.exe"}));
+    EXPECT_EQ(fake.calls, (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"Dir C:\\Tools\\srvany.exe", kSettingRead,
+                                 L"Dir D:\\Srv\\Monitor.exe"}));
     EXPECT_EQ(paths.ProgramFolder, L"C:\\Tools\\");
     EXPECT_EQ(paths.ServerExePath, L"D:\\Srv\\Monitor.exe");
     EXPECT_EQ(paths.ServerFolder, L"D:\\Srv\\");
@@ -64,8 +64,8 @@ TEST_F(StartupChecksTest, FirstMissingToolIsTheOnlyOneReported) {
 TEST_F(StartupChecksTest, MissingServiceHostStopsBeforeTheSettingIsRead) {
     fake.files.erase(L"C:\\Tools\\srvany.exe");
     ExpectStoppedWith(L"Can't find srvany.exe");
-    EXPECT_EQ(fake.calls, (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"Dir C:\\Tools\\srvany.exe",
-                                 L"MsgBox 16", L"End"}));
+    EXPECT_EQ(fake.calls,
+              (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"Dir C:\\Tools\\srvany.exe", L"MsgBox 16", L"End"}));
 }
 
 TEST_F(StartupChecksTest, NothingStoredFailsEvenWhenTheEmptyProbeFindsAFile) {
@@ -108,7 +108,7 @@ TEST_F(StartupChecksTest, ServerFolderIsCutAtTheLastBackslashOnly) {
         std::wstring stored;
         std::wstring folder;
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {L"D:/Srv/Monitor.exe", L""},
         {L"D:\\Srv/bin/Monitor.exe", L"D:\\"},
         {L"Monitor.exe", L""},
