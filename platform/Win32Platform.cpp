@@ -46,7 +46,8 @@ std::optional<std::wstring> ReadStringValue(HKEY key, const std::wstring& name) 
             return std::nullopt;
         }
         buffer.assign(size / sizeof(wchar_t) + 1, L'\0');  // room for a NUL the data may lack
-        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        const std::size_t capacity = buffer.size() * sizeof(wchar_t);
+        size = static_cast<DWORD>(capacity);
         status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (status == ERROR_SUCCESS && type == REG_SZ) {
             return std::wstring(buffer.data());  // up to the first NUL, as a string reader sees it

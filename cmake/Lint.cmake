@@ -1,0 +1,35 @@
+# The format and lint checks run as tests, so that the test command enforces them.
+find_program(CLANG_FORMAT clang-format REQUIRED)
+find_program(CLANG_TIDY clang-tidy REQUIRED)
+
+function(qeltor_add_format_test)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/installer/*.cpp ${PROJECT_SOURCE_DIR}/installer/*.h
+    ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.h
+    ${PROJECT_SOURCE_DIR}/window/*.cpp ${PROJECT_SOURCE_DIR}/window/*.h
+    ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h)
+  add_test(NAME code_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${sources})
+endfunction()
+
+# qeltor_add_lint_test(<name> <dir>...): clang-tidy over the .cpp files of those folders,
+# with this build's compile commands.
+function(qeltor_add_lint_test name)
+  set(sources)
+  foreach(dir ${ARGN})
+    file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${dir_sources})
+  endforeach()
+  set(extra)
+  if(CMAKE_CROSSCOMPILING)
+    # clang does not know MinGW's C++ headers by itself: hand it the cross compiler's.
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -E -x c++ - -v INPUT_FILE /dev/null
+                    ERROR_VARIABLE search OUTPUT_QUIET)
+    string(REGEX MATCHALL "\n (/[^\n]+)" dirs "${search}")
+    list(APPEND extra --extra-arg=--target=i686-w64-mingw32 --extra-arg=-nostdinc++)
+    foreach(dir ${dirs})
+      string(STRIP "${dir}" dir)
+      list(APPEND extra --extra-arg=-isystem${dir})
+    endforeach()
+  endif()
+  add_test(NAME ${name} COMMAND ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} ${sources})
+endfunction()
