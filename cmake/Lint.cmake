@@ -25,7 +25,8 @@ function(qeltor_add_lint_test name)
     # clang does not know MinGW's C++ headers by itself: hand it the cross compiler's.
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -E -x c++ - -v INPUT_FILE /dev/null
                     ERROR_VARIABLE search OUTPUT_QUIET)
-    string(REGEX MATCHALL "\n (/[^\n]+)" dirs "${search}")
+    string(REGEX REPLACE ".*search starts here:\n(.*)End of search list.*" "\\1" search "${search}")
+    string(REGEX MATCHALL " (/[^\n]+)" dirs "${search}")
     list(APPEND extra --extra-arg=--target=i686-w64-mingw32 --extra-arg=-nostdinc++)
     foreach(dir ${dirs})
       string(STRIP "${dir}" dir)

@@ -95,7 +95,8 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started) ==
+        FALSE) {
         return ::GetLastError();
     }
     // Not tracked: the started program runs on by itself.
@@ -130,6 +131,10 @@ std::wstring Win32Platform::ErrorText(OsStatus status) {
     const win32::UniqueLocalMemory<wchar_t> owner(text);
     std::wstring message = length == 0 ? std::wstring(L"Unknown error.") : std::wstring(text, length);
     message.erase(message.find_last_not_of(L" \r\n") + 1);
+    // Some texts name their subject as an insert, which we do not fill in.
+    for (auto insert = message.find(L"%1"); insert != std::wstring::npos; insert = message.find(L"%1")) {
+        message.replace(insert, 2, L"the file");
+    }
     return message + L" (error " + std::to_wstring(status) + L")";
 }
 

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs a command inside a throwaway Wine session: its own Xvfb display and a fresh
+# 32-bit prefix, with drive D: mapped to <prefix-dir>/../d-drive.
+# Usage: scripts/wine-session.sh <prefix-dir> <command...>
+# shellcheck disable=SC2317  # cleanup and stop run from traps
+set -euo pipefail
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 <prefix-dir> <command...>" >&2
+  exit 64
+fi
+prefix=$(realpath -m "$1")
+ddrive=$(realpath -m "$prefix/../d-drive")
+shift
+
+xvfb_pid=
+cleanup() {
+  set +e  # a failing step must not skip the rest, nor change the exit code
+  # Only this prefix's wineserver and our own Xvfb: other sessions keep running.
+  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+}
+trap cleanup EXIT
+# The command runs in the background so that a signal reaches these traps at once.
+command_pid=
+stop() {
+  [ -n "$command_pid" ] && kill "$command_pid" 2>/dev/null
+  exit "$1"
+}
+trap 'stop 130' INT
+trap 'stop 143' TERM
+
+# A display another session takes at the same moment makes our Xvfb exit; then
+# the next number is tried.
+for n in $(seq 90 190); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && export DISPLAY=":$n" && break 2
+    sleep 0.1
+  done
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=
+done
+if [ -z "$xvfb_pid" ]; then
+  echo "wine-session: no free X display" >&2
+  exit 1
+fi
+
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all QELTOR_WINE_SESSION=1
+# No Mono or Gecko install prompts: nothing here needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+[ -d "$prefix" ] && { wineserver -k 2>/dev/null || true; }
+rm -rf "$prefix"
+mkdir -p "$(dirname "$prefix")" "$ddrive"
+start=$SECONDS
+wineboot -i >/dev/null 2>&1
+# Xvfb runs no window manager, so Wine would wait 2 s for one at the end of every
+# process that showed a managed window; unmanaged windows end at once.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -w
+ln -sfn "$ddrive" "$prefix/dosdevices/d:"
+echo "wine-session: prefix ready in $((SECONDS - start)) s ($prefix, DISPLAY=$DISPLAY)" >&2
+
+"$@" &
+command_pid=$!
+set +e
+wait "$command_pid"
+exit $?

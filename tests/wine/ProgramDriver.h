@@ -1,0 +1,44 @@
+#pragma once
+
+// Drives a program of ours from outside, as a person would: starts it, reads and confirms
+// the message boxes it shows, and waits for it to end.
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace qeltor::driver {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// A Unix path as Wine shows it (under drive Z:); Windows paths pass unchanged.
+std::filesystem::path WindowsPath(std::wstring path);
+
+struct ShownBox {
+    std::wstring caption;
+    std::wstring text;
+    std::wstring icon;  // "hand", "asterisk", "exclamation", "question", "none" or "unrecognised"
+};
+
+struct Outcome {
+    std::vector<ShownBox> boxes;
+    DWORD exitCode = STILL_ACTIVE;
+    std::string problem;  // why the run could not be watched to its end, if it could not
+};
+
+// Starts `exe` in its own folder, confirms each message box it shows, and returns once it has
+// ended, or after `patienceMs`, when it is killed.
+Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs);
+
+}  // namespace qeltor::driver
