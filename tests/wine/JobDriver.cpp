@@ -30,8 +30,8 @@ void PrintValue(HKEY key, const wchar_t* name) {
         return;
     }
     const std::wstring text(data.data(), size / sizeof(wchar_t));
-    std::cout << " = \"" << Utf8(text.c_str()) << "\" (" << (type == REG_SZ ? "REG_SZ" : "not REG_SZ") << ", " << size
-              << " bytes of UTF-16)\n";
+    std::cout << " = \"" << Utf8(text.substr(0, text.find(L'\0'))) << "\" ("
+              << (type == REG_SZ ? "REG_SZ" : "not REG_SZ") << ", " << size << " bytes of UTF-16)\n";
 }
 
 }  // namespace
