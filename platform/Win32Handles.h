@@ -28,4 +28,14 @@ struct LocalMemoryFreer {
 template <typename T>
 using UniqueLocalMemory = std::unique_ptr<T, LocalMemoryFreer>;
 
+struct FontDeleter {
+    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+
 }  // namespace qeltor::win32

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev clang-format clang-tidy g++-mingw-w64-i686-posix wine wine32:i386 xvfb
-          x11-utils imagemagick zip unzip python3)
+          x11-utils imagemagick zip unzip python3
+          fonts-wine fonts-liberation)
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -1,20 +1,37 @@
-#include "installer/ServiceRegistration.h"
 #include "installer/StartupChecks.h"
 #include "platform/Win32Platform.h"
+#include "window/Dpi.h"
+#include "window/FormService.h"
+#include "window/VisualStyles.h"
 
 #include <windows.h>
 
 namespace {
-// Exit code of a run whose registration failed and was reported.
-constexpr int kExitRegistrationFailed = 2;
+
+// An elevated program must not load a DLL planted beside it in whatever folder it was
+// unpacked to: system DLLs come from the system folder only.
+void RestrictDllSearchToSystem() {
+    using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto setDirectories = reinterpret_cast<SetDirectoriesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDirectories != nullptr) {
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+    ::SetDllDirectoryW(L"");  // older systems: at least not the current folder
+}
+
 }  // namespace
 
-// Checks, then registers straight away: the window that asks first comes next.
-int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
+    RestrictDllSearchToSystem();
+    qeltor::dpi::DeclareAwareness();
+    const qeltor::VisualStyles styles(instance);
+
     qeltor::Win32Platform platform;
-    qeltor::InstallerPaths paths;
-    if (!qeltor::RunStartupChecks(platform, paths)) {
+    qeltor::FormService form(instance, platform);
+    if (!form.Load()) {
         return qeltor::kExitStartupCheckFailed;
     }
-    return qeltor::RegisterService(platform, paths) ? 0 : kExitRegistrationFailed;
+    return form.Run();
 }

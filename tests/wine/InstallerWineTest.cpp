@@ -44,9 +44,11 @@ constexpr DWORD kPollMs = 50;
 // MinGW spells it with a lowercase suffix, which the linter rejects inside the test macros.
 constexpr LONG kRegOk = ERROR_SUCCESS;
 
-// Runs the prepared copy and fails the test on a start failure or a hang.
+// Runs the prepared copy, pressing its button once the window shows, and fails the test on a
+// start failure or a hang.
 Outcome RunProgram() {
-    Outcome outcome = qeltor::driver::RunProgram(kFolder / L"QeltorService.exe", kPatienceMs);
+    Outcome outcome = qeltor::driver::RunProgram(kFolder / L"QeltorService.exe", kPatienceMs,
+                                                 qeltor::driver::WindowAction::ClickButton);
     if (!outcome.problem.empty()) {
         ADD_FAILURE() << outcome.problem;
     }
@@ -121,10 +123,13 @@ protected:
         ASSERT_EQ(RegSetValueExW(key, L"exepath", 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())), kRegOk);
     }
 
-    // A refused run shows one critical box, ends with `exitCode` and leaves nothing
-    // started or written; gives the box's text.
-    static std::wstring RefusalText(const Outcome& outcome, DWORD exitCode) {
-        EXPECT_EQ(outcome.exitCode, exitCode);
+    // A refused run shows one critical box and leaves nothing started or written; gives the
+    // box's text. A failed start-up check ends the program before its window shows; a refused
+    // registration leaves the window open until it is closed.
+    static std::wstring RefusalText(const Outcome& outcome, bool atStartUp) {
+        EXPECT_EQ(outcome.windowShown, !atStartUp);
+        EXPECT_EQ(outcome.closedByDriver, !atStartUp);
+        EXPECT_EQ(outcome.exitCode, atStartUp ? 1U : 0U);
         HKEY key = nullptr;
         EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_QUERY_VALUE, &key), kRegOk);
         const UniqueKey owned(key);
@@ -143,6 +148,8 @@ TEST_F(InstallerTest, RegistersTheServerAsService) {
     Prepare(Instsrv::Program, true, kMonitor);
     const Outcome outcome = RunProgram();
 
+    EXPECT_TRUE(outcome.windowShown);
+    EXPECT_FALSE(outcome.closedByDriver);  // it closes itself after the message
     EXPECT_EQ(outcome.exitCode, 0U);
     ASSERT_EQ(outcome.boxes.size(), 1U);
     EXPECT_EQ(outcome.boxes[0].caption, L"QeltorService");
@@ -198,7 +205,7 @@ class StartupCheckTest : public InstallerTest, public testing::WithParamInterfac
 TEST_P(StartupCheckTest, RefusesWithTheFirstMissingPiece) {
     const StartupFailure& failure = GetParam();
     Prepare(failure.instsrv, failure.srvany, failure.serverPath);
-    EXPECT_EQ(RefusalText(RunProgram(), 1), failure.message);
+    EXPECT_EQ(RefusalText(RunProgram(), true), failure.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(InstallerTest, ReportsAnInstsrvThatCannotStart) {
     Prepare(Instsrv::TextFile, true, kMonitor);
-    const std::wstring text = RefusalText(RunProgram(), 2);
+    const std::wstring text = RefusalText(RunProgram(), false);
     EXPECT_TRUE(text.starts_with(L"Can't start ")) << text;
 }
 
@@ -225,7 +232,7 @@ TEST_F(InstallerTest, RefusesAServerPathOutsideTheAnsiCodePage) {
     ASSERT_NE(lossy, FALSE) << "code page " << GetACP() << " holds the path; this case needs one that does not";
 
     Prepare(Instsrv::Program, true, kCyrillicServer);
-    const std::wstring text = RefusalText(RunProgram(), 2);
+    const std::wstring text = RefusalText(RunProgram(), false);
     EXPECT_NE(text.find(kCyrillicServer), std::wstring::npos) << text;
 }
 

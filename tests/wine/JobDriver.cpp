@@ -41,7 +41,11 @@ int wmain(int argc, wchar_t** argv) {
         std::cerr << "usage: JobDriver <QeltorService.exe>\n";
         return 2;
     }
-    const auto outcome = qeltor::driver::RunProgram(qeltor::driver::WindowsPath(argv[1]), kPatienceMs);
+    const auto outcome = qeltor::driver::RunProgram(qeltor::driver::WindowsPath(argv[1]), kPatienceMs,
+                                                    qeltor::driver::WindowAction::ClickButton);
+    if (outcome.windowShown) {
+        std::cout << "Its window appeared; the driver pressed \"Set Run as Service\".\n";
+    }
     for (const auto& box : outcome.boxes) {
         std::cout << "Message box \"" << Utf8(box.caption) << "\" (" << Utf8(box.icon) << " icon):\n  "
                   << Utf8(box.text) << "\n";

@@ -8,6 +8,9 @@ namespace qeltor::driver {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+constexpr ULONGLONG kPatienceAfterBoxMs = 500;
+constexpr wchar_t kMainTitle[] = L"Set Monitoring Server as Service";
+constexpr wchar_t kButtonText[] = L"Set Run as Service";
 
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -110,7 +113,24 @@ std::filesystem::path WindowsPath(std::wstring path) {
     return path;
 }
 
-Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs) {
+namespace {
+
+// The main window of `processId` once it is visible, or null.
+HWND MainWindow(DWORD processId) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, kMainTitle); window != nullptr;
+         window = FindWindowExW(nullptr, window, nullptr, kMainTitle)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window) != FALSE) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, WindowAction action) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -126,6 +146,8 @@ Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs) {
     const UniqueHandle thread(info.hThread);
     const ULONGLONG deadline = GetTickCount64() + patienceMs;
     std::set<HWND> answered;
+    bool acted = false;
+    ULONGLONG lastAnswer = 0;
     while (WaitForSingleObject(process.get(), kPollMs) == WAIT_TIMEOUT) {
         if (GetTickCount64() > deadline) {
             outcome.problem = "still running after " + std::to_string(patienceMs) + " ms";
@@ -133,14 +155,28 @@ Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs) {
             WaitForSingleObject(process.get(), 5000);
             break;
         }
-        HWND box = UnansweredBox(info.dwProcessId, answered);
-        if (box == nullptr) {
+        if (HWND box = UnansweredBox(info.dwProcessId, answered); box != nullptr) {
+            answered.insert(box);
+            // The message text is the static control with id 0xFFFF, on Windows and in Wine.
+            outcome.boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ShownIcon(box, deadline)});
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            lastAnswer = GetTickCount64();
             continue;
         }
-        answered.insert(box);
-        // The message text is the static control with id 0xFFFF, on Windows and in Wine.
-        outcome.boxes.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ShownIcon(box, deadline)});
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        HWND main = MainWindow(info.dwProcessId);
+        if (main == nullptr || IsWindowEnabled(main) == FALSE) {
+            continue;  // not shown yet, or behind a message box
+        }
+        outcome.windowShown = true;
+        if (!acted && action == WindowAction::ClickButton) {
+            PostMessageW(FindWindowExW(main, nullptr, L"Button", kButtonText), BM_CLICK, 0, 0);
+            acted = true;
+        } else if (!outcome.closedByDriver &&
+                   (action == WindowAction::Close || kPatienceAfterBoxMs < GetTickCount64() - lastAnswer)) {
+            // Still open after its answer, or never meant to be used: close it as a person would.
+            PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            outcome.closedByDriver = true;
+        }
     }
     GetExitCodeProcess(process.get(), &outcome.exitCode);
     return outcome;

@@ -33,12 +33,18 @@ struct ShownBox {
 
 struct Outcome {
     std::vector<ShownBox> boxes;
+    bool windowShown = false;     // the main window appeared
+    bool closedByDriver = false;  // it was still open after everything else, and was closed
     DWORD exitCode = STILL_ACTIVE;
     std::string problem;  // why the run could not be watched to its end, if it could not
 };
 
-// Starts `exe` in its own folder, confirms each message box it shows, and returns once it has
-// ended, or after `patienceMs`, when it is killed.
-Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs);
+// What to do with the main window once it shows: press its button, or close it untouched.
+enum class WindowAction { ClickButton, Close };
+
+// Starts `exe` in its own folder, confirms each message box it shows, acts on the main window,
+// closes it when it is still open half a second after a message was answered, and returns once
+// the program has ended, or after `patienceMs`, when it is killed.
+Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, WindowAction action);
 
 }  // namespace qeltor::driver

@@ -1,0 +1,254 @@
+#include "window/FormService.h"
+
+#include "installer/ServiceRegistration.h"
+#include "installer/StartupChecks.h"
+#include "resources/ResourceIds.h"
+#include "window/Dpi.h"
+
+namespace qeltor {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"QeltorServiceForm";
+constexpr wchar_t kStripClass[] = L"QeltorServiceStrip";
+constexpr wchar_t kTitle[] = L"Set Monitoring Server as Service";
+constexpr wchar_t kButtonText[] = L"Set Run as Service";
+constexpr wchar_t kNotice[] = L"Copyright \u00a9 2026 Qeltor";
+
+// A fixed single frame with the system menu and the close button, nothing to resize with.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = 0;
+
+// Not IDOK: Enter on a control that is no button must not click it.
+constexpr int kCommand1Id = 101;
+constexpr int kPicture1Id = 102;
+constexpr int kLabel1Id = 103;
+constexpr int kImage1Id = 104;
+
+constexpr int kButtonFontTwips = 210;  // 10.5 point
+constexpr int kLabelFontTwips = 180;   // 9 point
+constexpr int kLabelTopTwips = 40;
+constexpr int kImageSize = 48;  // shown at its own size whatever the DPI
+
+win32::UniqueFont MakeArial(int heightPixels, int weight) {
+    LOGFONTW font{};
+    font.lfHeight = -heightPixels;
+    font.lfWeight = weight;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
+    return win32::UniqueFont(::CreateFontIndirectW(&font));
+}
+
+HICON LoadAppIcon(HINSTANCE instance, int size) {
+    return static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(resources::kAppIcon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC formProc) {
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof(form);
+    form.lpfnWndProc = formProc;
+    form.hInstance = instance;
+    form.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    form.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+    form.lpszClassName = kFormClass;
+    ::RegisterClassExW(&form);
+
+    // The strip draws nothing of its own: the dialog face, and the notice inside it.
+    WNDCLASSEXW strip = form;
+    strip.lpfnWndProc = ::DefWindowProcW;
+    strip.lpszClassName = kStripClass;
+    ::RegisterClassExW(&strip);
+}
+
+}  // namespace
+
+FormService::FormService(HINSTANCE instance, Win32Platform& platform) : instance_(instance), platform_(platform) {
+    RegisterClasses(instance_, &FormService::WindowProc);
+}
+
+FormService::~FormService() {
+    if (hwnd_ != nullptr) {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool FormService::Load() {
+    // Created empty and hidden: its size is set once the checks have passed, and that first
+    // size is what lays out the strip.
+    hwnd_ =
+        ::CreateWindowExW(kFormExStyle, kFormClass, kTitle, kFormStyle, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
+    if (hwnd_ == nullptr) {
+        return false;
+    }
+    dpi_ = dpi::Of(hwnd_);
+    CreateControls();
+    LoadIcons();
+    ApplyDpi(dpi_);
+
+    if (!Form_Load()) {
+        return false;
+    }
+    loaded_ = true;
+    platform_.SetUnloadHandler([this] { ::DestroyWindow(hwnd_); });
+    SizeAndCentre();
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd_);
+    platform_.SetOwnerWindow(hwnd_);
+    return true;
+}
+
+int FormService::Run() {
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The dialog manager gives Tab its meaning among the controls.
+        if (hwnd_ == nullptr || ::IsDialogMessageW(hwnd_, &message) == FALSE) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void FormService::CreateControls() {
+    // Created in this order; the keyboard order (Picture1, then Command1) is set below.
+    command1_ = ::CreateWindowExW(0, L"BUTTON", kButtonText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                                  0, 0, hwnd_, reinterpret_cast<HMENU>(kCommand1Id), instance_, nullptr);
+    picture1_ = ::CreateWindowExW(WS_EX_STATICEDGE, kStripClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
+                                  hwnd_, reinterpret_cast<HMENU>(kPicture1Id), instance_, nullptr);
+    label1_ = ::CreateWindowExW(0, L"STATIC", kNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0, 0, 0, 0,
+                                picture1_, reinterpret_cast<HMENU>(kLabel1Id), instance_, nullptr);
+    image1_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, 0, 0, 0, 0,
+                                hwnd_, reinterpret_cast<HMENU>(kImage1Id), instance_, nullptr);
+    // Tab follows the order of the children: the strip first, then the button.
+    ::SetWindowPos(picture1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    focus_ = picture1_;
+}
+
+void FormService::LoadIcons() {
+    bigIcon_.reset(LoadAppIcon(instance_, ::GetSystemMetrics(SM_CXICON)));
+    smallIcon_.reset(LoadAppIcon(instance_, ::GetSystemMetrics(SM_CXSMICON)));
+    pictureIcon_.reset(LoadAppIcon(instance_, kImageSize));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    ::SendMessageW(image1_, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+}
+
+// Fonts and positions for `dpi`; the docked strip and the notice follow on the next resize.
+void FormService::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    buttonFont_ = MakeArial(Pixels(kButtonFontTwips), FW_BOLD);
+    labelFont_ = MakeArial(Pixels(kLabelFontTwips), FW_NORMAL);
+    ::SendMessageW(command1_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
+    ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    MoveToDesign(command1_, layout::kCommand1);
+    MoveToDesign(picture1_, layout::kPicture1);
+    MoveToDesign(label1_, layout::kLabel1);
+    MoveToDesign(image1_, layout::kImage1);
+}
+
+void FormService::MoveToDesign(HWND control, const layout::Rect& twips) const {
+    const layout::Rect pixels = layout::TwipsToPixels(twips, dpi_);
+    ::MoveWindow(control, pixels.left, pixels.top, pixels.width, pixels.height, TRUE);
+}
+
+void FormService::SizeAndCentre() {
+    const SIZE outer =
+        dpi::OuterSize(Pixels(layout::kClientWidth), Pixels(layout::kClientHeight), kFormStyle, kFormExStyle, dpi_);
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2;
+    ::SetWindowPos(hwnd_, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The strip is docked to the bottom; then the window's own resize handler runs.
+void FormService::OnSize() {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const layout::Rect strip =
+        layout::DockedToBottom(layout::TwipsToPixels(layout::kPicture1, dpi_), client.right, client.bottom);
+    ::MoveWindow(picture1_, strip.left, strip.top, strip.width, strip.height, TRUE);
+    if (loaded_) {
+        Form_Resize();
+    }
+}
+
+bool FormService::Form_Load() {
+    return RunStartupChecks(platform_, paths_);
+}
+
+void FormService::Form_Resize() {
+    RECT strip{};
+    ::GetWindowRect(picture1_, &strip);
+    RECT label{};
+    ::GetWindowRect(label1_, &label);
+    const layout::Rect placed = layout::LabelAfterResize({0, 0, label.right - label.left, label.bottom - label.top},
+                                                         strip.right - strip.left, Pixels(kLabelTopTwips));
+    ::MoveWindow(label1_, placed.left, placed.top, placed.width, placed.height, TRUE);
+}
+
+void FormService::Command1_Click() {
+    RegisterService(platform_, paths_);
+}
+
+LRESULT CALLBACK FormService::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* form = static_cast<FormService*>(create->lpCreateParams);
+        form->hwnd_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<FormService*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (form == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT FormService::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = hwnd_;
+    switch (message) {
+        case WM_SIZE:
+            OnSize();
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kCommand1Id && HIWORD(wParam) == BN_CLICKED) {
+                Command1_Click();
+            }
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focused = ::GetFocus();
+                if (focused != nullptr && ::IsChild(hwnd_, focused) != FALSE) {
+                    focus_ = focused;
+                }
+            }
+            break;
+        case WM_SETFOCUS:
+            if (focus_ != nullptr) {
+                ::SetFocus(focus_);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            ApplyDpi(HIWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            const SIZE outer = dpi::OuterSize(Pixels(layout::kClientWidth), Pixels(layout::kClientHeight), kFormStyle,
+                                              kFormExStyle, dpi_);
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, outer.cx, outer.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_DESTROY:
+            platform_.SetOwnerWindow(nullptr);
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace qeltor

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "installer/InstallerPaths.h"
+#include "platform/Win32Handles.h"
+#include "platform/Win32Platform.h"
+#include "window/Layout.h"
+
+#include <windows.h>
+
+namespace qeltor {
+
+// The program's one window: the icon, the button that registers the service, and the strip
+// with the maker's notice along the bottom.
+class FormService {
+public:
+    FormService(HINSTANCE instance, Win32Platform& platform);
+    ~FormService();
+    FormService(const FormService&) = delete;
+    FormService& operator=(const FormService&) = delete;
+    FormService(FormService&&) = delete;
+    FormService& operator=(FormService&&) = delete;
+
+    // Creates the window hidden, runs the start-up checks and shows it. False when a check
+    // failed; on Windows the program has ended inside the checks by then.
+    bool Load();
+
+    // Runs the window until it is closed; the program's exit code.
+    int Run();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void LoadIcons();
+    void ApplyDpi(int dpi);
+    void MoveToDesign(HWND control, const layout::Rect& twips) const;
+    void SizeAndCentre();
+    void OnSize();
+
+    bool Form_Load();
+    void Form_Resize();
+    void Command1_Click();
+
+    [[nodiscard]] int Pixels(int twips) const { return layout::TwipsToPixels(twips, dpi_); }
+
+    HINSTANCE instance_;
+    Win32Platform& platform_;
+    InstallerPaths paths_;
+
+    HWND hwnd_ = nullptr;
+    HWND command1_ = nullptr;
+    HWND picture1_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND image1_ = nullptr;
+    HWND focus_ = nullptr;  // where the focus goes back to when the window is activated again
+
+    int dpi_ = layout::kDesignDpi;
+    bool loaded_ = false;
+    win32::UniqueFont buttonFont_;
+    win32::UniqueFont labelFont_;
+    win32::UniqueIcon bigIcon_;
+    win32::UniqueIcon smallIcon_;
+    win32::UniqueIcon pictureIcon_;
+};
+
+}  // namespace qeltor
