@@ -31,6 +31,15 @@ std::wstring NamePart(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
+// The program a command line names: its first token, quoted or not. Handing it to
+// CreateProcessW by itself means the program is taken from exactly that path, never searched for.
+std::wstring ProgramOf(const std::wstring& commandLine) {
+    if (commandLine.starts_with(L'"')) {
+        return commandLine.substr(1, commandLine.find(L'"', 1) - 1);
+    }
+    return commandLine.substr(0, commandLine.find(L' '));
+}
+
 HKEY ToHkey(RegKey key) {
     // The predefined root is sign-extended in HKEY_LOCAL_MACHINE; spell it as Windows does.
     return key == kHkeyLocalMachine ? HKEY_LOCAL_MACHINE : reinterpret_cast<HKEY>(key);
@@ -95,8 +104,9 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
-    if (::CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started) ==
-        FALSE) {
+    const std::wstring program = ProgramOf(commandLine);
+    if (::CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &started) == FALSE) {
         return ::GetLastError();
     }
     // Not tracked: the started program runs on by itself.
