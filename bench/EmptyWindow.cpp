@@ -17,7 +17,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int show) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof(form);
     form.lpfnWndProc = WindowProc;
@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     if (window == nullptr) {
         return 1;
     }
-    ::ShowWindow(window, show);
+    ::ShowWindow(window, SW_SHOWNORMAL);  // as QeltorService.exe shows its own
     ::UpdateWindow(window);
 
     MSG message{};

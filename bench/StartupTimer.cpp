@@ -2,20 +2,36 @@
 // with a given title exists, taking turns between them, and prints each one's median, min
 // and max. The first program named is the floor the others are compared with.
 //
-// Usage: StartupTimer.exe [--rounds N] [--warmup N] [--target R] <label> <exe> <title> ...
+// Usage: StartupTimer.exe [--rounds N] [--warmup N] [--detect poll|idle] [--look-ms N] [--target R]
+//                         [--each 1] <label> <exe> <title> [<label> <exe> <title>...]
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cwchar>
+#include <iomanip>
+#include <iostream>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr DWORD kPollMs = 1;
-constexpr ULONGLONG kShowPatienceMs = 20000;
+constexpr DWORD kShowPatienceMs = 20000;
 constexpr DWORD kClosePatienceMs = 10000;
+constexpr int kLabelWidth = 40;
+constexpr int kNumberWidth = 11;
+
+struct Options {
+    int rounds = 15;
+    int warmup = 1;
+    // Wine 8 passes no WinEvents of other processes to an out-of-context hook, so the window
+    // is looked for every lookMs. With "idle", the timer first waits until the program waits
+    // for input (our programs do so right after showing and painting their window) and takes
+    // that moment when the window is there: start to ready, first paint included.
+    bool poll = true;
+    DWORD lookMs = 1;
+    double target = 1.2;
+    bool each = false;
+};
 
 struct Program {
     std::wstring label;
@@ -23,7 +39,16 @@ struct Program {
     std::wstring title;
     std::vector<double> samples;  // milliseconds, measured rounds only
     int failures = 0;
+    int seenByLooking = 0;  // "idle" starts whose window was not there yet when the program went idle
 };
+
+std::string Utf8(const std::wstring& text) {
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
 
 struct Search {
     DWORD processId;
@@ -75,39 +100,49 @@ LONGLONG Now() {
 }
 
 // One start: the time until the window shows, or a negative value when it never did.
-double TimeOneStart(const Program& program) {
+double TimeOneStart(Program& program, const Options& options) {
     std::wstring commandLine = L"\"" + program.exe + L"\"";
     const std::wstring folder = FolderOf(program.exe);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
+    const std::string label = Utf8(program.label);
 
     const LONGLONG begin = Now();
     if (::CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                          folder.empty() ? nullptr : folder.c_str(), &startup, &started) == FALSE) {
-        std::fwprintf(stderr, L"  %ls: CreateProcessW failed, error %lu\n", program.label.c_str(), ::GetLastError());
+        std::cerr << "  " << label << ": CreateProcessW failed, error " << ::GetLastError() << "\n";
         return -1.0;
     }
     HWND shown = nullptr;
     double elapsed = -1.0;
+    if (!options.poll && ::WaitForInputIdle(started.hProcess, kShowPatienceMs) == 0) {
+        const LONGLONG idle = Now();
+        shown = FindShownWindow(started.dwProcessId, program.title);
+        if (shown != nullptr) {
+            elapsed = Milliseconds(idle - begin);
+        } else {
+            ++program.seenByLooking;
+        }
+    }
     const ULONGLONG deadline = ::GetTickCount64() + kShowPatienceMs;
-    for (;;) {
+    while (shown == nullptr) {
         shown = FindShownWindow(started.dwProcessId, program.title);
         if (shown != nullptr) {
             elapsed = Milliseconds(Now() - begin);
             break;
         }
         // The wait doubles as the pause between looks, and notices a program that ended.
-        if (::WaitForSingleObject(started.hProcess, kPollMs) == WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(started.hProcess, options.lookMs) == WAIT_OBJECT_0) {
             DWORD code = 0;
             ::GetExitCodeProcess(started.hProcess, &code);
-            std::fwprintf(stderr, L"  %ls: ended (exit code %lu) without showing \"%ls\"\n", program.label.c_str(),
-                          code, program.title.c_str());
+            std::cerr << "  " << label << ": ended (exit code " << code << ") without showing \"" << Utf8(program.title)
+                      << "\"\n";
             break;
         }
         if (::GetTickCount64() > deadline) {
-            std::fwprintf(stderr, L"  %ls: no window \"%ls\" after %llu ms\n", program.label.c_str(),
-                          program.title.c_str(), kShowPatienceMs);
+            std::cerr << "  " << label << ": no window \"" << Utf8(program.title) << "\" after " << kShowPatienceMs
+                      << " ms\n";
             break;
         }
     }
@@ -116,7 +151,7 @@ double TimeOneStart(const Program& program) {
         ::PostMessageW(shown, WM_CLOSE, 0, 0);
     }
     if (::WaitForSingleObject(started.hProcess, kClosePatienceMs) != WAIT_OBJECT_0) {
-        std::fwprintf(stderr, L"  %ls: still running after close, ended by force\n", program.label.c_str());
+        std::cerr << "  " << label << ": still running after close, ended by force\n";
         ::TerminateProcess(started.hProcess, 1);
         ::WaitForSingleObject(started.hProcess, INFINITE);
     }
@@ -132,52 +167,98 @@ double Median(std::vector<double> values) {
 }
 
 int Usage() {
-    std::fwprintf(stderr,
-                  L"usage: StartupTimer.exe [--rounds N] [--warmup N] [--target R] <label> <exe> <title> "
-                  L"[<label> <exe> <title>...]\n");
+    std::cerr << "usage: StartupTimer.exe [--rounds N] [--warmup N] [--detect poll|idle] [--look-ms N] [--target R]\n"
+                 "                        [--each 1] <label> <exe> <title> [<label> <exe> <title>...]\n";
     return 64;
+}
+
+bool ParseArguments(const std::vector<std::wstring>& args, Options& options, std::vector<Program>& programs) {
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i].rfind(L"--", 0) == 0 && i + 1 < args.size()) {
+            const std::wstring& name = args[i];
+            const std::wstring& value = args[i + 1];
+            if (name == L"--rounds") {
+                options.rounds = std::max(1, _wtoi(value.c_str()));
+            } else if (name == L"--warmup") {
+                options.warmup = std::max(0, _wtoi(value.c_str()));
+            } else if (name == L"--detect" && (value == L"idle" || value == L"poll")) {
+                options.poll = value == L"poll";
+            } else if (name == L"--look-ms") {
+                options.lookMs = static_cast<DWORD>(std::max(1, _wtoi(value.c_str())));
+            } else if (name == L"--target") {
+                options.target = _wtof(value.c_str());
+            } else if (name == L"--each") {
+                options.each = value != L"0";
+            } else {
+                return false;
+            }
+            i += 2;
+        } else if (i + 3 <= args.size()) {
+            programs.push_back({args[i], args[i + 1], args[i + 2], {}, 0, 0});
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return !programs.empty();
+}
+
+void PrintTable(const std::vector<Program>& programs) {
+    std::cout << "\n"
+              << std::left << std::setw(kLabelWidth) << "program (start to visible window)" << std::right
+              << std::setw(6) << "runs" << std::setw(kNumberWidth) << "median ms" << std::setw(kNumberWidth) << "min ms"
+              << std::setw(kNumberWidth) << "max ms"
+              << "\n";
+    std::cout << std::fixed << std::setprecision(1);
+    for (const Program& program : programs) {
+        std::cout << std::left << std::setw(kLabelWidth) << Utf8(program.label) << std::right << std::setw(6)
+                  << program.samples.size();
+        if (program.samples.empty()) {
+            std::cout << std::setw(kNumberWidth) << "-" << std::setw(kNumberWidth) << "-" << std::setw(kNumberWidth)
+                      << "-"
+                      << "\n";
+            continue;
+        }
+        const auto [low, high] = std::minmax_element(program.samples.begin(), program.samples.end());
+        std::cout << std::setw(kNumberWidth) << Median(program.samples) << std::setw(kNumberWidth) << *low
+                  << std::setw(kNumberWidth) << *high << "\n";
+    }
+    for (const Program& program : programs) {
+        if (program.seenByLooking > 0) {
+            std::cout << "note: " << program.seenByLooking << " starts of " << Utf8(program.label)
+                      << " went idle before the window showed; it was looked for instead\n";
+        }
+    }
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    int rounds = 15;
-    int warmup = 1;
-    double target = 1.2;
+    Options options;
     std::vector<Program> programs;
-    const std::vector<std::wstring> args(argv + 1, argv + argc);
-    for (std::size_t i = 0; i < args.size();) {
-        if (args[i].rfind(L"--", 0) == 0 && i + 1 < args.size()) {
-            const std::wstring& value = args[i + 1];
-            if (args[i] == L"--rounds") {
-                rounds = std::max(1, _wtoi(value.c_str()));
-            } else if (args[i] == L"--warmup") {
-                warmup = std::max(0, _wtoi(value.c_str()));
-            } else if (args[i] == L"--target") {
-                target = _wtof(value.c_str());
-            } else {
-                return Usage();
-            }
-            i += 2;
-        } else if (i + 3 <= args.size()) {
-            programs.push_back({args[i], args[i + 1], args[i + 2], {}, 0});
-            i += 3;
-        } else {
-            return Usage();
-        }
-    }
-    if (programs.empty()) {
+    if (!ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), options, programs)) {
         return Usage();
     }
 
-    std::wprintf(L"%d warm-up and %d measured starts of each program, taking turns\n", warmup, rounds);
-    std::fflush(stdout);
-    for (int round = 0; round < warmup + rounds; ++round) {
-        const bool measured = round >= warmup;
+    std::cout << options.warmup << " warm-up and " << options.rounds
+              << " measured starts of each program, taking turns\n";
+    if (options.poll) {
+        std::cout << "the window is looked for every " << options.lookMs << " ms\n";
+    } else {
+        std::cout << "the window is checked for when the program first waits for input (first paint included)\n";
+    }
+    std::cout << std::flush;
+    for (int round = 0; round < options.warmup + options.rounds; ++round) {
+        const bool measured = round >= options.warmup;
         // Every other round runs them the other way round, so that none always goes first.
         for (std::size_t k = 0; k < programs.size(); ++k) {
             Program& program = programs[round % 2 == 0 ? k : programs.size() - 1 - k];
-            const double elapsed = TimeOneStart(program);
+            const double elapsed = TimeOneStart(program, options);
+            if (options.each) {
+                std::cout << "  round " << std::setw(2) << round + 1 << (measured ? "  " : "w ") << std::left
+                          << std::setw(kLabelWidth) << Utf8(program.label) << std::right << std::fixed
+                          << std::setprecision(1) << std::setw(8) << elapsed << " ms" << std::endl;
+            }
             if (!measured) {
                 continue;
             }
@@ -188,48 +269,30 @@ int wmain(int argc, wchar_t** argv) {
             }
         }
     }
+    PrintTable(programs);
 
-    std::wprintf(L"\n%-40ls %5ls %10ls %10ls %10ls\n", L"program (start to visible window)", L"runs", L"median ms",
-                 L"min ms", L"max ms");
-    for (const Program& program : programs) {
-        if (program.samples.empty()) {
-            std::wprintf(L"%-40ls %5d %10ls %10ls %10ls\n", program.label.c_str(), 0, L"-", L"-", L"-");
-            continue;
-        }
-        const auto [low, high] = std::minmax_element(program.samples.begin(), program.samples.end());
-        std::wprintf(L"%-40ls %5zu %10.1f %10.1f %10.1f\n", program.label.c_str(), program.samples.size(),
-                     Median(program.samples), *low, *high);
-    }
-
-    bool allMeasured = true;
-    bool withinTarget = true;
-    for (const Program& program : programs) {
-        allMeasured = allMeasured && program.failures == 0 && !program.samples.empty();
-    }
-    if (allMeasured) {
-        const double floor = Median(programs.front().samples);
-        std::wprintf(L"\n");
-        for (std::size_t k = 1; k < programs.size(); ++k) {
-            const double ratio = Median(programs[k].samples) / floor;
-            const bool within = ratio <= target;
-            // Only the program right after the floor is held to the target; further rows are for
-            // finding where the time goes.
-            if (k == 1) {
-                withinTarget = within;
-            }
-            std::wprintf(L"ratio median(%ls) / median(%ls): %.2f", programs[k].label.c_str(),
-                         programs.front().label.c_str(), ratio);
-            if (k == 1) {
-                std::wprintf(L"  (target <= %.2f: %ls)", target, within ? L"met" : L"MISSED");
-            }
-            std::wprintf(L"\n");
-        }
-    } else {
-        std::wprintf(L"\nsome starts failed (see above): no ratio\n");
-    }
-    std::fflush(stdout);
+    const bool allMeasured = std::all_of(programs.begin(), programs.end(), [](const Program& program) {
+        return program.failures == 0 && !program.samples.empty();
+    });
     if (!allMeasured) {
+        std::cout << "\nsome starts failed (see above): no ratio" << std::endl;
         return 1;
     }
+    const double floor = Median(programs.front().samples);
+    bool withinTarget = true;
+    std::cout << "\n" << std::setprecision(2);
+    for (std::size_t k = 1; k < programs.size(); ++k) {
+        const double ratio = Median(programs[k].samples) / floor;
+        std::cout << "ratio median(" << Utf8(programs[k].label) << ") / median(" << Utf8(programs.front().label)
+                  << "): " << ratio;
+        // Only the program right after the floor is held to the target; further rows help find
+        // where the time goes.
+        if (k == 1) {
+            withinTarget = ratio <= options.target;
+            std::cout << "  (target <= " << options.target << ": " << (withinTarget ? "met" : "MISSED") << ")";
+        }
+        std::cout << "\n";
+    }
+    std::cout << std::flush;
     return withinTarget ? 0 : 2;
 }

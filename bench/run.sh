@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds QeltorService.exe and the benchmark's programs, times the program's start against an
 # empty window's in one Wine session, and reports the .exe's size and the DLLs it imports.
-# Usage: bash bench/run.sh [StartupTimer options, e.g. --rounds 15 --warmup 1]
+# Usage: bash bench/run.sh [StartupTimer options, e.g. --rounds 31 or --detect idle]
+# QELTOR_BENCH_CHECKS_FAIL=1 adds a row: the program stopped by its first start-up check.
 # Exit status: 0 every target met, 2 something measured missed its target, 1 a step failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,8 +24,11 @@ missed=0
 
 echo
 echo "== Start-up time (Wine, one session) =="
+# Other work on the machine slows both programs and blurs the ratio: say how busy it was.
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0
 scripts/wine-session.sh "$out/prefix" bash bench/measure-in-wine.sh "$out/main" "$out/tools" "$@" || status=$?
+echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 case $status in
   0) ;;
   2) missed=1 ;;

@@ -113,9 +113,6 @@ std::filesystem::path WindowsPath(std::wstring path) {
     return path;
 }
 
-namespace {
-
-// The main window of `processId` once it is visible, or null.
 HWND MainWindow(DWORD processId) {
     for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, kMainTitle); window != nullptr;
          window = FindWindowExW(nullptr, window, nullptr, kMainTitle)) {
@@ -127,8 +124,6 @@ HWND MainWindow(DWORD processId) {
     }
     return nullptr;
 }
-
-}  // namespace
 
 Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, WindowAction action) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
@@ -180,6 +175,34 @@ Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, Windo
     }
     GetExitCodeProcess(process.get(), &outcome.exitCode);
     return outcome;
+}
+
+std::optional<ShownBox> AnswerBox(DWORD processId, ULONGLONG deadline) {
+    for (;;) {
+        if (HWND box = UnansweredBox(processId, {}); box != nullptr) {
+            ShownBox shown{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ShownIcon(box, deadline)};
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return shown;
+        }
+        if (GetTickCount64() >= deadline) {
+            return std::nullopt;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+std::vector<DWORD> DrawnPixels(int width, int height, const std::function<void(HDC)>& paint) {
+    return Pixels(width, height, paint);
+}
+
+std::vector<DWORD> ScreenPixels(const RECT& rect) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    return Pixels(width, height, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
 }
 
 }  // namespace qeltor::driver

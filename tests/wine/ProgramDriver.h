@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -46,5 +48,18 @@ enum class WindowAction { ClickButton, Close };
 // closes it when it is still open half a second after a message was answered, and returns once
 // the program has ended, or after `patienceMs`, when it is killed.
 Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, WindowAction action);
+
+// The main window of `processId` once it is visible, or null.
+HWND MainWindow(DWORD processId);
+
+// Waits until `deadline` for a message box of `processId`, reads it and confirms it;
+// nothing if none showed by then.
+std::optional<ShownBox> AnswerBox(DWORD processId, ULONGLONG deadline);
+
+// RGB pixels, rows from the top, of whatever `paint` draws on a fresh `width` x `height` bitmap.
+std::vector<DWORD> DrawnPixels(int width, int height, const std::function<void(HDC)>& paint);
+
+// RGB pixels, rows from the top, of what the screen shows in `rect`.
+std::vector<DWORD> ScreenPixels(const RECT& rect);
 
 }  // namespace qeltor::driver

@@ -1,0 +1,47 @@
+#pragma once
+
+// What a Wine case lays out before it starts QeltorService.exe, and what it reads back after:
+// the program folder with the stand-in tools, the stored server path, the command line the
+// instsrv stand-in recorded and the values under the service's Parameters key.
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qeltor::wine_case {
+
+inline const std::filesystem::path kFolder = L"C:\\Qeltor Test\\";
+inline const std::filesystem::path kProgram = kFolder / L"QeltorService.exe";
+inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
+inline constexpr wchar_t kMonitor[] = L"D:\\Srv\\Monitor.exe";
+inline constexpr wchar_t kSuccessMessage[] =
+    L"Run as service successfully. Please restart your Windows,the monitoring server will run as a service called "
+    L"'Qeltor Monitoring Server'.\r\nIf you need view the interface of monitoring server, you should stop the "
+    L"service first through your Windows Control Panel, then run the executable file manually.";
+inline constexpr ULONGLONG kPatienceMs = 20000;
+
+enum class Instsrv { Missing, Program, Folder, TextFile };
+
+// Where the product and the stand-ins were built, from the test program's arguments.
+void SetBuildOutputs(const std::wstring& product, const std::wstring& standins);
+
+// Checks that drive D: is mapped and puts the server files on it.
+void PrepareServerDrive();
+
+// No service key, no stored path, and a program folder holding only QeltorService.exe.
+void StartAfresh();
+
+// Adds the tools the case wants to the program folder, and stores `serverPath` unless null.
+void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath);
+
+// The raw UTF-16 command line the instsrv stand-in was started with, once it has written it.
+std::optional<std::string> RecordedCommandLine(ULONGLONG patienceMs = kPatienceMs);
+bool CommandLineRecorded();
+
+// GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind.
+void ExpectServiceRegistered();
+// GoogleTest checks that nothing was started and no service key written.
+void ExpectNothingDone();
+
+}  // namespace qeltor::wine_case
