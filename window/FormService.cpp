@@ -83,8 +83,8 @@ bool FormService::Load() {
     }
     dpi_ = dpi::Of(hwnd_);
     CreateControls();
+    SetFonts();
     LoadIcons();
-    ApplyDpi(dpi_);
 
     if (!Form_Load()) {
         return false;
@@ -93,6 +93,7 @@ bool FormService::Load() {
     platform_.SetUnloadHandler([this] { ::DestroyWindow(hwnd_); });
     SizeAndCentre();
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    LoadLargeIcon();
     ::UpdateWindow(hwnd_);
     platform_.SetOwnerWindow(hwnd_);
     return true;
@@ -110,37 +111,54 @@ int FormService::Run() {
     return static_cast<int>(message.wParam);
 }
 
+HWND FormService::CreateControl(DWORD exStyle, const wchar_t* windowClass, const wchar_t* text, DWORD style,
+                                const layout::Rect& twips, HWND container, int id) const {
+    const layout::Rect pixels = layout::TwipsToPixels(twips, dpi_);
+    return ::CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, pixels.left, pixels.top,
+                             pixels.width, pixels.height, container, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             instance_, nullptr);
+}
+
 void FormService::CreateControls() {
     // Created in this order; the keyboard order (Picture1, then Command1) is set below.
-    command1_ = ::CreateWindowExW(0, L"BUTTON", kButtonText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
-                                  0, 0, hwnd_, reinterpret_cast<HMENU>(kCommand1Id), instance_, nullptr);
-    picture1_ = ::CreateWindowExW(WS_EX_STATICEDGE, kStripClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
-                                  hwnd_, reinterpret_cast<HMENU>(kPicture1Id), instance_, nullptr);
-    label1_ = ::CreateWindowExW(0, L"STATIC", kNotice, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0, 0, 0, 0,
-                                picture1_, reinterpret_cast<HMENU>(kLabel1Id), instance_, nullptr);
-    image1_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, 0, 0, 0, 0,
-                                hwnd_, reinterpret_cast<HMENU>(kImage1Id), instance_, nullptr);
+    command1_ =
+        CreateControl(0, L"BUTTON", kButtonText, WS_TABSTOP | BS_PUSHBUTTON, layout::kCommand1, hwnd_, kCommand1Id);
+    picture1_ = CreateControl(WS_EX_STATICEDGE, kStripClass, L"", WS_TABSTOP, layout::kPicture1, hwnd_, kPicture1Id);
+    label1_ = CreateControl(0, L"STATIC", kNotice, SS_CENTER | SS_NOPREFIX, layout::kLabel1, picture1_, kLabel1Id);
+    image1_ = CreateControl(0, L"STATIC", L"", SS_ICON | SS_REALSIZEIMAGE, layout::kImage1, hwnd_, kImage1Id);
     // Tab follows the order of the children: the strip first, then the button.
     ::SetWindowPos(picture1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     focus_ = picture1_;
 }
 
+// What the first showing needs: the caption's small icon and the picture.
 void FormService::LoadIcons() {
-    bigIcon_.reset(LoadAppIcon(instance_, ::GetSystemMetrics(SM_CXICON)));
     smallIcon_.reset(LoadAppIcon(instance_, ::GetSystemMetrics(SM_CXSMICON)));
     pictureIcon_.reset(LoadAppIcon(instance_, kImageSize));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     ::SendMessageW(image1_, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+    // SS_ICON fits the control to the icon; the picture keeps its own size inside the design area.
+    MoveToDesign(image1_, layout::kImage1);
 }
 
-// Fonts and positions for `dpi`; the docked strip and the notice follow on the next resize.
-void FormService::ApplyDpi(int dpi) {
-    dpi_ = dpi;
+// The large icon appears only in the task switcher and taskbar, so it waits until the window shows.
+void FormService::LoadLargeIcon() {
+    bigIcon_.reset(LoadAppIcon(instance_, ::GetSystemMetrics(SM_CXICON)));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+}
+
+void FormService::SetFonts() {
     buttonFont_ = MakeArial(Pixels(kButtonFontTwips), FW_BOLD);
     labelFont_ = MakeArial(Pixels(kLabelFontTwips), FW_NORMAL);
-    ::SendMessageW(command1_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
-    ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    const BOOL redraw = ::IsWindowVisible(hwnd_);
+    ::SendMessageW(command1_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), redraw);
+    ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), redraw);
+}
+
+// Fonts and positions for a new DPI; the docked strip and the notice follow on the next resize.
+void FormService::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    SetFonts();
     MoveToDesign(command1_, layout::kCommand1);
     MoveToDesign(picture1_, layout::kPicture1);
     MoveToDesign(label1_, layout::kLabel1);

@@ -31,8 +31,12 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    HWND CreateControl(DWORD exStyle, const wchar_t* windowClass, const wchar_t* text, DWORD style,
+                       const layout::Rect& twips, HWND container, int id) const;
     void CreateControls();
     void LoadIcons();
+    void LoadLargeIcon();
+    void SetFonts();
     void ApplyDpi(int dpi);
     void MoveToDesign(HWND control, const layout::Rect& twips) const;
     void SizeAndCentre();
