@@ -372,6 +372,34 @@ TEST_F(WindowTest, ShowsBoldArialOnTheButtonAndTheProgramIcon) {
     EXPECT_TRUE(SaveBmp(g_screenshot, OnScreen(window)));
 }
 
+// The same window on a 144-dpi display: every measure follows from its twips at that DPI,
+// rounded to the nearest pixel, while the picture keeps its own 48 pixels.
+class WindowAt144DpiTest : public WindowTest {
+protected:
+    void SetUp() override {
+        const DWORD dpi = 144;
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi),
+                  ERROR_SUCCESS);
+        WindowTest::SetUp();
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    }
+    static constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+};
+
+TEST_F(WindowAt144DpiTest, ScalesEveryMeasureWithTheDpi) {
+    RECT client{};
+    GetClientRect(form_, &client);
+    EXPECT_EQ(client.right, 392);  // 3915 twips: 391.5 pixels
+    EXPECT_EQ(client.bottom, 186);
+    EXPECT_EQ(PlacedIn(controls_[kCommand1], form_), (Box{96, 36, 242, 50}));
+    EXPECT_EQ(PlacedIn(controls_[kPicture1], form_), (Box{0, 148, 392, 38}));
+    EXPECT_EQ(PlacedIn(controls_[kLabel1], controls_[kPicture1]), (Box{0, 4, 392, 38}));
+    EXPECT_EQ(PlacedIn(controls_[kImage1], form_), (Box{12, 24, 72, 72}));
+}
+
 TEST_F(WindowTest, StartsOnTheStripWhereEnterDoesNothingAndTabReachesTheButton) {
     HWND focus = nullptr;
     ASSERT_TRUE(Eventually([&] { return (focus = Focus()) != nullptr; })) << "nothing has the focus";
