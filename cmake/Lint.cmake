@@ -8,6 +8,7 @@ function(qeltor_add_format_test)
     ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.h
     ${PROJECT_SOURCE_DIR}/window/*.cpp ${PROJECT_SOURCE_DIR}/window/*.h
     ${PROJECT_SOURCE_DIR}/resources/*.cpp ${PROJECT_SOURCE_DIR}/resources/*.h
+    ${PROJECT_SOURCE_DIR}/servicetools/*.cpp ${PROJECT_SOURCE_DIR}/servicetools/*.h
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h)
   add_test(NAME code_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${sources})
 endfunction()

@@ -378,8 +378,8 @@ class WindowAt144DpiTest : public WindowTest {
 protected:
     void SetUp() override {
         const DWORD dpi = 144;
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi),
-                  ERROR_SUCCESS);
+        const LONG stored = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        ASSERT_EQ(stored, LONG{0}) << "cannot set the display's DPI";
         WindowTest::SetUp();
     }
     void TearDown() override {

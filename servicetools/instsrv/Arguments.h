@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the command line asks instsrv to do.
+namespace qeltor::service {
+
+struct InstsrvCommand {
+    enum class Action { Install, Remove, ShowUsage };
+    Action action = Action::ShowUsage;
+    std::wstring serviceName;
+    std::wstring program;
+};
+
+// `arguments` excludes the program's own name.
+InstsrvCommand ParseInstsrvArguments(const std::vector<std::wstring>& arguments);
+
+// The image path the service manager runs: quoted, so that a path with spaces stays one program.
+std::wstring QuotedImagePath(const std::wstring& program);
+
+}  // namespace qeltor::service

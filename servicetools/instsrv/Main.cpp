@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "servicetools/common/Console.h"
+#include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/ServiceInstaller.h"
+
+namespace {
+
+constexpr int kUsageExitCode = 2;
+
+int ShowUsage() {
+    using qeltor::service::PrintErrorLine;
+    PrintErrorLine(L"Creates or removes a Windows service.");
+    PrintErrorLine(L"  instsrv <service name> <full path of the service program>");
+    PrintErrorLine(L"      creates the service, started automatically at boot");
+    PrintErrorLine(L"  instsrv <service name> remove");
+    PrintErrorLine(L"      stops the service if it runs, then deletes it");
+    return kUsageExitCode;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::vector<std::wstring> arguments(argv + 1, argv + argc);
+    const auto command = qeltor::service::ParseInstsrvArguments(arguments);
+    switch (command.action) {
+        case qeltor::service::InstsrvCommand::Action::Install:
+            return qeltor::service::InstallService(command.serviceName, command.program);
+        case qeltor::service::InstsrvCommand::Action::Remove:
+            return qeltor::service::RemoveService(command.serviceName);
+        case qeltor::service::InstsrvCommand::Action::ShowUsage:
+            break;
+    }
+    return ShowUsage();
+}

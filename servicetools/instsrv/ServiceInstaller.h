@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Creating and removing a service through the service manager. Each prints its one-line result
+// and returns the process exit code.
+namespace qeltor::service {
+
+int InstallService(const std::wstring& name, const std::wstring& program);
+int RemoveService(const std::wstring& name);
+
+}  // namespace qeltor::service

@@ -1,0 +1,118 @@
+#include "servicetools/srvany/JobProcess.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include "servicetools/common/SystemError.h"
+
+namespace qeltor::service {
+namespace {
+
+constexpr auto kGonePoll = std::chrono::milliseconds(50);
+
+HostFailure Failure(const std::wstring& what, DWORD error) {
+    return HostFailure{error, what + L": " + ErrorText(error)};
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+win32::UniqueHandle CreateKillingJob() {
+    win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    if (!job) {
+        return job;
+    }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits)) == FALSE) {
+        job.reset();
+    }
+    return job;
+}
+
+DWORD ActiveProcesses(HANDLE job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                    nullptr) == FALSE) {
+        return 0;
+    }
+    return accounting.ActiveProcesses;
+}
+
+}  // namespace
+
+JobProcess::JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId)
+    : job_(std::move(job)), process_(std::move(process)), processId_(processId) {}
+
+std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) {
+    if (!IsFolder(plan.directory)) {
+        return HostFailure{ERROR_DIRECTORY, L"The folder to run the application in does not exist: " + plan.directory};
+    }
+    win32::UniqueHandle job = CreateKillingJob();
+    if (!job) {
+        return Failure(L"Cannot create a job object for the application", ::GetLastError());
+    }
+    // Suspended until it is in the job, so that nothing it starts can escape. Its own console and
+    // process group let a Ctrl+Break reach it, and only it, when the service stops.
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | CREATE_UNICODE_ENVIRONMENT;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    std::wstring commandLine = plan.commandLine;
+    if (::CreateProcessW(plan.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                         plan.directory.c_str(), &startup, &started) == FALSE) {
+        return Failure(L"Cannot start " + plan.commandLine + L" in " + plan.directory, ::GetLastError());
+    }
+    win32::UniqueHandle process(started.hProcess);
+    const win32::UniqueHandle thread(started.hThread);
+    if (::AssignProcessToJobObject(job.get(), process.get()) == FALSE) {
+        const DWORD error = ::GetLastError();
+        ::TerminateProcess(process.get(), error);
+        return Failure(L"Cannot put the application in a job object", error);
+    }
+    ::ResumeThread(thread.get());
+    return JobProcess(std::move(job), std::move(process), started.dwProcessId);
+}
+
+DWORD JobProcess::ExitCode() const {
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+std::vector<DWORD> JobProcess::ProcessIds() const {
+    constexpr size_t kMaxIds = 256;
+    constexpr size_t kHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
+    std::vector<BYTE> buffer(kHeader + kMaxIds * sizeof(ULONG_PTR));
+    const auto size = static_cast<DWORD>(buffer.size());
+    JOBOBJECT_BASIC_PROCESS_ID_LIST header{};
+    if (::QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, buffer.data(), size, nullptr) == FALSE) {
+        return {processId_};
+    }
+    std::memcpy(&header, buffer.data(), kHeader);
+    std::vector<DWORD> ids;
+    for (size_t i = 0; i < header.NumberOfProcessIdsInList && i < kMaxIds; ++i) {
+        ULONG_PTR id = 0;
+        std::memcpy(&id, buffer.data() + kHeader + i * sizeof(ULONG_PTR), sizeof(id));
+        ids.push_back(static_cast<DWORD>(id));
+    }
+    if (ids.empty()) {
+        ids.push_back(processId_);
+    }
+    return ids;
+}
+
+void JobProcess::TerminateAll(DWORD patienceMs) const {
+    ::TerminateJobObject(job_.get(), ERROR_PROCESS_ABORTED);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
+    while (ActiveProcesses(job_.get()) != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kGonePoll);
+    }
+}
+
+}  // namespace qeltor::service

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <variant>
+#include <vector>
+
+#include "platform/Win32Handles.h"
+#include "servicetools/srvany/LaunchPlan.h"
+
+namespace qeltor::service {
+
+// The application and everything it starts, held in one job that ends them all when closed.
+class JobProcess {
+public:
+    static std::variant<JobProcess, HostFailure> Start(const LaunchPlan& plan);
+
+    [[nodiscard]] HANDLE Process() const { return process_.get(); }
+    [[nodiscard]] DWORD ProcessId() const { return processId_; }
+    [[nodiscard]] DWORD ExitCode() const;
+    // The ids of the processes still in the job; the application's own when the job cannot tell.
+    [[nodiscard]] std::vector<DWORD> ProcessIds() const;
+    // Ends every process in the job and waits, within `patienceMs`, for them to be gone.
+    void TerminateAll(DWORD patienceMs) const;
+
+private:
+    JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId);
+
+    win32::UniqueHandle job_;
+    win32::UniqueHandle process_;
+    DWORD processId_ = 0;
+};
+
+}  // namespace qeltor::service

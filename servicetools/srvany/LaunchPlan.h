@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <variant>
+
+// The decisions of the service host, kept free of system calls so that they can be tested alone.
+namespace qeltor::service {
+
+// The values under the service's Parameters key; nullopt when a value is not there.
+struct HostParameters {
+    std::optional<std::wstring> application;
+    std::optional<std::wstring> directory;
+    std::optional<std::wstring> arguments;
+};
+
+// Why the host cannot go on: a Win32 error code for the service manager and a sentence for the
+// event log.
+struct HostFailure {
+    DWORD error = ERROR_SUCCESS;
+    std::wstring message;
+};
+
+struct LaunchPlan {
+    std::wstring application;
+    std::wstring commandLine;
+    std::wstring directory;
+};
+
+std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& parameters);
+
+// What the service reports once it has stopped.
+struct ServiceExit {
+    DWORD win32ExitCode = NO_ERROR;
+    DWORD serviceSpecificExitCode = 0;
+};
+
+// The application ended by itself: a failure shows as a service-specific error so that the
+// service's recovery actions apply.
+ServiceExit ExitForApplication(DWORD applicationExitCode);
+
+}  // namespace qeltor::service

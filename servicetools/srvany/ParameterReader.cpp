@@ -1,0 +1,79 @@
+#include "servicetools/srvany/ParameterReader.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+#include "platform/Win32Handles.h"
+#include "servicetools/common/SystemError.h"
+
+namespace qeltor::service {
+namespace {
+
+using TextValue = std::variant<std::optional<std::wstring>, HostFailure>;
+
+HostFailure Failure(const std::wstring& what, DWORD error) {
+    return HostFailure{error, what + L": " + ErrorText(error)};
+}
+
+// RegQueryValueExW neither adds a missing terminator nor minds a 0-byte string, so the length
+// comes from the byte count and stops at the first NUL.
+TextValue ReadText(HKEY key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    LSTATUS status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return std::optional<std::wstring>();
+    }
+    if (status != ERROR_SUCCESS) {
+        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, static_cast<DWORD>(status));
+    }
+    if (type != REG_SZ) {
+        return HostFailure{ERROR_INVALID_DATA, std::wstring(L"The Parameters value ") + name + L" is not a string."};
+    }
+    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+    const size_t room = buffer.size() * sizeof(wchar_t);
+    auto capacity = static_cast<DWORD>(room);
+    status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &capacity);
+    if (status != ERROR_SUCCESS) {
+        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, static_cast<DWORD>(status));
+    }
+    const size_t stored = capacity / sizeof(wchar_t);
+    std::wstring text(buffer.data(), stored < buffer.size() ? stored : buffer.size());
+    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+    return std::optional<std::wstring>(text);
+}
+
+}  // namespace
+
+std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring& serviceName) {
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + serviceName + L"\\Parameters";
+    HKEY opened = nullptr;
+    const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return HostParameters{};
+    }
+    if (status != ERROR_SUCCESS) {
+        return Failure(L"Cannot open HKLM\\" + path, static_cast<DWORD>(status));
+    }
+    const win32::UniqueRegKey key(opened);
+    HostParameters parameters;
+    struct Field {
+        const wchar_t* name;
+        std::optional<std::wstring>* target;
+    };
+    const Field fields[] = {{L"Application", &parameters.application},
+                            {L"AppDirectory", &parameters.directory},
+                            {L"AppParameters", &parameters.arguments}};
+    for (const Field& field : fields) {
+        auto value = ReadText(key.get(), field.name);
+        if (auto* failure = std::get_if<HostFailure>(&value)) {
+            return *failure;
+        }
+        *field.target = std::get<std::optional<std::wstring>>(std::move(value));
+    }
+    return parameters;
+}
+
+}  // namespace qeltor::service

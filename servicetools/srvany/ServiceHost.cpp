@@ -1,0 +1,107 @@
+#include "servicetools/srvany/ServiceHost.h"
+
+#include <string>
+#include <variant>
+
+#include "platform/Win32Handles.h"
+#include "servicetools/srvany/EventLog.h"
+#include "servicetools/srvany/GracefulEnd.h"
+#include "servicetools/srvany/JobProcess.h"
+#include "servicetools/srvany/LaunchPlan.h"
+#include "servicetools/srvany/ParameterReader.h"
+#include "servicetools/srvany/StatusReporter.h"
+
+namespace qeltor::service {
+namespace {
+
+constexpr DWORD kGracePeriodMs = 10000;
+constexpr DWORD kGraceStepMs = 500;
+constexpr DWORD kTerminatePatienceMs = 5000;
+
+// Set by the control handler, on the dispatcher's thread, when the service is to stop.
+struct StopSignal {
+    win32::UniqueHandle event{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+DWORD WINAPI HandleControl(DWORD control, DWORD /*eventType*/, void* /*eventData*/, void* context) {
+    switch (control) {
+        case SERVICE_CONTROL_STOP:
+        case SERVICE_CONTROL_SHUTDOWN:
+        case SERVICE_CONTROL_PRESHUTDOWN:
+            ::SetEvent(static_cast<StopSignal*>(context)->event.get());
+            return NO_ERROR;
+        case SERVICE_CONTROL_INTERROGATE:
+            return NO_ERROR;
+        default:
+            return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+}
+
+std::variant<JobProcess, HostFailure> StartApplication(const std::wstring& serviceName) {
+    auto parameters = ReadHostParameters(serviceName);
+    if (auto* failure = std::get_if<HostFailure>(&parameters)) {
+        return *failure;
+    }
+    auto plan = MakeLaunchPlan(std::get<HostParameters>(parameters));
+    if (auto* failure = std::get_if<HostFailure>(&plan)) {
+        return *failure;
+    }
+    return JobProcess::Start(std::get<LaunchPlan>(plan));
+}
+
+// The grace period, in steps, so that the service manager sees the stop progress.
+void EndApplication(const JobProcess& application, StatusReporter& status) {
+    status.StopPending(kGracePeriodMs + kTerminatePatienceMs);
+    AskToEnd(application.ProcessIds(), application.ProcessId());
+    for (DWORD waited = 0; waited < kGracePeriodMs; waited += kGraceStepMs) {
+        if (::WaitForSingleObject(application.Process(), kGraceStepMs) == WAIT_OBJECT_0) {
+            break;
+        }
+        status.StopPending(kGracePeriodMs - waited + kTerminatePatienceMs);
+    }
+    // Whatever the application started and left behind goes with it.
+    status.StopPending(kTerminatePatienceMs);
+    application.TerminateAll(kTerminatePatienceMs);
+}
+
+ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter& status, const EventLog& log) {
+    const HANDLE waits[] = {application.Process(), stop};
+    const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0) {
+        const DWORD code = application.ExitCode();
+        status.StopPending(kTerminatePatienceMs);
+        application.TerminateAll(kTerminatePatienceMs);
+        if (code != 0) {
+            log.ReportError(L"The application ended by itself with exit code " + std::to_wstring(code) + L".");
+        }
+        return ExitForApplication(code);
+    }
+    EndApplication(application, status);
+    return {};
+}
+
+}  // namespace
+
+void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
+    const std::wstring name = argc > 0 && argv[0] != nullptr ? argv[0] : L"";
+    StopSignal stop;
+    SERVICE_STATUS_HANDLE handle = ::RegisterServiceCtrlHandlerExW(name.c_str(), HandleControl, &stop);
+    if (handle == nullptr) {
+        return;
+    }
+    StatusReporter status(handle);
+    const EventLog log(name);
+    status.StartPending();
+    auto started = StartApplication(name);
+    if (auto* failure = std::get_if<HostFailure>(&started)) {
+        log.ReportError(L"The service could not start its application. " + failure->message);
+        status.Stopped(ServiceExit{failure->error, 0});
+        return;
+    }
+    // Only now is there something running to speak of.
+    status.Running();
+    const auto& application = std::get<JobProcess>(started);
+    status.Stopped(Supervise(application, stop.event.get(), status, log));
+}
+
+}  // namespace qeltor::service

@@ -1,0 +1,82 @@
+// The service tools' decisions, without the service manager.
+#include <gtest/gtest.h>
+
+#include "servicetools/instsrv/Arguments.h"
+#include "servicetools/srvany/LaunchPlan.h"
+
+namespace {
+
+// Typed once here: the Windows macros carry lower-case literal suffixes into the checks.
+constexpr DWORD kErrorSuccess = ERROR_SUCCESS;
+constexpr DWORD kErrorBadPathname = ERROR_BAD_PATHNAME;
+constexpr DWORD kErrorInvalidName = ERROR_INVALID_NAME;
+constexpr DWORD kNoError = NO_ERROR;
+constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
+
+using qeltor::service::HostFailure;
+using qeltor::service::HostParameters;
+using qeltor::service::InstsrvCommand;
+using qeltor::service::LaunchPlan;
+
+LaunchPlan PlanFor(const HostParameters& parameters) {
+    auto plan = qeltor::service::MakeLaunchPlan(parameters);
+    EXPECT_TRUE(std::holds_alternative<LaunchPlan>(plan));
+    return std::holds_alternative<LaunchPlan>(plan) ? std::get<LaunchPlan>(plan) : LaunchPlan{};
+}
+
+HostFailure FailureFor(const HostParameters& parameters) {
+    auto plan = qeltor::service::MakeLaunchPlan(parameters);
+    EXPECT_TRUE(std::holds_alternative<HostFailure>(plan));
+    return std::holds_alternative<HostFailure>(plan) ? std::get<HostFailure>(plan) : HostFailure{};
+}
+
+TEST(LaunchPlan, RunsInTheApplicationsFolderWhenNoneIsGiven) {
+    for (const auto& directory : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
+        const LaunchPlan plan = PlanFor({L"D:\\Srv Tools\\Monitor.exe", directory, L""});
+        EXPECT_EQ(plan.directory, L"D:\\Srv Tools");
+        EXPECT_EQ(plan.commandLine, L"\"D:\\Srv Tools\\Monitor.exe\"");
+        EXPECT_EQ(plan.application, L"D:\\Srv Tools\\Monitor.exe");
+    }
+    EXPECT_EQ(PlanFor({L"C:\\Monitor.exe", {}, {}}).directory, L"C:\\");
+}
+
+TEST(LaunchPlan, PassesArgumentsAndTheGivenFolder) {
+    const LaunchPlan plan = PlanFor({L"\\\\host\\share\\Monitor.exe", L"E:\\Work", L"-port 81 \"a b\""});
+    EXPECT_EQ(plan.commandLine, L"\"\\\\host\\share\\Monitor.exe\" -port 81 \"a b\"");
+    EXPECT_EQ(plan.directory, L"E:\\Work");
+}
+
+TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
+    for (const auto& application : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
+        const HostFailure failure = FailureFor({application, L"C:\\", L""});
+        EXPECT_NE(failure.error, kErrorSuccess);
+        EXPECT_NE(failure.message.find(L"Application"), std::wstring::npos);
+    }
+    EXPECT_EQ(FailureFor({L"Monitor.exe", L"C:\\Srv", L""}).error, kErrorBadPathname);
+    EXPECT_EQ(FailureFor({L"\"C:\\Srv\\Monitor.exe\"", {}, {}}).error, kErrorInvalidName);
+}
+
+TEST(ServiceExit, OnlyAFailingApplicationGivesAServiceSpecificError) {
+    const auto clean = qeltor::service::ExitForApplication(0);
+    EXPECT_EQ(clean.win32ExitCode, kNoError);
+    EXPECT_EQ(clean.serviceSpecificExitCode, 0U);
+    const auto failed = qeltor::service::ExitForApplication(3);
+    EXPECT_EQ(failed.win32ExitCode, kErrorServiceSpecificError);
+    EXPECT_EQ(failed.serviceSpecificExitCode, 3U);
+}
+
+TEST(InstsrvArguments, InstallRemoveOrUsage) {
+    const auto install = qeltor::service::ParseInstsrvArguments({L"My Service", L"C:\\A B\\srvany.exe"});
+    EXPECT_EQ(install.action, InstsrvCommand::Action::Install);
+    EXPECT_EQ(install.serviceName, L"My Service");
+    EXPECT_EQ(install.program, L"C:\\A B\\srvany.exe");
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"My Service", L"REMOVE"}).action,
+              InstsrvCommand::Action::Remove);
+    for (const auto& arguments : std::vector<std::vector<std::wstring>>{{}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}}) {
+        EXPECT_EQ(qeltor::service::ParseInstsrvArguments(arguments).action, InstsrvCommand::Action::ShowUsage);
+    }
+    EXPECT_EQ(qeltor::service::QuotedImagePath(L"C:\\A B\\srvany.exe"), L"\"C:\\A B\\srvany.exe\"");
+    EXPECT_EQ(qeltor::service::QuotedImagePath(L"\"C:\\x.exe\""), L"\"C:\\x.exe\"");
+}
+
+}  // namespace

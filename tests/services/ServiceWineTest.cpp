@@ -1,0 +1,201 @@
+// instsrv.exe and srvany.exe against Wine's own service manager, hosting StandinServer.exe.
+// Arguments: <instsrv.exe> <srvany.exe> <StandinServer.exe>, as Unix paths.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "ServiceDriver.h"
+#include "platform/Win32Handles.h"
+#include "servicetools/common/ServiceHandles.h"
+
+namespace {
+
+// Typed once here: the Windows macros carry lower-case literal suffixes into the checks.
+constexpr DWORD kErrorSuccess = ERROR_SUCCESS;
+constexpr DWORD kNoError = NO_ERROR;
+constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
+constexpr DWORD kServiceWin32OwnProcess = SERVICE_WIN32_OWN_PROCESS;
+constexpr DWORD kServiceAutoStart = SERVICE_AUTO_START;
+
+using namespace qeltor::service_test;
+namespace fs = std::filesystem;
+
+// Folders with spaces, so that the quoting of every path is put to the test.
+const fs::path kTools = L"C:\\Qeltor Service Tools";
+const fs::path kWork = L"C:\\Qeltor Service Work";
+fs::path g_instsrv;
+
+class ServiceCase : public testing::Test {
+protected:
+    void SetUp() override {
+        name_ = L"Qeltor Test ";
+        const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
+        name_.append(test, test + std::char_traits<char>::length(test));
+        DeleteServiceIfPresent(name_);
+        fs::remove_all(kWork / name_);
+        fs::create_directories(kWork / name_);
+    }
+    void TearDown() override { DeleteServiceIfPresent(name_); }
+
+    [[nodiscard]] ToolRun Instsrv(const std::wstring& second) const {
+        return RunTool(g_instsrv, L"\"" + name_ + L"\" \"" + second + L"\"");
+    }
+    void Install() const { ASSERT_EQ(Instsrv((kTools / L"srvany.exe").wstring()).exitCode, 0U); }
+    [[nodiscard]] fs::path Work(const wchar_t* file) const { return kWork / name_ / file; }
+    [[nodiscard]] static std::wstring Standin() { return (kTools / L"StandinServer.exe").wstring(); }
+    void StartHosting(const std::wstring& arguments) const {
+        Install();
+        WriteParameters(name_, Standin(), L"", L"\"" + Work(L"beat.txt").wstring() + L"\" " + arguments);
+        ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    }
+
+    std::wstring name_;
+};
+
+// Opens the stand-in whose heartbeat is `file` once it beats, to watch it end.
+qeltor::win32::UniqueHandle WatchStandin(const fs::path& file) {
+    std::optional<DWORD> processId;
+    EXPECT_TRUE(WaitUntil([&] { return (processId = HeartbeatProcessId(file)).has_value(); }));
+    return qeltor::win32::UniqueHandle(processId ? ::OpenProcess(SYNCHRONIZE, FALSE, *processId) : nullptr);
+}
+
+// The host reports STOPPED only once the whole job is gone, so no waiting here.
+bool Ended(HANDLE process) {
+    return process != nullptr && ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
+
+TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
+    const fs::path srvany = kTools / L"srvany.exe";
+    const ToolRun first = Instsrv(srvany.wstring());
+    EXPECT_EQ(first.exitCode, 0U) << first.output;
+    EXPECT_NE(first.output.find("created"), std::string::npos) << first.output;
+
+    const auto manager = qeltor::service::UniqueServiceHandle(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const auto service =
+        qeltor::service::UniqueServiceHandle(::OpenServiceW(manager.get(), name_.c_str(), SERVICE_QUERY_CONFIG));
+    ASSERT_TRUE(service);
+    std::vector<BYTE> buffer(8192);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    DWORD needed = 0;
+    ASSERT_TRUE(::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed));
+    EXPECT_EQ(config->dwServiceType, kServiceWin32OwnProcess);
+    EXPECT_EQ(config->dwStartType, kServiceAutoStart);
+    EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
+    EXPECT_EQ(std::wstring(config->lpDisplayName), name_);
+
+    const ToolRun second = Instsrv((kTools / L"other.exe").wstring());
+    EXPECT_NE(second.exitCode, 0U);
+    EXPECT_NE(second.output.find("exists"), std::string::npos) << second.output;
+    ASSERT_TRUE(::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed));
+    EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
+}
+
+TEST_F(ServiceCase, InstsrvRemovesARunningService) {
+    StartHosting(L"");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const ToolRun removed = Instsrv(L"remove");
+    EXPECT_EQ(removed.exitCode, 0U) << removed.output;
+    EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
+    const ToolRun again = Instsrv(L"remove");
+    EXPECT_NE(again.exitCode, 0U);
+    EXPECT_NE(again.output.find("does not exist"), std::string::npos) << again.output;
+}
+
+TEST_F(ServiceCase, ToolsExplainThemselvesWhenMisused) {
+    const ToolRun usage = RunTool(g_instsrv, L"only-one-argument");
+    EXPECT_NE(usage.exitCode, 0U);
+    EXPECT_NE(usage.output.find("instsrv <service name>"), std::string::npos) << usage.output;
+    const ToolRun direct = RunTool(kTools / L"srvany.exe", L"");
+    EXPECT_NE(direct.exitCode, 0U);
+    EXPECT_NE(direct.output.find("service program"), std::string::npos) << direct.output;
+}
+
+TEST_F(ServiceCase, StopClosesTheWindowAndEndsTheChild) {
+    StartHosting(L"--child");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const auto standin = WatchStandin(Work(L"beat.txt"));
+    const auto child = WatchStandin(Work(L"beat.txt.child"));
+    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
+    EXPECT_TRUE(Ended(standin.get()));
+    EXPECT_TRUE(Ended(child.get()));
+}
+
+TEST_F(ServiceCase, StopSendsACtrlEventToAConsoleApplication) {
+    StartHosting(L"--no-window");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const auto standin = WatchStandin(Work(L"beat.txt"));
+    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "ctrl");
+    EXPECT_TRUE(Ended(standin.get()));
+}
+
+TEST_F(ServiceCase, ApplicationExitCodeBecomesTheServiceExitCode) {
+    StartHosting(L"--exit 3");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    const auto failed = QueryStatus(name_);
+    EXPECT_EQ(failed->dwWin32ExitCode, kErrorServiceSpecificError);
+    EXPECT_EQ(failed->dwServiceSpecificExitCode, 3U);
+
+    WriteParameters(name_, Standin(), L"", L"\"" + Work(L"beat.txt").wstring() + L"\" --exit 0");
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+}
+
+TEST_F(ServiceCase, RunsInAppDirectoryWithZeroByteParameters) {
+    Install();
+    WriteParameters(name_, Standin(), (kWork / name_).wstring(), L"");
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"heartbeat.txt")).has_value(); }));
+}
+
+TEST_F(ServiceCase, UnusableParametersFailTheStart) {
+    Install();
+    const std::vector<std::pair<std::optional<std::wstring>, std::wstring>> broken = {
+        {Standin(), (kWork / name_ / L"missing").wstring()}, {L"C:\\missing.exe", L""}};
+    for (const auto& [application, directory] : broken) {
+        WriteParameters(name_, application, directory, L"");
+        StartNamedService(name_);
+        ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+        EXPECT_NE(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                         (L"SYSTEM\\CurrentControlSet\\Services\\" + name_ + L"\\Parameters").c_str());
+    }
+}
+
+TEST_F(ServiceCase, MissingApplicationIsReportedInTheEventLog) {
+    Install();
+    WriteParameters(name_, std::nullopt, std::nullopt, std::nullopt);
+    StartNamedService(name_);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_NE(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+    const std::optional<bool> logged = ErrorLogged(name_, L"Application");
+    if (!logged.has_value()) {
+        GTEST_SKIP() << "This system keeps no readable Application event log (Wine's is a stub).";
+    }
+    EXPECT_TRUE(*logged);
+}
+
+// Lays out the tools under test where a user would put them: in a folder with a space.
+void InstallTools(const std::wstring& instsrv, const std::wstring& srvany, const std::wstring& standin) {
+    fs::create_directories(kTools);
+    fs::copy_file(WindowsPath(srvany), kTools / L"srvany.exe", fs::copy_options::update_existing);
+    fs::copy_file(WindowsPath(standin), kTools / L"StandinServer.exe", fs::copy_options::update_existing);
+    g_instsrv = WindowsPath(instsrv);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc == 4) {
+        InstallTools(argv[1], argv[2], argv[3]);
+    }
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,129 @@
+// A stand-in for the monitored server, for srvany to host:
+//   StandinServer [<heartbeat file>] [--child] [--no-window] [--stubborn] [--exit <code>]
+// It rewrites the heartbeat file ("<pid> <beat>") every 100 ms (heartbeat.txt in the current
+// folder by default) and ends with 0 when asked, after writing how into "<heartbeat file>.ended":
+// with its window, on WM_CLOSE only, like a windowed program; with --no-window, on Ctrl+C or
+// Ctrl+Break; with --stubborn, never. With --exit it ends by itself after a few beats. --child
+// starts a stubborn copy of it, which only the end of its job can stop.
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kBeatMs = 100;
+constexpr int kBeatsBeforeExit = 3;
+
+struct Options {
+    std::wstring heartbeat = L"heartbeat.txt";
+    bool child = false;
+    bool window = true;
+    bool stubborn = false;
+    int exitCode = -1;
+};
+
+HANDLE g_quit = nullptr;
+std::wstring g_endedFile;
+
+void RecordEnd(const char* reason) {
+    std::ofstream(std::filesystem::path(g_endedFile)) << reason;
+    ::SetEvent(g_quit);
+}
+
+// Windowed or stubborn, it swallows Ctrl events, so that they cannot be what ends it.
+bool g_swallowCtrl = false;
+
+BOOL WINAPI OnCtrl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    if (!g_swallowCtrl) {
+        RecordEnd("ctrl");
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        RecordEnd("close");
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+Options Parse(const std::vector<std::wstring>& arguments) {
+    Options options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == L"--child") {
+            options.child = true;
+        } else if (arguments[i] == L"--no-window") {
+            options.window = false;
+        } else if (arguments[i] == L"--stubborn") {
+            options.window = false;
+            options.stubborn = true;
+        } else if (arguments[i] == L"--exit" && i + 1 < arguments.size()) {
+            options.exitCode = std::stoi(arguments[++i]);
+        } else {
+            options.heartbeat = arguments[i];
+        }
+    }
+    return options;
+}
+
+// The child is a copy of this program; being started from inside the job, it joins it.
+void StartChild(const std::wstring& heartbeat) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L".child\" --stubborn";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started) !=
+        FALSE) {
+        ::CloseHandle(started.hThread);
+        ::CloseHandle(started.hProcess);
+    }
+}
+
+void CreateCloseableWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = OnMessage;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QeltorStandinServer";
+    ::RegisterClassW(&windowClass);
+    ::CreateWindowExW(0, windowClass.lpszClassName, L"Stand-in server", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                      windowClass.hInstance, nullptr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const Options options = Parse(std::vector<std::wstring>(argv + 1, argv + argc));
+    g_quit = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_endedFile = options.heartbeat + L".ended";
+    g_swallowCtrl = options.window || options.stubborn;
+    ::SetConsoleCtrlHandler(nullptr, FALSE);  // a new process group starts with Ctrl+C ignored
+    ::SetConsoleCtrlHandler(OnCtrl, TRUE);
+    if (options.window) {
+        CreateCloseableWindow();
+    }
+    if (options.child) {
+        StartChild(options.heartbeat);
+    }
+    for (int beat = 1;; ++beat) {
+        std::ofstream(std::filesystem::path(options.heartbeat)) << ::GetCurrentProcessId() << ' ' << beat;
+        if (options.exitCode >= 0 && beat >= kBeatsBeforeExit) {
+            return options.exitCode;
+        }
+        if (::MsgWaitForMultipleObjects(1, &g_quit, FALSE, kBeatMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            return 0;
+        }
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+            ::DispatchMessageW(&message);
+        }
+    }
+}
