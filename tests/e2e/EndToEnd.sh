@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The whole job under one Wine session: QeltorService.exe registers the monitoring server (here
+# the stand-in) as a service through our instsrv.exe and srvany.exe, and from the next start of
+# the machine on it runs as that service; net stop and net start work on it; instsrv removes it.
+# Usage: EndToEnd.sh <QeltorService.exe> <instsrv.exe> <srvany.exe> <StandinServer.exe>
+#                    <JobDriver.exe> <ServiceCheck.exe>   (Unix paths, from CTest)
+set -uo pipefail
+if [ -z "${QELTOR_WINE_SESSION:-}" ] || [ $# -ne 6 ]; then
+  echo "usage (under scripts/wine-session.sh): $0 <QeltorService.exe> <instsrv.exe> <srvany.exe>" \
+    "<StandinServer.exe> <JobDriver.exe> <ServiceCheck.exe>" >&2
+  exit 64
+fi
+service='Qeltor Monitoring Server'
+kit_win='C:\Program Files\Qeltor Kit'
+kit="$WINEPREFIX/drive_c/Program Files/Qeltor Kit"
+server="$WINEPREFIX/drive_c/Qeltor Server"
+heartbeat='C:\Qeltor Server\heartbeat.txt'
+check=$6
+passed=0
+failed=0
+
+# verdict <status> <what was checked>
+verdict() {
+  if [ "$1" -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "PASS: $2"
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $2"
+  fi
+}
+
+# check_with <step> <ServiceCheck arguments...>: the checker says what it saw.
+check_with() {
+  local step=$1 out status
+  shift
+  out=$(wine "$check" "$@" 2>&1)
+  status=$?
+  verdict "$status" "$step: ${out//$'\r'/}"
+}
+
+# exits_zero <step> <command...>: the command ends with 0; what it printed goes on the line.
+exits_zero() {
+  local step=$1 out status
+  shift
+  out=$("$@" 2>&1)
+  status=$?
+  out=${out//$'\r'/}
+  verdict "$status" "$step: exit code $status (expected 0): ${out//$'\n'/ }"
+}
+
+# The first process of a new wineserver boots the machine: its daemons and automatic services.
+# So between steps the server stays up; only the restart lets it go. The daemons keep what
+# output they were given, so they are started here with none, not under a $(...) capture.
+boot() {
+  wineserver -k 2>/dev/null
+  wineserver -p >/dev/null 2>&1
+  wineboot -r >/dev/null 2>&1
+}
+boot
+trap 'wine "$check" forget >/dev/null 2>&1; wineserver -k' EXIT
+check_with "0. nothing is left under the service's name" forget
+
+mkdir -p "$kit" "$server" && cp "$1" "$2" "$3" "$kit/" && cp "$4" "$server/Monitor.exe" &&
+  wine reg add 'HKCU\Software\VB and VBA Program Settings\mxqeltor\m' /v exepath /t REG_SZ \
+  /d 'C:\Qeltor Server\Monitor.exe' /f >/dev/null 2>&1
+verdict $? "1. $kit_win holds QeltorService.exe, instsrv.exe and srvany.exe; exepath is C:\\Qeltor Server\\Monitor.exe"
+
+driven=$(wine "$5" "$kit_win\\QeltorService.exe" 2>&1)
+status=$?
+boxes=$(grep -c '^Message box' <<<"$driven")
+grep -q '^Message box .*(asterisk icon)' <<<"$driven" && [ "$boxes" -eq 1 ] && [ "$status" -eq 0 ]
+held=$?
+verdict "$held" "2. the button was pressed; message boxes confirmed: $boxes (expected 1, information); exit code $status"
+[ "$held" -eq 0 ] || echo "$driven"
+check_with "2/3. instsrv.exe finished and the service manager holds the service" installed "$kit_win\\srvany.exe"
+
+rm -f "$server/heartbeat.txt" "$server/heartbeat.txt.ended"
+boot
+check_with "4. after a restart of the machine the server runs as the service" running "$heartbeat"
+
+exits_zero "5. net stop" wine net stop "$service"
+check_with "5. after net stop" stopped "$heartbeat"
+rm -f "$server/heartbeat.txt" "$server/heartbeat.txt.ended"
+exits_zero "5. net start" wine net start "$service"
+check_with "5. after net start" running "$heartbeat"
+exits_zero "5. net stop again" wine net stop "$service"
+check_with "5. after net stop again" stopped "$heartbeat"
+
+exits_zero "6. instsrv.exe \"$service\" remove" wine "$kit/instsrv.exe" "$service" remove
+check_with "6. after the removal" removed
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,137 @@
+// What the end-to-end run asks of the service manager and the hosted server, one check a call:
+//   ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | removed
+// Prints one line saying what it checked and whether it held; exits 0 only when it held.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ServiceDriver.h"
+#include "platform/Win32Handles.h"
+#include "servicetools/common/ServiceHandles.h"
+
+namespace {
+
+using namespace qeltor::service_test;
+
+const std::wstring kService = L"Qeltor Monitoring Server";
+const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\" + kService;
+constexpr wchar_t kServerExe[] = L"Monitor.exe";
+
+int Report(bool held, const std::string& what) {
+    std::cout << (held ? "held: " : "FAILED: ") << what << "\n";
+    return held ? 0 : 1;
+}
+
+std::string Narrow(const std::wstring& text) {
+    return {text.begin(), text.end()};  // paths here are ASCII
+}
+
+// The service's program and start type, as the service manager reports them.
+std::optional<std::pair<std::wstring, DWORD>> Config() {
+    const qeltor::service::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const qeltor::service::UniqueServiceHandle service(
+        ::OpenServiceW(manager.get(), kService.c_str(), SERVICE_QUERY_CONFIG));
+    std::vector<BYTE> buffer(8192);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    DWORD needed = 0;
+    if (!service || ::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+        return std::nullopt;
+    }
+    return std::pair{std::wstring(config->lpBinaryPathName), config->dwStartType};
+}
+
+// "<pid> <beat>" as the stand-in last wrote it; zeros while there is none.
+std::pair<DWORD, int> Beat(const std::wstring& heartbeat) {
+    std::istringstream text(ReadText(heartbeat));
+    std::pair<DWORD, int> beat{0, 0};
+    text >> beat.first >> beat.second;
+    return beat;
+}
+
+// Whether any process of the server's exe (the stand-in or a child copy) still runs.
+bool ServerProcessLeft() {
+    const qeltor::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more != FALSE;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, kServerExe) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int Installed(const std::wstring& srvany) {
+    std::optional<std::pair<std::wstring, DWORD>> config;
+    WaitUntil([&] { return (config = Config()).has_value(); });
+    const std::wstring expected = L"\"" + srvany + L"\"";
+    return Report(config && config->first == expected && config->second == SERVICE_AUTO_START,
+                  "service program " + (config ? Narrow(config->first) : "(no such service)") + ", expected " +
+                      Narrow(expected) + "; start type " + (config ? std::to_string(config->second) : "-") +
+                      ", expected 2 (automatic)");
+}
+
+int Running(const std::wstring& heartbeat) {
+    const bool running = WaitForState(kService, SERVICE_RUNNING);
+    std::pair<DWORD, int> first{};
+    const bool beats = WaitUntil([&] { return (first = Beat(heartbeat)).second > 0; });
+    const bool advances = beats && WaitUntil([&] {
+                              const auto now = Beat(heartbeat);
+                              return now.first == first.first && now.second > first.second;
+                          });
+    return Report(running && advances, std::string("service ") + (running ? "RUNNING" : "not RUNNING") +
+                                           ", server pid " + std::to_string(first.first) + ", heartbeat " +
+                                           (advances ? "advancing" : "not advancing"));
+}
+
+int Stopped(const std::wstring& heartbeat) {
+    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
+    const auto status = QueryStatus(kService);
+    const bool clean = status && status->dwWin32ExitCode == NO_ERROR;
+    // srvany reports STOPPED only once its job is empty, so nothing may be left by now.
+    const bool left = ServerProcessLeft();
+    const std::string ended = ReadText(heartbeat + L".ended");
+    return Report(stopped && clean && !left && ended == "close",
+                  std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit code " +
+                      (status ? std::to_string(status->dwWin32ExitCode) : "-") +
+                      " (expected 0), the server ended by '" + ended + "' (expected 'close'), " +
+                      (left ? "a server process left" : "no server process left"));
+}
+
+int Removed() {
+    const bool gone = WaitUntil([] { return !ServiceExists(kService); });
+    return Report(gone, gone ? "no service of that name" : "the service still exists");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const std::wstring argument = argc > 2 ? argv[2] : L"";
+    if (command == L"forget") {  // what an earlier test may have left under this name
+        DeleteServiceIfPresent(kService);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey.c_str());
+        return Removed();
+    }
+    if (command == L"installed" && argc == 3) {
+        return Installed(argument);
+    }
+    if (command == L"running" && argc == 3) {
+        return Running(argument);
+    }
+    if (command == L"stopped" && argc == 3) {
+        return Stopped(argument);
+    }
+    if (command == L"removed") {
+        return Removed();
+    }
+    std::cerr << "usage: ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | "
+                 "removed\n";
+    return 2;
+}
