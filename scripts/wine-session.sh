@@ -33,24 +33,33 @@ stop() {
 trap 'stop 130' INT
 trap 'stop 143' TERM
 
-# A display another session takes at the same moment makes our Xvfb exit; then
-# the next number is tried.
-for n in $(seq 90 190); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    xdpyinfo -display ":$n" >/dev/null 2>&1 && export DISPLAY=":$n" && break 2
-    sleep 0.1
+# With QELTOR_USE_DISPLAY=1 and a display that answers, the session shows its windows there,
+# for a person to use; otherwise it has an Xvfb of its own.
+start_xvfb() {
+  # A display another session takes at the same moment makes our Xvfb exit; then
+  # the next number is tried.
+  for n in $(seq 90 190); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      xdpyinfo -display ":$n" >/dev/null 2>&1 && export DISPLAY=":$n" && break 2
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
   done
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=
-done
-if [ -z "$xvfb_pid" ]; then
-  echo "wine-session: no free X display" >&2
-  exit 1
+  if [ -z "$xvfb_pid" ]; then
+    echo "wine-session: no free X display" >&2
+    exit 1
+  fi
+}
+if [ -n "${QELTOR_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "wine-session: showing windows on $DISPLAY" >&2
+else
+  start_xvfb
 fi
 
 export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all QELTOR_WINE_SESSION=1
@@ -64,7 +73,7 @@ start=$SECONDS
 wineboot -i >/dev/null 2>&1
 # Xvfb runs no window manager, so Wine would wait 2 s for one at the end of every
 # process that showed a managed window; unmanaged windows end at once.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+[ -z "$xvfb_pid" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -w
 ln -sfn "$ddrive" "$prefix/dosdevices/d:"
 echo "wine-session: prefix ready in $((SECONDS - start)) s ($prefix, DISPLAY=$DISPLAY)" >&2
