@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole job under one Wine session: QeltorService.exe registers the monitoring server (here
 # the stand-in) as a service through our instsrv.exe and srvany.exe, and from the next start of
-# the machine on it runs as that service; net stop and net start work on it; instsrv removes it.
+# the machine on it runs as that service; net stop and net start work on it; a server that ends
+# by itself and a start without Application are reported as the administrator needs; instsrv
+# removes it.
 # Usage: EndToEnd.sh <QeltorService.exe> <instsrv.exe> <srvany.exe> <StandinServer.exe>
 #                    <JobDriver.exe> <ServiceCheck.exe>   (Unix paths, from CTest)
 set -uo pipefail
@@ -51,12 +53,17 @@ exits_zero() {
 
 # The first process of a new wineserver boots the machine: its daemons and automatic services.
 # So between steps the server stays up; only the restart lets it go. The daemons keep what
-# output they were given, so they are started here with none, not under a $(...) capture.
+# output they were given, so they are started with a file of their own, not under a $(...)
+# capture. Wine's event log is a stub that writes an error event to that output on its
+# "eventlog" channel, and names the registered source on the "advapi" one: that file is the
+# event log this test can read.
+daemon_log="$(dirname "$WINEPREFIX")/end-to-end-daemons.log"
 boot() {
   wineserver -k 2>/dev/null
   wineserver -p >/dev/null 2>&1
-  wineboot -r >/dev/null 2>&1
+  WINEDEBUG=-all,err+eventlog,fixme+advapi wineboot -r >/dev/null 2>>"$daemon_log"
 }
+rm -f "$daemon_log"
 boot
 trap 'wine "$check" forget >/dev/null 2>&1; wineserver -k' EXIT
 check_with "0. nothing is left under the service's name" forget
@@ -87,8 +94,30 @@ check_with "5. after net start" running "$heartbeat"
 exits_zero "5. net stop again" wine net stop "$service"
 check_with "5. after net stop again" stopped "$heartbeat"
 
-exits_zero "6. instsrv.exe \"$service\" remove" wine "$kit/instsrv.exe" "$service" remove
-check_with "6. after the removal" removed
+check_with "6. the server is told to end by itself" arguments '--exit 7'
+exits_zero "6. net start" wine net start "$service"
+check_with "6. after the server ended with 7" ended-by-itself 7
+
+check_with "7. the Application value is taken away" without-application
+logged_before=$(wc -l <"$daemon_log")
+# Wine's net.exe reports a start as successful once the service manager accepts it, so the
+# outcome is read from the service manager and the event log instead.
+wine net start "$service" >/dev/null 2>&1
+check_with "7. the start without Application" refused
+# Wine prints each event's text on the "eventlog" channel, and the source an event handle was
+# registered for on the "advapi" one; both lines begin with the id of the thread that wrote them.
+since_step_7=$(tail -n +"$((logged_before + 1))" "$daemon_log")
+expected='err:eventlog:ReportEventW L"The service could not start its application. The Parameters value Application'
+error=$(grep -m1 -F "$expected" <<<"$since_step_7")
+verdict $? "7. event log: an error names the missing value: ${error:-nothing}"
+registered=
+[ -n "$error" ] &&
+  registered=$(grep -m1 -F "${error%%:*}:fixme:advapi:RegisterEventSourceW ((null),L\"$service\")" <<<"$since_step_7")
+[ -n "$registered" ]
+verdict $? "7. event log: the same thread registered the service's name as the source: ${registered:-nothing}"
+
+exits_zero "8. instsrv.exe \"$service\" remove" wine "$kit/instsrv.exe" "$service" remove
+check_with "8. after the removal" removed
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,5 +1,6 @@
 // What the end-to-end run asks of the service manager and the hosted server, one check a call:
 //   ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | removed
+//              | arguments <AppParameters> | without-application | ended-by-itself <code> | refused
 // Prints one line saying what it checked and whether it held; exits 0 only when it held.
 #include <windows.h>
 
@@ -20,6 +21,7 @@ using namespace qeltor::service_test;
 
 const std::wstring kService = L"Qeltor Monitoring Server";
 const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\" + kService;
+const std::wstring kParametersKey = kServiceKey + L"\\Parameters";
 constexpr wchar_t kServerExe[] = L"Monitor.exe";
 
 int Report(bool held, const std::string& what) {
@@ -104,6 +106,53 @@ int Stopped(const std::wstring& heartbeat) {
                       (left ? "a server process left" : "no server process left"));
 }
 
+// Changes one value under Parameters the way an administrator would with regedit; an empty
+// `value` deletes it.
+int ChangeParameter(const wchar_t* name, const std::wstring& value) {
+    HKEY opened = nullptr;
+    LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kParametersKey.c_str(), 0, KEY_SET_VALUE, &opened);
+    const qeltor::win32::UniqueRegKey key(opened);
+    const auto bytes = static_cast<DWORD>(value.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
+    if (status == ERROR_SUCCESS) {
+        status = value.empty() ? ::RegDeleteValueW(key.get(), name)
+                               : ::RegSetValueExW(key.get(), name, 0, REG_SZ,
+                                                  reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    }
+    return Report(status == ERROR_SUCCESS, (value.empty() ? "deleted " : "set ") + Narrow(name) +
+                                               (value.empty() ? "" : " to '" + Narrow(value) + "'") + " (status " +
+                                               std::to_string(status) + ")");
+}
+
+std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
+    return status ? std::to_string(status->dwWin32ExitCode) + "/" + std::to_string(status->dwServiceSpecificExitCode)
+                  : "-";
+}
+
+// The server ended by itself with `code`: the service stops and hands the code on, so that the
+// recovery actions see a failure.
+int EndedByItself(DWORD code) {
+    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
+    const auto status = QueryStatus(kService);
+    const bool handed =
+        status && status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR && status->dwServiceSpecificExitCode == code;
+    const bool left = ServerProcessLeft();
+    return Report(stopped && handed && !left,
+                  std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " +
+                      ExitCodes(status) + " (expected " + std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" +
+                      std::to_string(code) + "), " + (left ? "a server process left" : "no server process left"));
+}
+
+// The start was refused: stopped again, with an error code, and nothing running.
+int Refused() {
+    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
+    const auto status = QueryStatus(kService);
+    const bool failed = status && status->dwWin32ExitCode != NO_ERROR;
+    const bool left = ServerProcessLeft();
+    return Report(stopped && failed && !left, std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") +
+                                                  ", exit codes " + ExitCodes(status) + " (expected an error), " +
+                                                  (left ? "a server process left" : "no server process left"));
+}
+
 int Removed() {
     const bool gone = WaitUntil([] { return !ServiceExists(kService); });
     return Report(gone, gone ? "no service of that name" : "the service still exists");
@@ -131,7 +180,19 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"removed") {
         return Removed();
     }
+    if (command == L"arguments" && argc == 3 && !argument.empty()) {
+        return ChangeParameter(L"AppParameters", argument);
+    }
+    if (command == L"without-application") {
+        return ChangeParameter(L"Application", L"");
+    }
+    if (command == L"ended-by-itself" && argc == 3) {
+        return EndedByItself(static_cast<DWORD>(std::stoul(argument)));
+    }
+    if (command == L"refused") {
+        return Refused();
+    }
     std::cerr << "usage: ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | "
-                 "removed\n";
+                 "removed | arguments <AppParameters> | without-application | ended-by-itself <code> | refused\n";
     return 2;
 }
