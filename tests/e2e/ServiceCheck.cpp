@@ -92,18 +92,39 @@ int Running(const std::wstring& heartbeat) {
                                            (advances ? "advancing" : "not advancing"));
 }
 
-int Stopped(const std::wstring& heartbeat) {
-    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
-    const auto status = QueryStatus(kService);
-    const bool clean = status && status->dwWin32ExitCode == NO_ERROR;
+std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
+    return status ? std::to_string(status->dwWin32ExitCode) + "/" + std::to_string(status->dwServiceSpecificExitCode)
+                  : "-";
+}
+
+// What is seen once the service has come to a stop, however it got there.
+struct StopSeen {
+    bool stopped = false;
+    std::optional<SERVICE_STATUS> status;
+    bool serverLeft = false;
+
+    [[nodiscard]] std::string Describe(const std::string& expectedCodes) const {
+        return std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
+               " (expected " + expectedCodes + "), " +
+               (serverLeft ? "a server process left" : "no server process left");
+    }
+};
+
+StopSeen WaitForStop() {
+    StopSeen seen;
+    seen.stopped = WaitForState(kService, SERVICE_STOPPED);
+    seen.status = QueryStatus(kService);
     // srvany reports STOPPED only once its job is empty, so nothing may be left by now.
-    const bool left = ServerProcessLeft();
+    seen.serverLeft = ServerProcessLeft();
+    return seen;
+}
+
+int Stopped(const std::wstring& heartbeat) {
+    const StopSeen seen = WaitForStop();
+    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
     const std::string ended = ReadText(heartbeat + L".ended");
-    return Report(stopped && clean && !left && ended == "close",
-                  std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit code " +
-                      (status ? std::to_string(status->dwWin32ExitCode) : "-") +
-                      " (expected 0), the server ended by '" + ended + "' (expected 'close'), " +
-                      (left ? "a server process left" : "no server process left"));
+    return Report(seen.stopped && clean && !seen.serverLeft && ended == "close",
+                  seen.Describe("0/any") + ", the server ended by '" + ended + "' (expected 'close')");
 }
 
 // Changes one value under Parameters the way an administrator would with regedit; an empty
@@ -123,34 +144,21 @@ int ChangeParameter(const wchar_t* name, const std::wstring& value) {
                                                std::to_string(status) + ")");
 }
 
-std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
-    return status ? std::to_string(status->dwWin32ExitCode) + "/" + std::to_string(status->dwServiceSpecificExitCode)
-                  : "-";
-}
-
 // The server ended by itself with `code`: the service stops and hands the code on, so that the
 // recovery actions see a failure.
 int EndedByItself(DWORD code) {
-    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
-    const auto status = QueryStatus(kService);
-    const bool handed =
-        status && status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR && status->dwServiceSpecificExitCode == code;
-    const bool left = ServerProcessLeft();
-    return Report(stopped && handed && !left,
-                  std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " +
-                      ExitCodes(status) + " (expected " + std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" +
-                      std::to_string(code) + "), " + (left ? "a server process left" : "no server process left"));
+    const StopSeen seen = WaitForStop();
+    const bool handed = seen.status && seen.status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
+                        seen.status->dwServiceSpecificExitCode == code;
+    return Report(seen.stopped && handed && !seen.serverLeft,
+                  seen.Describe(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code)));
 }
 
 // The start was refused: stopped again, with an error code, and nothing running.
 int Refused() {
-    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
-    const auto status = QueryStatus(kService);
-    const bool failed = status && status->dwWin32ExitCode != NO_ERROR;
-    const bool left = ServerProcessLeft();
-    return Report(stopped && failed && !left, std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") +
-                                                  ", exit codes " + ExitCodes(status) + " (expected an error), " +
-                                                  (left ? "a server process left" : "no server process left"));
+    const StopSeen seen = WaitForStop();
+    const bool failed = seen.status && seen.status->dwWin32ExitCode != NO_ERROR;
+    return Report(seen.stopped && failed && !seen.serverLeft, seen.Describe("an error"));
 }
 
 int Removed() {
