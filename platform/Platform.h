@@ -23,6 +23,28 @@ inline constexpr unsigned kMsgBoxInformation = 64;
 // Window style for a started program: normal size and position, not activated.
 inline constexpr unsigned kShellNormalNoFocus = 4;
 
+// Status codes the installer tells apart.
+inline constexpr OsStatus kOsFileNotFound = 2;
+inline constexpr OsStatus kOsBadExeFormat = 193;
+inline constexpr OsStatus kOsServiceDoesNotExist = 1060;
+
+// Service start types, as the service manager reports them.
+inline constexpr std::uint32_t kServiceAutoStart = 2;
+inline constexpr std::uint32_t kServiceDemandStart = 3;
+inline constexpr std::uint32_t kServiceDisabled = 4;
+
+// What the service manager holds for a service.
+struct ServiceConfig {
+    std::wstring programPath;  // the command line it runs, as stored
+    std::uint32_t startType = 0;
+};
+
+// How much a key may hold for DeleteRegistryKey to delete it; a key with subkeys is never deleted.
+enum class KeyDeletion {
+    WithItsValues,
+    OnlyIfEmpty,
+};
+
 // Everything the installer logic does outside its own memory goes through here,
 // so the logic runs the same against Windows and against the unit tests' fake.
 class Platform {
@@ -48,6 +70,19 @@ public:
     // Starts the program named by `commandLine` without waiting for it.
     virtual OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) = 0;
 
+    // Waits at most `timeoutMs` for the program the last successful rtcShell started: its exit
+    // code, or nothing when it is still running then.
+    virtual std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) = 0;
+
+    // kOsSuccess with `config` filled, kOsServiceDoesNotExist, or why the manager could not tell.
+    virtual OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) = 0;
+
+    // Deletes a service that is not running.
+    virtual OsStatus RemoveService(const std::wstring& serviceName) = 0;
+
+    // kOsSuccess when `path` is a program Windows can start; otherwise why not.
+    virtual OsStatus CheckWindowsProgram(const std::wstring& path) = 0;
+
     // Modal message box captioned with the application title.
     virtual void rtcMsgBox(const std::wstring& text, unsigned style) = 0;
 
@@ -71,6 +106,9 @@ public:
     virtual OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved,
                                     std::uint32_t type, const std::string& data, std::uint32_t byteCount) = 0;
     virtual OsStatus RegCloseKey(RegKey key) = 0;
+
+    // Deletes `subKey` under `root` as `how` allows; kOsFileNotFound when it is not there.
+    virtual OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) = 0;
 };
 
 }  // namespace qeltor

@@ -22,6 +22,11 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+struct ServiceHandleCloser {
+    void operator()(SC_HANDLE handle) const noexcept { ::CloseServiceHandle(handle); }
+};
+using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
 struct LocalMemoryFreer {
     void operator()(void* memory) const noexcept { ::LocalFree(memory); }
 };

@@ -3,9 +3,20 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/Win32Handles.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qeltor {
+
+// The installer's copies of Windows' values, checked against the headers.
+static_assert(kMsgBoxCritical == MB_ICONERROR && kMsgBoxInformation == MB_ICONINFORMATION);
+static_assert(kShellNormalNoFocus == SW_SHOWNOACTIVATE);
+static_assert(kRegSz == REG_SZ);
+static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
+              kOsServiceDoesNotExist == ERROR_SERVICE_DOES_NOT_EXIST);
+static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
+              kServiceDisabled == SERVICE_DISABLED);
+
 namespace {
 
 constexpr wchar_t kApplicationTitle[] = L"QeltorService";
@@ -109,10 +120,62 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
                          &started) == FALSE) {
         return ::GetLastError();
     }
-    // Not tracked: the started program runs on by itself.
-    const win32::UniqueHandle process(started.hProcess);
+    started_.reset(started.hProcess);
     const win32::UniqueHandle thread(started.hThread);
     return kOsSuccess;
+}
+
+std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t timeoutMs) {
+    DWORD exitCode = 0;
+    if (!started_ || ::WaitForSingleObject(started_.get(), timeoutMs) != WAIT_OBJECT_0 ||
+        ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
+        return std::nullopt;
+    }
+    started_.reset();
+    return exitCode;
+}
+
+OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceConfig& config) {
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        return ::GetLastError();
+    }
+    const win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG));
+    if (!service) {
+        return ::GetLastError();
+    }
+    DWORD needed = 0;
+    ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
+    auto* queried = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (::QueryServiceConfigW(service.get(), queried, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+        return ::GetLastError();
+    }
+    config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
+    config.startType = queried->dwStartType;
+    return kOsSuccess;
+}
+
+OsStatus Win32Platform::RemoveService(const std::wstring& serviceName) {
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        return ::GetLastError();
+    }
+    const win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), serviceName.c_str(), DELETE));
+    if (!service || ::DeleteService(service.get()) == FALSE) {
+        return ::GetLastError();
+    }
+    return kOsSuccess;
+}
+
+OsStatus Win32Platform::CheckWindowsProgram(const std::wstring& path) {
+    DWORD type = 0;
+    if (::GetBinaryTypeW(path.c_str(), &type) == FALSE) {
+        const DWORD error = ::GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_BAD_EXE_FORMAT;
+    }
+    // DOS and 16-bit programs are binaries too, but no service can run them.
+    return type == SCS_32BIT_BINARY || type == SCS_64BIT_BINARY ? kOsSuccess : ERROR_BAD_EXE_FORMAT;
 }
 
 void Win32Platform::rtcMsgBox(const std::wstring& text, unsigned style) {
@@ -163,6 +226,26 @@ OsStatus Win32Platform::RegSetValueExA(RegKey key, const std::string& valueName,
 
 OsStatus Win32Platform::RegCloseKey(RegKey key) {
     return static_cast<OsStatus>(::RegCloseKey(ToHkey(key)));
+}
+
+OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) {
+    HKEY opened = nullptr;
+    LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    const win32::UniqueRegKey key(opened);
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    status = ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    if (subkeys != 0 || (how == KeyDeletion::OnlyIfEmpty && values != 0)) {
+        return ERROR_DIR_NOT_EMPTY;
+    }
+    return static_cast<OsStatus>(::RegDeleteKeyW(ToHkey(root), subKey.c_str()));
 }
 
 }  // namespace qeltor

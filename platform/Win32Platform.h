@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 
@@ -21,6 +22,10 @@ public:
     std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
                                const std::wstring& fallback) override;
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
+    std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
+    OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
+    OsStatus RemoveService(const std::wstring& serviceName) override;
+    OsStatus CheckWindowsProgram(const std::wstring& path) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     [[noreturn]] void EndProgram(int exitCode) override;
     void Unload() override;
@@ -30,10 +35,12 @@ public:
     OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved, std::uint32_t type,
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
+    OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
 
 private:
     HWND owner_ = nullptr;
     std::function<void()> unload_;
+    win32::UniqueHandle started_;  // the program rtcShell last started, until it is waited for
 };
 
 }  // namespace qeltor
