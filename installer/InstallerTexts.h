@@ -18,10 +18,17 @@ inline constexpr const wchar_t* kMissingSrvany = L"Can't find srvany.exe";
 inline constexpr const wchar_t* kMissingServer = L"Can't find our Monitoring Server files.";
 
 inline constexpr const wchar_t* kServiceName = L"Qeltor Monitoring Server";
+inline constexpr const wchar_t* kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
+// instsrv.exe registers the service's name as an event source beside the service itself.
+inline constexpr const wchar_t* kEventSourceKey =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Qeltor Monitoring Server";
 inline constexpr const wchar_t* kParametersKey =
     L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
 inline constexpr const wchar_t* kParametersKeyShownAs =
     L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
+
+inline constexpr const wchar_t* kSettingShownAs =
+    L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\m";
 
 inline constexpr const wchar_t* kApplicationValue = L"Application";
 inline constexpr const wchar_t* kAppDirectoryValue = L"AppDirectory";

@@ -1,6 +1,9 @@
 #include "installer/ServiceRegistration.h"
 
 #include "installer/InstallerTexts.h"
+#include "installer/RegistrationMessages.h"
+#include "installer/ServerPathCheck.h"
+#include "installer/ServiceCheck.h"
 
 #include <array>
 #include <optional>
@@ -27,17 +30,11 @@ std::wstring Quoted(const std::wstring& text) {
     return L'"' + text + L'"';
 }
 
-std::wstring UnrepresentableMessage(const std::wstring& text) {
-    return L"Can't register the service: the path \"" + text +
-           L"\" holds characters that this system's ANSI code page cannot represent, so the "
-           L"service would not find it.";
-}
-
 // `text` converted, or nothing after telling the user why it cannot be.
 std::optional<std::string> ConvertOrReport(Platform& platform, const std::wstring& text) {
     auto converted = platform.ToAnsiCodePage(text);
     if (!converted) {
-        platform.rtcMsgBox(UnrepresentableMessage(text), kMsgBoxCritical);
+        platform.rtcMsgBox(messages::Unrepresentable(text), kMsgBoxCritical);
     }
     return converted;
 }
@@ -101,32 +98,92 @@ private:
     RegKey key_ = kNullRegKey;
 };
 
-bool ReportFailure(Platform& platform, const std::wstring& what, OsStatus status) {
-    platform.rtcMsgBox(what + L": " + platform.ErrorText(status), kMsgBoxCritical);
+bool ReportFailure(Platform& platform, const std::wstring& message) {
+    platform.rtcMsgBox(message, kMsgBoxCritical);
     return false;
 }
 
-bool WriteParameters(Platform& platform, const AnsiParameters& parameters) {
+// Why the values could not all be written, or nothing when they were. The key is closed by the
+// time this returns, either way.
+std::optional<std::wstring> WriteParameters(Platform& platform, const AnsiParameters& parameters) {
     OpenRegKey key(platform);
     const OsStatus created = platform.RegCreateKeyA(kHkeyLocalMachine, parameters.keyPath, key.Handle());
     if (created != kOsSuccess) {
-        key.Close();
-        return ReportFailure(platform, std::wstring(L"Can't create the registry key ") + texts::kParametersKeyShownAs,
-                             created);
+        return messages::CannotCreateKey(platform.ErrorText(created));
     }
     for (const auto& value : parameters.values) {
         const OsStatus written =
             platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz, value.data, value.byteCount);
         if (written != kOsSuccess) {
-            key.Close();
-            return ReportFailure(platform,
-                                 std::wstring(L"Can't write the registry value ") + value.name + L" under " +
-                                     texts::kParametersKeyShownAs,
-                                 written);
+            return messages::CannotWriteValue(value.name, platform.ErrorText(written));
         }
     }
-    key.Close();
-    return true;
+    return std::nullopt;
+}
+
+std::wstring OurServiceHost(const InstallerPaths& paths) {
+    return paths.ProgramFolder + texts::kSrvanyExe;
+}
+
+// Takes away the Parameters key this run wrote, and the service's own key when the service is
+// not ours to keep and the key holds nothing else.
+std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
+    const OsStatus removed =
+        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::WithItsValues);
+    if (serviceKeyIsOurs) {
+        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kServiceKey, KeyDeletion::OnlyIfEmpty);
+    }
+    if (removed == kOsFileNotFound) {
+        return {};  // nothing had been written
+    }
+    return removed == kOsSuccess ? messages::WrittenValuesRemoved()
+                                 : messages::WrittenValuesLeft(platform.ErrorText(removed));
+}
+
+// After a failed write: a service that instsrv.exe created in this run goes again, with its event
+// source, so that no service without its parameters is left behind. One that existed before stays.
+std::wstring UndoNewService(Platform& platform, const InstallerPaths& paths, bool instsrvEnded) {
+    if (!instsrvEnded) {
+        return messages::CreatedServiceUnknown(kInstsrvPatienceMs / 1000, paths.ProgramFolder);
+    }
+    ServiceConfig config;
+    const OsStatus queried = platform.QueryService(texts::kServiceName, config);
+    if (queried == kOsServiceDoesNotExist) {
+        return RemoveWrittenValues(platform, true);
+    }
+    if (queried != kOsSuccess || !RunsProgram(config.programPath, OurServiceHost(paths))) {
+        return {};  // not known to be the one instsrv.exe made: not ours to take away
+    }
+    const OsStatus removed = platform.RemoveService(texts::kServiceName);
+    if (removed != kOsSuccess) {
+        return messages::CreatedServiceLeft(platform.ErrorText(removed), paths.ProgramFolder);
+    }
+    platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kEventSourceKey, KeyDeletion::WithItsValues);
+    RemoveWrittenValues(platform, true);
+    return messages::CreatedServiceRemoved();
+}
+
+// Tells the user the outcome as the service manager sees it; true only for a service that will
+// run the server from the next start of Windows on.
+bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode, bool serviceIsNew) {
+    ServiceConfig config;
+    const OsStatus queried = platform.QueryService(texts::kServiceName, config);
+    switch (JudgeService(queried, config, OurServiceHost(paths))) {
+        case ServiceState::Ready:
+            platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
+            platform.Unload();
+            return true;
+        case ServiceState::Missing:
+            return ReportFailure(platform,
+                                 messages::NotCreated(instsrvExitCode) + RemoveWrittenValues(platform, serviceIsNew));
+        case ServiceState::RunsAnotherProgram:
+            return ReportFailure(platform, messages::RunsAnotherProgram(config.programPath, paths.ProgramFolder));
+        case ServiceState::NotAutomatic:
+            return ReportFailure(platform, messages::NotAutomatic(config.startType));
+        case ServiceState::Unknown:
+            break;
+    }
+    return ReportFailure(platform, messages::CannotQuery(platform.ErrorText(queried)));
 }
 
 }  // namespace
@@ -145,19 +202,31 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
     if (!parameters) {
         return false;
     }
+    if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
+        return ReportFailure(platform, *refusal);
+    }
+    // Only a service that is not there yet may be taken away again if this run fails; when the
+    // manager cannot tell, it counts as there.
+    ServiceConfig before;
+    const bool serviceIsNew = platform.QueryService(texts::kServiceName, before) == kOsServiceDoesNotExist;
 
+    const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
     const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus);
     if (started != kOsSuccess) {
-        return ReportFailure(platform, L"Can't start " + paths.ProgramFolder + texts::kInstsrvExe, started);
+        return ReportFailure(platform, messages::CannotStart(instsrv, platform.ErrorText(started)));
     }
 
-    if (!WriteParameters(platform, *parameters)) {
-        return false;
+    const auto writeFailure = WriteParameters(platform, *parameters);
+    const auto instsrvExitCode = platform.WaitForStartedProgram(kInstsrvPatienceMs);
+    if (writeFailure) {
+        const std::wstring undone =
+            serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value()) : std::wstring{};
+        return ReportFailure(platform, *writeFailure + undone);
     }
-
-    platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
-    platform.Unload();
-    return true;
+    if (!instsrvExitCode) {
+        return ReportFailure(platform, messages::InstsrvStillRunning(kInstsrvPatienceMs / 1000));
+    }
+    return ReportService(platform, paths, *instsrvExitCode, serviceIsNew);
 }
 
 }  // namespace qeltor

@@ -3,6 +3,7 @@
 #include "installer/InstallerPaths.h"
 #include "platform/Platform.h"
 
+#include <cstdint>
 #include <string>
 
 namespace qeltor {
@@ -13,9 +14,14 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths);
 // The success message: its two parts joined by CR LF.
 std::wstring SuccessMessage();
 
-// Starts instsrv.exe, writes the service's parameters, reports success and unloads the
-// main window. Any failure is shown in a critical message instead, with the reason,
-// and leaves the window open; then this returns false.
+// How long the registration waits for instsrv.exe to end before it looks at the service.
+inline constexpr std::uint32_t kInstsrvPatienceMs = 30000;
+
+// Starts instsrv.exe, writes the service's parameters, waits for instsrv.exe and checks with
+// the service manager that the service runs this folder's srvany.exe from the next start of
+// Windows on; then reports success and unloads the main window. Anything else is shown in a
+// critical message instead, with the reason and what to do, leaves the window open and nothing
+// half-written that this run created; then this returns false.
 bool RegisterService(Platform& platform, const InstallerPaths& paths);
 
 }  // namespace qeltor

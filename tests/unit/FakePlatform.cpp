@@ -30,6 +30,14 @@ std::wstring Widen(const std::string& ascii) {
     return {ascii.begin(), ascii.end()};
 }
 
+std::string Narrow(const std::wstring& ascii) {
+    std::string narrow;
+    for (const wchar_t c : ascii) {
+        narrow += static_cast<char>(c);
+    }
+    return narrow;
+}
+
 std::wstring FakePlatform::AppPath() {
     calls.emplace_back(L"AppPath");
     return appPath;
@@ -65,8 +73,64 @@ OsStatus FakePlatform::rtcShell(const std::wstring& commandLine, unsigned window
     calls.push_back(L"Shell " + std::to_wstring(windowStyle));
     if (shellStatus == kOsSuccess) {
         shellCommands.push_back(commandLine);
+        RunInstsrv(commandLine);
     }
     return shellStatus;
+}
+
+// Like our instsrv.exe: the service for the program in the last quoted token, with the event
+// source registered beside it.
+void FakePlatform::RunInstsrv(const std::wstring& commandLine) {
+    const std::wstring name = L"Qeltor Monitoring Server";
+    instsrvExitCode_ = 1;
+    if (instsrv == Instsrv::Hangs) {
+        instsrvExitCode_.reset();
+    }
+    if (instsrv != Instsrv::Creates || services.contains(name)) {
+        return;
+    }
+    const auto programStart = commandLine.rfind(L'"', commandLine.size() - 2);
+    services[name] = {commandLine.substr(programStart), 2};
+    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\" + name)]["ImagePath"] = "set";
+    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name)]["TypesSupported"] = "7";
+    instsrvExitCode_ = 0;
+}
+
+std::optional<std::uint32_t> FakePlatform::WaitForStartedProgram(std::uint32_t timeoutMs) {
+    calls.push_back(L"Wait " + std::to_wstring(timeoutMs));
+    return instsrvExitCode_;
+}
+
+OsStatus FakePlatform::QueryService(const std::wstring& serviceName, ServiceConfig& config) {
+    calls.emplace_back(L"QueryService");
+    if (queryStatus != kOsSuccess) {
+        return queryStatus;
+    }
+    const auto found = services.find(serviceName);
+    if (found == services.end()) {
+        return kOsServiceDoesNotExist;
+    }
+    config = found->second;
+    return kOsSuccess;
+}
+
+// As the service manager does, the service's whole key goes with it.
+OsStatus FakePlatform::RemoveService(const std::wstring& serviceName) {
+    calls.emplace_back(L"RemoveService");
+    if (removeStatus != kOsSuccess) {
+        return removeStatus;
+    }
+    services.erase(serviceName);
+    const std::string key = Narrow(L"SYSTEM\\CurrentControlSet\\Services\\" + serviceName);
+    std::erase_if(registry,
+                  [&](const auto& entry) { return entry.first == key || entry.first.starts_with(key + "\\"); });
+    return kOsSuccess;
+}
+
+// Programs here are the files named .exe.
+OsStatus FakePlatform::CheckWindowsProgram(const std::wstring& path) {
+    calls.push_back(L"CheckProgram " + path);
+    return path.ends_with(L".exe") ? kOsSuccess : kOsBadExeFormat;
 }
 
 void FakePlatform::rtcMsgBox(const std::wstring& text, unsigned style) {
@@ -126,6 +190,12 @@ OsStatus FakePlatform::RegCreateKeyA(RegKey root, const std::string& subKey, Reg
     createdKeys.push_back(subKey);
     if (createKeyStatus == kOsSuccess) {
         result = kOpenedKey;
+        openedKey_ = subKey;
+        for (auto separator = subKey.find('\\'); separator != std::string::npos;
+             separator = subKey.find('\\', separator + 1)) {
+            registry[subKey.substr(0, separator)];
+        }
+        registry[subKey];
     }
     return createKeyStatus;
 }
@@ -140,6 +210,7 @@ OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, 
     if (key == kOpenedKey && status == kOsSuccess) {
         writes.push_back({key, valueName, reserved, type,
                           std::string(data.c_str(), data.size() + 1).substr(0, byteCount), byteCount});
+        registry[openedKey_][valueName] = writes.back().stored;
     }
     return key == kOpenedKey ? status : 6;  // ERROR_INVALID_HANDLE
 }
@@ -147,6 +218,25 @@ OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, 
 OsStatus FakePlatform::RegCloseKey(RegKey key) {
     calls.emplace_back(L"RegCloseKey");
     closedKeys.push_back(key);
+    return kOsSuccess;
+}
+
+bool FakePlatform::HasSubkeys(const std::string& path) const {
+    const auto next = registry.lower_bound(path + "\\");
+    return next != registry.end() && next->first.starts_with(path + "\\");
+}
+
+OsStatus FakePlatform::DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) {
+    calls.push_back(L"DeleteKey " + subKey);
+    const std::string path = Narrow(subKey);
+    const auto found = registry.find(path);
+    if (root != kHkeyLocalMachine || found == registry.end()) {
+        return kOsFileNotFound;
+    }
+    if (HasSubkeys(path) || (how == KeyDeletion::OnlyIfEmpty && !found->second.empty())) {
+        return 5;  // ERROR_ACCESS_DENIED, as for a key with subkeys
+    }
+    registry.erase(found);
     return kOsSuccess;
 }
 

@@ -25,6 +25,10 @@ public:
         std::wstring text;
         unsigned style;
     };
+    // What the started instsrv.exe does: creates the service unless it exists (exit code 0, or 1
+    // when it exists), fails outright (exit code 1), or never ends.
+    enum class Instsrv { Creates, Fails, Hangs };
+    using Values = std::map<std::string, std::string>;
 
     // The world the installer sees.
     std::wstring appPath = L"C:\\Tools";
@@ -35,6 +39,11 @@ public:
     OsStatus shellStatus = kOsSuccess;
     OsStatus createKeyStatus = kOsSuccess;
     std::map<std::string, OsStatus> setValueStatus;  // by value name
+    Instsrv instsrv = Instsrv::Creates;
+    std::map<std::wstring, ServiceConfig> services;  // the service manager's, by name
+    OsStatus queryStatus = kOsSuccess;               // a failing service manager
+    OsStatus removeStatus = kOsSuccess;
+    std::map<std::string, Values> registry;  // keys under HKEY_LOCAL_MACHINE, with their values
 
     // What the installer did.
     std::vector<std::wstring> calls;
@@ -60,6 +69,10 @@ public:
     std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
                                const std::wstring& fallback) override;
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
+    std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
+    OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
+    OsStatus RemoveService(const std::wstring& serviceName) override;
+    OsStatus CheckWindowsProgram(const std::wstring& path) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     void EndProgram(int code) override;
     void Unload() override;
@@ -69,14 +82,23 @@ public:
     OsStatus RegSetValueExA(RegKey key, const std::string& valueName, std::uint32_t reserved, std::uint32_t type,
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
+    OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
     }
     // The emulated code page's bytes for one character, or nothing when it has none.
     [[nodiscard]] std::optional<std::string> AnsiBytesOf(wchar_t c) const;
+
+private:
+    void RunInstsrv(const std::wstring& commandLine);
+    [[nodiscard]] bool HasSubkeys(const std::string& path) const;
+
+    std::string openedKey_;
+    std::optional<std::uint32_t> instsrvExitCode_;
 };
 
 std::wstring Widen(const std::string& ascii);
+std::string Narrow(const std::wstring& ascii);
 
 }  // namespace qeltor::testing

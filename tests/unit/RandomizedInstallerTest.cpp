@@ -1,6 +1,7 @@
 // Thousands of generated program folders and stored paths through the whole run: the
 // checks, then the registration. Either the command line and the three values are exactly
 // those the input calls for, or a critical message is shown and nothing is started or written.
+// Only a full path to a program gets as far as instsrv.exe.
 #include "FakePlatform.h"
 #include "installer/ServiceRegistration.h"
 #include "installer/StartupChecks.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 
 namespace qeltor::testing {
 namespace {
@@ -29,7 +31,19 @@ public:
         return Pick(kFolders) + (Chance(10) ? std::wstring(300, L'x') : std::wstring{});
     }
 
+    // Often a full path to an .exe, so that many runs get as far as the service manager.
     std::wstring StoredPath() {
+        static const std::vector<std::wstring> kStarts = {L"D:\\", L"D:/", L"\\\\host\\share\\", L"\\\\host\\",
+                                                          L"d:\\"};
+        std::wstring path = Chance(75) ? Pick(kStarts) : std::wstring{};
+        path += Chance(30) ? std::wstring(L"Srv\\") : Pieces();
+        return Chance(75) ? path + L"Monitor.exe" : path;
+    }
+
+    bool Chance(int percent) { return Below(100) < percent; }
+
+private:
+    std::wstring Pieces() {
         static const std::vector<std::wstring> kPieces = {
             L"D:",          L"\\",  L"\\",     L"/",      L" ",      L"\"",     L"*",          L"?",  L".",      L"Srv",
             L"Monitor.exe", L"bin", L"\u00e9", L"\u20ac", L"\u0416", L"\u76d1", L"\U0001F600", L"..", L"\u00a0", L"x"};
@@ -41,9 +55,6 @@ public:
         return path;
     }
 
-    bool Chance(int percent) { return Below(100) < percent; }
-
-private:
     int Below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(engine_); }
     const std::wstring& Pick(const std::vector<std::wstring>& items) {
         return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))];
@@ -98,11 +109,15 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
                                    fake.files.contains(stored) && stored.find_first_of(L"*?") == std::wstring::npos;
         const bool toolsPresent =
             fake.files.contains(folder + L"instsrv.exe") && fake.files.contains(folder + L"srvany.exe");
+        // Drive letter, colon, separator; or two separators, a server, a share and a separator.
+        const bool fullPath =
+            std::regex_search(stored, std::wregex(LR"(^([A-Za-z]:[\\/]|[\\/]{2}[^\\/]+[\\/][^\\/]+[\\/]))"));
+        const bool program = stored.ends_with(L".exe");
         const auto application = WesternBytes(fake, stored);
         const auto cut = stored.rfind(L'\\');
         const auto directory = WesternBytes(fake, cut == std::wstring::npos ? L"" : stored.substr(0, cut + 1));
 
-        if (toolsPresent && storedIsAFile && application) {
+        if (toolsPresent && storedIsAFile && application && fullPath && program) {
             ++registered;
             ASSERT_EQ(fake.shellCommands.size(), 1U);
             const std::wstring expected =
@@ -126,7 +141,7 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
         }
     }
     // The generated inputs must exercise both outcomes in earnest.
-    EXPECT_GT(registered, 400);
+    EXPECT_GT(registered, 400) << registered;
     EXPECT_LT(registered, 3600);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qeltor::testing {
 namespace {
 
@@ -43,9 +45,10 @@ TEST_F(ServiceRegistrationTest, CommandLineQuotesEachTokenAndKeepsSpacesInside) 
 TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReportsAndUnloads) {
     EXPECT_TRUE(Run());
 
-    EXPECT_EQ(fake.calls, (Calls{L"Shell 4", L"RegCreateKeyA 2147483650", L"RegSetValueExA Application",
-                                 L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters", L"RegCloseKey",
-                                 L"MsgBox 64", L"Unload"}));
+    EXPECT_EQ(fake.calls,
+              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"QueryService", L"Shell 4", L"RegCreateKeyA 2147483650",
+                     L"RegSetValueExA Application", L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters",
+                     L"RegCloseKey", L"Wait 30000", L"QueryService", L"MsgBox 64", L"Unload"}));
     EXPECT_EQ(fake.shellCommands, (std::vector<std::wstring>{BuildInstsrvCommandLine(paths)}));
     EXPECT_EQ(fake.createdKeys, (std::vector<std::string>{kParametersKey}));
 
@@ -75,7 +78,7 @@ TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReports
 }
 
 TEST_F(ServiceRegistrationTest, EmptyServerFolderIsStoredAsItsNulAlone) {
-    paths.ServerExePath = L"Monitor.exe";
+    paths.ServerExePath = L"C:/Srv/Monitor.exe";  // a full path, with no backslash to cut at
     paths.ServerFolder.clear();
     EXPECT_TRUE(Run());
     ASSERT_EQ(fake.writes.size(), 3U);
@@ -141,10 +144,13 @@ TEST_F(ServiceRegistrationTest, FailedWriteStopsTheWritesClosesTheKeyAndSaysWhic
                   std::wstring::npos);
         EXPECT_NE(fresh.boxes[0].text.find(L"system error 1021."), std::wstring::npos);
         EXPECT_EQ(fresh.closedKeys, (std::vector<RegKey>{FakePlatform::kOpenedKey}));
-        // Nothing after the failing value is attempted, and the key is closed before the message.
+        // Nothing after the failing value is attempted, and the key is closed at once.
+        const auto failed = std::ranges::find(fresh.calls, L"RegSetValueExA " + Widen(failing));
+        ASSERT_NE(failed, fresh.calls.end());
+        EXPECT_EQ(*std::next(failed), L"RegCloseKey");
+        EXPECT_EQ(
+            std::count_if(failed, fresh.calls.end(), [](const auto& call) { return call.starts_with(L"RegSet"); }), 1);
         EXPECT_EQ(fresh.calls.back(), L"MsgBox 16");
-        EXPECT_EQ(fresh.calls[fresh.calls.size() - 2], L"RegCloseKey");
-        EXPECT_EQ(fresh.calls[fresh.calls.size() - 3], L"RegSetValueExA " + Widen(failing));
         EXPECT_FALSE(fresh.unloaded);
     }
 }

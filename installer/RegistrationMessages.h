@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the registration tells the user when it cannot finish: what failed, the system's
+// reason where there is one, and what to do next.
+namespace qeltor::messages {
+
+std::wstring Unrepresentable(const std::wstring& path);
+std::wstring NotAFullPath(const std::wstring& path);
+std::wstring NotAProgram(const std::wstring& path, const std::wstring& reason);
+
+std::wstring CannotStart(const std::wstring& program, const std::wstring& reason);
+std::wstring CannotCreateKey(const std::wstring& reason);
+std::wstring CannotWriteValue(const std::wstring& name, const std::wstring& reason);
+
+std::wstring InstsrvStillRunning(std::uint32_t seconds);
+std::wstring NotCreated(std::uint32_t exitCode);
+std::wstring RunsAnotherProgram(const std::wstring& program, const std::wstring& programFolder);
+std::wstring NotAutomatic(std::uint32_t startType);
+std::wstring CannotQuery(const std::wstring& reason);
+
+// What became of what this run wrote, added to the message of a failed run.
+std::wstring WrittenValuesRemoved();
+std::wstring WrittenValuesLeft(const std::wstring& reason);
+std::wstring CreatedServiceRemoved();
+std::wstring CreatedServiceLeft(const std::wstring& reason, const std::wstring& programFolder);
+std::wstring CreatedServiceUnknown(std::uint32_t seconds, const std::wstring& programFolder);
+
+}  // namespace qeltor::messages

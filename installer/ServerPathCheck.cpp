@@ -1,0 +1,47 @@
+#include "installer/ServerPathCheck.h"
+
+#include "installer/RegistrationMessages.h"
+
+namespace qeltor {
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// \\server\share\ with a name on each side of the middle separator.
+bool IsSharePath(const std::wstring& path) {
+    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) {
+        return false;
+    }
+    const auto shareStart = path.find_first_of(L"\\/", 2);
+    if (shareStart == std::wstring::npos || shareStart == 2) {
+        return false;
+    }
+    const auto shareEnd = path.find_first_of(L"\\/", shareStart + 1);
+    return shareEnd != std::wstring::npos && shareEnd > shareStart + 1;
+}
+
+}  // namespace
+
+bool IsFullPath(const std::wstring& path) {
+    const bool onDrive = path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2]);
+    return onDrive || IsSharePath(path);
+}
+
+std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wstring& path) {
+    if (!IsFullPath(path)) {
+        return messages::NotAFullPath(path);
+    }
+    const OsStatus program = platform.CheckWindowsProgram(path);
+    if (program != kOsSuccess) {
+        return messages::NotAProgram(path, platform.ErrorText(program));
+    }
+    return std::nullopt;
+}
+
+}  // namespace qeltor

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <optional>
+#include <string>
+
+namespace qeltor {
+
+// A drive letter, a colon and a separator, or \\server\share\...: a path that means the same
+// from every current folder. Windows takes '/' as a separator as well.
+bool IsFullPath(const std::wstring& path);
+
+// Why a service could never start the server at `path`, or nothing when it could.
+std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wstring& path);
+
+}  // namespace qeltor

@@ -1,0 +1,259 @@
+// What the user is told after a click, and what the click leaves in the service manager and the
+// registry, for each way the service can turn out.
+#include "FakePlatform.h"
+#include "installer/ServiceRegistration.h"
+
+#include <gtest/gtest.h>
+
+namespace qeltor::testing {
+namespace {
+
+const std::wstring kService = L"Qeltor Monitoring Server";
+const std::string kServiceKey = R"(SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server)";
+const std::string kParametersKey = kServiceKey + R"(\Parameters)";
+const std::string kEventSourceKey =
+    R"(SYSTEM\CurrentControlSet\Services\EventLog\Application\Qeltor Monitoring Server)";
+const std::wstring kOurs = L"\"C:\\Tools\\srvany.exe\"";
+
+struct Left {
+    bool service;
+    bool parameters;
+    bool eventSource;
+    bool operator==(const Left&) const = default;
+};
+
+struct Outcome {
+    const char* name;
+    std::wstring serverPath;
+    std::optional<ServiceConfig> before;  // the service as it was before the click
+    FakePlatform::Instsrv instsrv;
+    unsigned style;
+    const char* failingValue;  // a registry write that fails, if any
+    std::wstring says;         // a part of the message
+    bool started;              // instsrv.exe was run
+    Left left;
+};
+
+void PrintTo(const Outcome& outcome, std::ostream* out) {
+    *out << outcome.name;
+}
+
+using Instsrv = FakePlatform::Instsrv;
+const std::wstring kSuccess = L"Run as service successfully.";
+const std::wstring kServer = L"D:\\Srv\\Monitor.exe";
+
+const Outcome kOutcomes[] = {
+    {"Created", kServer, {}, Instsrv::Creates, 64, nullptr, kSuccess, true, {true, true, true}},
+    {"NotCreated",
+     kServer,
+     {},
+     Instsrv::Fails,
+     16,
+     nullptr,
+     L"instsrv.exe did not create the service \"Qeltor Monitoring Server\": it ended with exit code 1.",
+     true,
+     {false, false, false}},
+    {"ExistsWithOurProgram",
+     kServer,
+     ServiceConfig{kOurs, 2},
+     Instsrv::Creates,
+     64,
+     nullptr,
+     kSuccess,
+     true,
+     {true, true, false}},
+    {"OursInOtherCaseUnquoted",
+     kServer,
+     ServiceConfig{L"c:\\TOOLS\\srvany.EXE", 2},
+     Instsrv::Creates,
+     64,
+     nullptr,
+     kSuccess,
+     true,
+     {true, true, false}},
+    {"ExistsWithAnotherProgram",
+     kServer,
+     ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"exists already and runs another program: \"D:\\Old Kit\\srvany.exe\". It was left unchanged, so it does not "
+     L"run the monitoring server through this folder's srvany.exe.\r\n\r\nTo replace it, run instsrv.exe \"Qeltor "
+     L"Monitoring Server\" remove in a command prompt run as administrator, in the folder C:\\Tools\\, then run "
+     L"QeltorService again.",
+     true,
+     {true, true, false}},
+    {"OursWithAnExtraArgument",
+     kServer,
+     ServiceConfig{kOurs + L" -x", 2},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"runs another program",
+     true,
+     {true, true, false}},
+    {"Disabled",
+     kServer,
+     ServiceConfig{kOurs, 4},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"is disabled, so it will not start with Windows.",
+     true,
+     {true, true, false}},
+    {"ManualStart",
+     kServer,
+     ServiceConfig{kOurs, 3},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"is set to start manually, so it will not start with Windows.",
+     true,
+     {true, true, false}},
+    {"WriteFailedAfterCreation",
+     kServer,
+     {},
+     Instsrv::Creates,
+     16,
+     "AppDirectory",
+     L"that instsrv.exe had just created was removed again",
+     true,
+     {false, false, false}},
+    {"WriteFailedOnAnOlderService",
+     kServer,
+     ServiceConfig{kOurs, 2},
+     Instsrv::Creates,
+     16,
+     "AppDirectory",
+     L"Can't write the registry value AppDirectory",
+     true,
+     {true, true, false}},
+    {"WriteFailedAndNotCreated",
+     kServer,
+     {},
+     Instsrv::Fails,
+     16,
+     "AppParameters",
+     L"The values written for the service were removed again.",
+     true,
+     {false, false, false}},
+    {"InstsrvNeverEnds",
+     kServer,
+     {},
+     Instsrv::Hangs,
+     16,
+     nullptr,
+     L"has not finished after 30 seconds",
+     true,
+     {false, true, false}},
+    {"RelativePath",
+     L"..\\apps\\Monitor.exe",
+     {},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"the path \"..\\apps\\Monitor.exe\" is not a full path",
+     false,
+     {false, false, false}},
+    {"DriveRelativePath",
+     L"D:Monitor.exe",
+     {},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"is not a full path",
+     false,
+     {false, false, false}},
+    {"NotAProgram",
+     L"D:\\Srv\\notes.txt",
+     {},
+     Instsrv::Creates,
+     16,
+     nullptr,
+     L"\"D:\\Srv\\notes.txt\" is not a program that Windows can start, so the service could not run it. The "
+     L"system says: system error 193.",
+     false,
+     {false, false, false}},
+    {"SlashesAndShares", L"C:/Srv/Monitor.exe", {}, Instsrv::Creates, 64, nullptr, kSuccess, true, {true, true, true}},
+    {"Share", L"\\\\host\\share\\Monitor.exe", {}, Instsrv::Creates, 64, nullptr, kSuccess, true, {true, true, true}},
+};
+
+class RegistrationOutcomeTest : public ::testing::TestWithParam<Outcome> {};
+
+TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
+    const Outcome& outcome = GetParam();
+    FakePlatform fake;
+    fake.instsrv = outcome.instsrv;
+    if (outcome.before) {
+        fake.services[kService] = *outcome.before;
+        fake.registry[kServiceKey]["ImagePath"] = "set";
+    }
+    if (outcome.failingValue != nullptr) {
+        fake.setValueStatus[outcome.failingValue] = 5;
+    }
+    const InstallerPaths paths{L"C:\\Tools\\", outcome.serverPath,
+                               outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};
+
+    EXPECT_EQ(RegisterService(fake, paths), outcome.style == 64);
+
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_EQ(fake.boxes[0].style, outcome.style);
+    EXPECT_NE(fake.boxes[0].text.find(outcome.says), std::wstring::npos) << fake.boxes[0].text;
+    EXPECT_EQ(fake.unloaded, outcome.style == 64);
+    EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
+    const Left left{fake.services.contains(kService), fake.registry.contains(kParametersKey),
+                    fake.registry.contains(kEventSourceKey)};
+    EXPECT_EQ(left, outcome.left) << "service " << left.service << ", parameters " << left.parameters
+                                  << ", event source " << left.eventSource;
+    // A service key that belongs to no service is never left behind by a failed run.
+    if (!left.service && !left.parameters) {
+        EXPECT_FALSE(fake.registry.contains(kServiceKey));
+    }
+    // A service that was there before the click stays as it was.
+    if (outcome.before) {
+        ASSERT_TRUE(fake.services.contains(kService));
+        EXPECT_EQ(fake.services[kService].programPath, outcome.before->programPath);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Registration, RegistrationOutcomeTest, ::testing::ValuesIn(kOutcomes),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(RegistrationOutcomeTest, ServiceKeyThatHoldsMoreThanOurValuesIsKept) {
+    FakePlatform fake;
+    fake.instsrv = FakePlatform::Instsrv::Fails;
+    fake.registry[kServiceKey]["Description"] = "an administrator's own";
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterService(fake, paths));
+    EXPECT_FALSE(fake.registry.contains(kParametersKey));
+    EXPECT_TRUE(fake.registry.contains(kServiceKey));
+}
+
+TEST(RegistrationOutcomeTest, ServiceThatCannotBeRemovedAgainIsNamedWithTheWayToRemoveIt) {
+    FakePlatform fake;
+    fake.setValueStatus["Application"] = 5;
+    fake.removeStatus = 1072;  // marked for deletion
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterService(fake, paths));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_NE(fake.boxes[0].text.find(L"could not be removed again: system error 1072. To remove it, run instsrv.exe "
+                                      L"\"Qeltor Monitoring Server\" remove"),
+              std::wstring::npos)
+        << fake.boxes[0].text;
+}
+
+TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothingRemoved) {
+    FakePlatform fake;
+    fake.queryStatus = 5;
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterService(fake, paths));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_NE(fake.boxes[0].text.find(L"Can't check the service \"Qeltor Monitoring Server\" with the service "
+                                      L"manager: system error 5."),
+              std::wstring::npos)
+        << fake.boxes[0].text;
+    EXPECT_TRUE(fake.registry.contains(kParametersKey));
+}
+
+}  // namespace
+}  // namespace qeltor::testing
