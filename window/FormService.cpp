@@ -204,8 +204,21 @@ void FormService::Form_Resize() {
     ::MoveWindow(label1_, placed.left, placed.top, placed.width, placed.height, TRUE);
 }
 
+// One registration at a time: the button is disabled while one runs, and a click that was
+// queued behind it finds it busy. After a failure the user can fix the cause and press again.
 void FormService::Command1_Click() {
-    RegisterService(platform_, paths_);
+    if (registering_) {
+        return;
+    }
+    registering_ = true;
+    ::EnableWindow(command1_, FALSE);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));  // while instsrv.exe runs
+    const bool registered = RegisterService(platform_, paths_);
+    registering_ = false;
+    if (!registered && hwnd_ != nullptr) {
+        ::EnableWindow(command1_, TRUE);
+        ::SetFocus(command1_);
+    }
 }
 
 LRESULT CALLBACK FormService::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

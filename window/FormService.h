@@ -61,6 +61,7 @@ private:
 
     int dpi_ = layout::kDesignDpi;
     bool loaded_ = false;
+    bool registering_ = false;
     win32::UniqueFont buttonFont_;
     win32::UniqueFont labelFont_;
     win32::UniqueIcon bigIcon_;
