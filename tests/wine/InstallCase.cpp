@@ -1,6 +1,8 @@
 #include "InstallCase.h"
 
 #include "ProgramDriver.h"
+#include "ServiceDriver.h"
+#include "platform/Win32Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -51,24 +53,28 @@ void SetBuildOutputs(const std::wstring& product, const std::wstring& standins) 
     g_standins = driver::WindowsPath(standins);
 }
 
-void PrepareServerDrive() {
-    ASSERT_EQ(GetDriveTypeW(L"D:\\"), DRIVE_FIXED) << "drive D: is not mapped; run under scripts/wine-session.sh";
-    fs::create_directories(L"D:\\Srv");
-    std::ofstream(fs::path(kMonitor)) << "server";
-}
-
 void StartAfresh() {
+    service_test::DeleteServiceIfPresent(kService);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\mxqeltor");
     fs::remove_all(kFolder);
     fs::create_directories(kFolder);
     fs::copy_file(g_product, kProgram);
+
+    ASSERT_EQ(GetDriveTypeW(L"D:\\"), DRIVE_FIXED) << "drive D: is not mapped; run under scripts/wine-session.sh";
+    fs::remove_all(L"D:\\Srv");
+    fs::create_directories(L"D:\\Srv");
+    fs::copy_file(g_standins / L"srvany.exe", kMonitor);  // any program will do
+    std::ofstream(fs::path(kServerNotes)) << "not a program";
 }
 
 void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath) {
     const fs::path tool = kFolder / L"instsrv.exe";
-    if (instsrv == Instsrv::Program) {
+    if (instsrv == Instsrv::Program || instsrv == Instsrv::Failing) {
         fs::copy_file(g_standins / L"instsrv.exe", tool);
+    }
+    if (instsrv == Instsrv::Failing) {
+        std::ofstream(kFolder / L"instsrv-fails.txt") << "exit 1";
     } else if (instsrv == Instsrv::Folder) {
         fs::create_directory(tool);
     } else if (instsrv == Instsrv::TextFile) {
@@ -108,6 +114,18 @@ bool CommandLineRecorded() {
     return fs::exists(kCommandLineFile);
 }
 
+void ForgetRecordedCommandLine() {
+    fs::remove(kCommandLineFile);
+}
+
+void CreateServiceFor(const std::wstring& imagePath) {
+    const win32::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    const win32::UniqueServiceHandle service(CreateServiceW(
+        manager.get(), kService, kService, SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+        SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(service) << "cannot create the service: error " << GetLastError();
+}
+
 void ExpectServiceRegistered() {
     const std::wstring expected =
         L"\"C:\\Qeltor Test\\instsrv.exe\" \"Qeltor Monitoring Server\" \"C:\\Qeltor Test\\srvany.exe\"";
@@ -124,10 +142,15 @@ void ExpectServiceRegistered() {
 }
 
 void ExpectNothingDone() {
+    ExpectNoServiceLeft();
+    EXPECT_FALSE(CommandLineRecorded());
+}
+
+void ExpectNoServiceLeft() {
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_QUERY_VALUE, &key), kRegOk);
     const driver::UniqueKey owned(key);
-    EXPECT_FALSE(CommandLineRecorded());
+    EXPECT_FALSE(service_test::ServiceExists(kService));
 }
 
 }  // namespace qeltor::wine_case

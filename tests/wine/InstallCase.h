@@ -13,6 +13,7 @@ namespace qeltor::wine_case {
 
 inline const std::filesystem::path kFolder = L"C:\\Qeltor Test\\";
 inline const std::filesystem::path kProgram = kFolder / L"QeltorService.exe";
+inline constexpr wchar_t kService[] = L"Qeltor Monitoring Server";
 inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
 inline constexpr wchar_t kMonitor[] = L"D:\\Srv\\Monitor.exe";
 inline constexpr wchar_t kSuccessMessage[] =
@@ -21,16 +22,21 @@ inline constexpr wchar_t kSuccessMessage[] =
     L"service first through your Windows Control Panel, then run the executable file manually.";
 inline constexpr ULONGLONG kPatienceMs = 20000;
 
-enum class Instsrv { Missing, Program, Folder, TextFile };
+// Failing: a stand-in that creates nothing and exits with 1.
+enum class Instsrv { Missing, Program, Failing, Folder, TextFile };
 
 // Where the product and the stand-ins were built, from the test program's arguments.
 void SetBuildOutputs(const std::wstring& product, const std::wstring& standins);
 
-// Checks that drive D: is mapped and puts the server files on it.
-void PrepareServerDrive();
+inline constexpr wchar_t kServerNotes[] = L"D:\\Srv\\notes.txt";
 
-// No service key, no stored path, and a program folder holding only QeltorService.exe.
+// No service, no stored path, a program folder holding only QeltorService.exe, and on drive D:
+// the server's files: a program as Monitor.exe and a text file beside it. Each case starts so,
+// and a failure here fails the case rather than skipping it.
 void StartAfresh();
+
+// The service as another program left it: automatic, for `imagePath`.
+void CreateServiceFor(const std::wstring& imagePath);
 
 // Adds the tools the case wants to the program folder, and stores `serverPath` unless null.
 void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath);
@@ -38,10 +44,13 @@ void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath);
 // The raw UTF-16 command line the instsrv stand-in was started with, once it has written it.
 std::optional<std::string> RecordedCommandLine(ULONGLONG patienceMs = kPatienceMs);
 bool CommandLineRecorded();
+void ForgetRecordedCommandLine();
 
 // GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind.
 void ExpectServiceRegistered();
 // GoogleTest checks that nothing was started and no service key written.
 void ExpectNothingDone();
+// GoogleTest checks that no service and no key of it are left.
+void ExpectNoServiceLeft();
 
 }  // namespace qeltor::wine_case

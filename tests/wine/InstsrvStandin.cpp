@@ -1,28 +1,64 @@
-// Stands in for instsrv.exe: records the command line it was started with,
-// exactly as the system hands it over, in instsrv-commandline.bin beside itself.
+// Stands in for instsrv.exe: adds the command line it was started with, exactly as the system
+// hands it over, to instsrv-commandline.bin beside itself; then, like the real tool, creates an
+// automatic service <name> for <program> and exits 0, or exits 1 when that service exists.
+// With instsrv-fails.txt beside it, it creates nothing and exits 1.
+//   instsrv.exe <name> <program>
 #include <windows.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
-int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
+namespace {
+
+std::wstring OwnFolder() {
     std::wstring path(MAX_PATH, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size()) {
-        return 3;
-    }
-    path.resize(path.find_last_of(L'\\') + 1);
-    path += L"instsrv-commandline.bin";
+    path.resize(length < path.size() ? length : 0);
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
 
-    // Unshared until closed, so that a reader never sees half a record.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 4;
+// Unshared until closed, so that a reader never sees half a record.
+bool Record(const std::wstring& file) {
+    HANDLE out = CreateFileW(file.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        return false;
     }
     const wchar_t* commandLine = GetCommandLineW();
     const auto bytes = static_cast<DWORD>(std::wcslen(commandLine)) * DWORD{sizeof(wchar_t)};
     DWORD written = 0;
-    const bool ok = WriteFile(file, commandLine, bytes, &written, nullptr) != FALSE && written == bytes;
-    CloseHandle(file);
-    return ok ? 0 : 5;
+    const bool ok = WriteFile(out, commandLine, bytes, &written, nullptr) != FALSE && written == bytes;
+    CloseHandle(out);
+    return ok;
+}
+
+bool CreateAutoService(const wchar_t* name, const wchar_t* program) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+    const std::wstring image = L"\"" + std::wstring(program) + L"\"";
+    SC_HANDLE service =
+        manager == nullptr
+            ? nullptr
+            : CreateServiceW(manager, name, name, SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                             SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    const bool created = service != nullptr;
+    if (service != nullptr) {
+        CloseServiceHandle(service);
+    }
+    if (manager != nullptr) {
+        CloseServiceHandle(manager);
+    }
+    return created;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
+    const std::wstring folder = OwnFolder();
+    if (folder.empty() || !Record(folder + L"instsrv-commandline.bin")) {
+        return 4;
+    }
+    if (GetFileAttributesW((folder + L"instsrv-fails.txt").c_str()) != INVALID_FILE_ATTRIBUTES || __argc != 3) {
+        return 1;
+    }
+    return CreateAutoService(__wargv[1], __wargv[2]) ? 0 : 1;
 }

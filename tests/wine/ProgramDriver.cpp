@@ -163,11 +163,16 @@ Outcome RunProgram(const std::filesystem::path& exe, ULONGLONG patienceMs, Windo
             continue;  // not shown yet, or behind a message box
         }
         outcome.windowShown = true;
-        if (!acted && action == WindowAction::ClickButton) {
-            PostMessageW(FindWindowExW(main, nullptr, L"Button", kButtonText), BM_CLICK, 0, 0);
+        if (!acted && action != WindowAction::Close) {
+            HWND button = FindWindowExW(main, nullptr, L"Button", kButtonText);
+            PostMessageW(button, BM_CLICK, 0, 0);
+            if (action == WindowAction::ClickButtonTwice) {
+                PostMessageW(button, BM_CLICK, 0, 0);
+            }
             acted = true;
         } else if (!outcome.closedByDriver &&
-                   (action == WindowAction::Close || kPatienceAfterBoxMs < GetTickCount64() - lastAnswer)) {
+                   (action == WindowAction::Close ||
+                    (lastAnswer != 0 && kPatienceAfterBoxMs < GetTickCount64() - lastAnswer))) {
             // Still open after its answer, or never meant to be used: close it as a person would.
             PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
             outcome.closedByDriver = true;

@@ -41,8 +41,9 @@ struct Outcome {
     std::string problem;  // why the run could not be watched to its end, if it could not
 };
 
-// What to do with the main window once it shows: press its button, or close it untouched.
-enum class WindowAction { ClickButton, Close };
+// What to do with the main window once it shows: press its button (twice in a row, as an
+// impatient double click would), or close it untouched.
+enum class WindowAction { ClickButton, ClickButtonTwice, Close };
 
 // Starts `exe` in its own folder, confirms each message box it shows, acts on the main window,
 // closes it when it is still open half a second after a message was answered, and returns once

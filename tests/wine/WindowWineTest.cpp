@@ -195,8 +195,6 @@ BOOL CALLBACK CollectById(HWND child, LPARAM found) {
 
 class WindowTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { PrepareServerDrive(); }
-
     // A ready program folder and stored server path, and the program started and showing its window.
     void SetUp() override {
         HDC screen = GetDC(nullptr);
@@ -204,7 +202,7 @@ protected:
         ReleaseDC(nullptr, screen);
         ASSERT_EQ(dpi, 96) << "the expected sizes are pixels at 96 dpi; set the prefix's LogPixels to 96";
 
-        StartAfresh();
+        ASSERT_NO_FATAL_FAILURE(StartAfresh());
         LayOut(Instsrv::Program, true, kMonitor);
 
         const fs::path& exe = kProgram;
