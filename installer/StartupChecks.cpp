@@ -31,7 +31,7 @@ std::wstring WithTrailingSeparator(std::wstring folder) {
     return folder;
 }
 
-std::wstring FolderOf(const std::wstring& path) {
+std::wstring UpToLastBackslash(const std::wstring& path) {
     const auto last = path.rfind(texts::kFolderSeparator);
     return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
 }
@@ -54,7 +54,7 @@ bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
         return FailWith(platform, texts::kMissingServer);
     }
 
-    paths.ServerFolder = FolderOf(paths.ServerExePath);
+    paths.ServerFolder = UpToLastBackslash(paths.ServerExePath);
     return true;
 }
 
