@@ -73,13 +73,17 @@ FormService::~FormService() {
     }
 }
 
-bool FormService::Load() {
+FormService::LoadResult FormService::Load() {
     // Created empty and hidden: its size is set once the checks have passed, and that first
     // size is what lays out the strip.
     hwnd_ =
         ::CreateWindowExW(kFormExStyle, kFormClass, kTitle, kFormStyle, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) {
-        return false;
+        const DWORD error = ::GetLastError();
+        platform_.rtcMsgBox(
+            L"Can't open the window of QeltorService: " + platform_.ErrorText(error) + L" Nothing was changed.",
+            kMsgBoxCritical);
+        return LoadResult::NoWindow;
     }
     dpi_ = dpi::Of(hwnd_);
     CreateControls();
@@ -87,7 +91,7 @@ bool FormService::Load() {
     LoadIcons();
 
     if (!Form_Load()) {
-        return false;
+        return LoadResult::CheckFailed;
     }
     loaded_ = true;
     platform_.SetUnloadHandler([this] { ::DestroyWindow(hwnd_); });
@@ -96,7 +100,7 @@ bool FormService::Load() {
     LoadLargeIcon();
     ::UpdateWindow(hwnd_);
     platform_.SetOwnerWindow(hwnd_);
-    return true;
+    return LoadResult::Shown;
 }
 
 int FormService::Run() {

@@ -20,9 +20,12 @@ public:
     FormService(FormService&&) = delete;
     FormService& operator=(FormService&&) = delete;
 
-    // Creates the window hidden, runs the start-up checks and shows it. False when a check
-    // failed; on Windows the program has ended inside the checks by then.
-    bool Load();
+    enum class LoadResult { Shown, NoWindow, CheckFailed };
+
+    // Creates the window hidden, runs the start-up checks and shows it. A window that cannot
+    // be created is reported with the system's reason. After a failed check the program has
+    // ended inside the checks on Windows.
+    LoadResult Load();
 
     // Runs the window until it is closed; the program's exit code.
     int Run();

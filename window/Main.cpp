@@ -8,6 +8,9 @@
 
 namespace {
 
+// Distinct from a failed start-up check, so that a script can tell the two apart.
+constexpr int kExitNoWindow = 2;
+
 // An elevated program must not load a DLL planted beside it in whatever folder it was
 // unpacked to: system DLLs come from the system folder only.
 void RestrictDllSearchToSystem() {
@@ -30,8 +33,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
 
     qeltor::Win32Platform platform;
     qeltor::FormService form(instance, platform);
-    if (!form.Load()) {
-        return qeltor::kExitStartupCheckFailed;
+    switch (form.Load()) {
+        case qeltor::FormService::LoadResult::Shown:
+            return form.Run();
+        case qeltor::FormService::LoadResult::NoWindow:
+            return kExitNoWindow;
+        case qeltor::FormService::LoadResult::CheckFailed:
+            break;
     }
-    return form.Run();
+    return qeltor::kExitStartupCheckFailed;
 }
