@@ -13,11 +13,18 @@ TEST(TwipsTest, FifteenTwipsMakeAPixelAtTheDesignDpiAndOddValuesRoundToTheNeares
     EXPECT_EQ(TwipsToPixels(7, 96), 0);  // 0.47
     EXPECT_EQ(TwipsToPixels(8, 96), 1);  // 0.53
     EXPECT_EQ(TwipsToPixels(-360, 96), -24);
-    EXPECT_EQ(TwipsToPixels(-8, 96), -1);               // halves and more round away from zero, as MulDiv does
-    EXPECT_EQ(TwipsToPixels(3915, 144), 392);           // 391.5 at 150 %
-    EXPECT_EQ(TwipsToPixels(40, 120), 3);               // 3.33 at 125 %
-    EXPECT_EQ(TwipsToPixels(3915, 192), 522);           // 200 %
-    EXPECT_EQ(TwipsToPixels(2'000'000, 480), 666'667);  // no overflow on the way
+    EXPECT_EQ(TwipsToPixels(-8, 96), -1);      // -0.53
+    EXPECT_EQ(TwipsToPixels(3915, 144), 392);  // 391.5 at 150 %: halves round away from zero, as MulDiv does
+    EXPECT_EQ(TwipsToPixels(-3915, 144), -392);
+    EXPECT_EQ(TwipsToPixels(5, 144), 1);  // 0.5
+    EXPECT_EQ(TwipsToPixels(-5, 144), -1);
+    EXPECT_EQ(TwipsToPixels(-15, 144), -2);    // -1.5
+    EXPECT_EQ(TwipsToPixels(40, 120), 3);      // 3.33 at 125 %
+    EXPECT_EQ(TwipsToPixels(3915, 192), 522);  // 200 %
+    // Twips times DPI beyond what 32 bits hold: 10,000,000 x 480 and -9,000,000 x 480.
+    EXPECT_EQ(TwipsToPixels(10'000'000, 480), 3'333'333);
+    EXPECT_EQ(TwipsToPixels(-9'000'000, 480), -3'000'000);
+    EXPECT_EQ(TwipsToPixels(4'500'003, 480), 1'500'001);  // 1,500,001.0 exactly
 }
 
 TEST(TwipsTest, DesignRectanglesComeOutAsTheWindowShowsThemAt96Dpi) {
