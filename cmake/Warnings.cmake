@@ -10,3 +10,23 @@ function(qeltor_windows_program target)
   target_compile_options(${target} PRIVATE -municode)
   target_link_options(${target} PRIVATE -municode)
 endfunction()
+
+# Code that ships in our programs, in the Windows build: no exceptions, since nothing of ours
+# catches one and the unwinder with the thread library it needs would be a third of each
+# program; and each function and datum in a section of its own, for the linker to drop what
+# nothing uses.
+function(qeltor_shipped_code target)
+  if(WIN32)
+    target_compile_options(${target} PRIVATE -fno-exceptions -ffunction-sections -fdata-sections)
+  endif()
+endfunction()
+
+# A shipped program: shipped code, the standard library's failure paths replaced by ours
+# (win32/LibraryFailures.cpp), and in release builds nothing unused and no symbols. The link map
+# beside it says where its size goes (bench/ reads it).
+function(qeltor_shipped_program target)
+  qeltor_shipped_code(${target})
+  target_link_libraries(${target} PRIVATE qeltor_library_failures)
+  target_link_options(${target} PRIVATE -Wl,-Map=$<TARGET_FILE:${target}>.map
+                      $<$<CONFIG:MinSizeRel,Release>:-Wl,--gc-sections -s>)
+endfunction()

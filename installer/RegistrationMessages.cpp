@@ -2,6 +2,7 @@
 
 #include "installer/InstallerTexts.h"
 #include "platform/Platform.h"
+#include "win32/Decimal.h"
 
 namespace qeltor::messages {
 namespace {
@@ -62,7 +63,7 @@ std::wstring CannotWriteValue(const std::wstring& name, const std::wstring& reas
 }
 
 std::wstring InstsrvStillRunning(std::uint32_t seconds) {
-    return L"instsrv.exe has not finished after " + std::to_wstring(seconds) +
+    return L"instsrv.exe has not finished after " + DecimalText(seconds) +
            L" seconds, so it is not known whether it created the service " + Quoted(texts::kServiceName) + L"." +
            kParagraph +
            L"Look at the service in the Services console (services.msc). Once instsrv.exe has ended, press the "
@@ -71,7 +72,7 @@ std::wstring InstsrvStillRunning(std::uint32_t seconds) {
 
 std::wstring NotCreated(std::uint32_t exitCode) {
     return L"instsrv.exe did not create the service " + Quoted(texts::kServiceName) + L": it ended with exit code " +
-           std::to_wstring(exitCode) + L"." + kParagraph +
+           DecimalText(exitCode) + L"." + kParagraph +
            L"Make sure that QeltorService runs as an administrator, then press the button again. instsrv.exe "
            L"says why it fails when you run it in a command prompt run as administrator.";
 }
@@ -116,7 +117,7 @@ std::wstring CreatedServiceLeft(const std::wstring& reason, const std::wstring& 
 }
 
 std::wstring CreatedServiceUnknown(std::uint32_t seconds, const std::wstring& programFolder) {
-    return kParagraph + std::wstring(L"instsrv.exe has not finished after ") + std::to_wstring(seconds) +
+    return kParagraph + std::wstring(L"instsrv.exe has not finished after ") + DecimalText(seconds) +
            L" seconds, so a service it creates is left as it is. To remove it, " + RemoveCommand(programFolder) + L".";
 }
 

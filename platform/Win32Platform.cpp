@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/Win32Handles.h"
+#include "win32/Decimal.h"
 
 #include <algorithm>
 #include <vector>
@@ -208,7 +209,7 @@ std::wstring Win32Platform::ErrorText(OsStatus status) {
     for (auto insert = message.find(L"%1"); insert != std::wstring::npos; insert = message.find(L"%1")) {
         message.replace(insert, 2, L"the file");
     }
-    return message + L" (error " + std::to_wstring(status) + L")";
+    return message + L" (error " + DecimalText(status) + L")";
 }
 
 OsStatus Win32Platform::RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) {
