@@ -21,8 +21,7 @@ namespace {
 
 }  // namespace
 
-// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming,cert-dcl58-cpp):
-// the library's own names
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,cert-dcl58-cpp): the library's own names
 namespace std {
 
 [[noreturn]] void __throw_bad_alloc() {
@@ -51,8 +50,10 @@ namespace std {
 }
 
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,cert-dcl58-cpp)
 
 // Ours for the same reason: the library's operator new throws std::bad_alloc itself.
+// NOLINTBEGIN(cppcoreguidelines-no-malloc): this is where the memory that owners hold comes from
 void* operator new(std::size_t size) {
     void* memory = std::malloc(size == 0 ? 1 : size);
     if (memory == nullptr) {
@@ -80,4 +81,4 @@ void operator delete[](void* memory) noexcept {
 void operator delete[](void* memory, std::size_t /*size*/) noexcept {
     std::free(memory);
 }
-// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming,cert-dcl58-cpp)
+// NOLINTEND(cppcoreguidelines-no-malloc)
