@@ -1,6 +1,7 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
+#include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/srvany/LaunchPlan.h"
 
@@ -77,6 +78,20 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
     }
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"C:\\A B\\srvany.exe"), L"\"C:\\A B\\srvany.exe\"");
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"\"C:\\x.exe\""), L"\"C:\\x.exe\"");
+}
+
+TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* subject;
+        const wchar_t* filled;
+    } rows[] = {{L"Bad EXE format for %1.", L"C:\\Srv\\Monitor.exe", L"Bad EXE format for C:\\Srv\\Monitor.exe."},
+                {L"%1 is not a valid Win32 application.", L"", L"the file is not a valid Win32 application."},
+                {L"%1!s! and %12 left", L"X", L"X and X left"},
+                {L"100% sure, %0 and %", L"X", L"100% sure, %0 and %"}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(qeltor::service::FillInserts(row.text, row.subject), row.filled);
+    }
 }
 
 }  // namespace
