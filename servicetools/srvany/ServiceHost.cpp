@@ -65,15 +65,15 @@ void EndApplication(const JobProcess& application, StatusReporter& status) {
 }
 
 ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter& status, const EventLog& log) {
+    const ULONGLONG started = ::GetTickCount64();
     const HANDLE waits[] = {application.Process(), stop};
     const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0) {
         const DWORD code = application.ExitCode();
+        log.ApplicationEnded(application.Plan().application, code, ::GetTickCount64() - started);
+        // Whatever the application started and left behind goes with it.
         status.StopPending(kTerminatePatienceMs);
         application.TerminateAll(kTerminatePatienceMs);
-        if (code != 0) {
-            log.ReportError(L"The application ended by itself with exit code " + std::to_wstring(code) + L".");
-        }
         return ExitForApplication(code);
     }
     EndApplication(application, status);
@@ -94,13 +94,14 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     status.StartPending();
     auto started = StartApplication(name);
     if (auto* failure = std::get_if<HostFailure>(&started)) {
-        log.ReportError(L"The service could not start its application. " + failure->message);
+        log.ApplicationNotStarted(failure->message);
         status.Stopped(ServiceExit{failure->error, 0});
         return;
     }
     // Only now is there something running to speak of.
     status.Running();
     const auto& application = std::get<JobProcess>(started);
+    log.ApplicationStarted(application.Plan().application, application.ProcessId(), application.Plan().directory);
     status.Stopped(Supervise(application, stop.event.get(), status, log));
 }
 

@@ -3,6 +3,7 @@
 
 #include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
 
 namespace {
@@ -91,6 +92,16 @@ TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {
                 {L"100% sure, %0 and %", L"X", L"100% sure, %0 and %"}};
     for (const auto& row : rows) {
         EXPECT_EQ(qeltor::service::FillInserts(row.text, row.subject), row.filled);
+    }
+}
+
+TEST(EventTexts, ExitCodesAndRunningTimesReadAsAnAdministratorLooksThemUp) {
+    EXPECT_EQ(qeltor::service::ExitCodeText(7), L"7");
+    EXPECT_EQ(qeltor::service::ExitCodeText(0xC0000005), L"3221225477 (0xC0000005)");
+    const std::pair<ULONGLONG, const wchar_t*> durations[] = {
+        {999, L"0 s"}, {59999, L"59 s"}, {200000, L"3 min 20 s"}, {7500000, L"2 h 5 min"}, {273600000, L"3 d 4 h"}};
+    for (const auto& [milliseconds, text] : durations) {
+        EXPECT_EQ(qeltor::service::DurationText(milliseconds), text);
     }
 }
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <vector>
 
+#include "EventMessages.h"
 #include "ServiceDriver.h"
 #include "platform/Win32Handles.h"
 #include "servicetools/common/ServiceHandles.h"
@@ -180,6 +183,40 @@ TEST_F(ServiceCase, MissingApplicationIsReportedInTheEventLog) {
         GTEST_SKIP() << "This system keeps no readable Application event log (Wine's is a stub).";
     }
     EXPECT_TRUE(*logged);
+}
+
+// Each kind of event formats from srvany.exe's message table as Event Viewer would show it, every
+// insert in its place and none left over.
+TEST(EventMessages, EveryEventIdFormatsWithItsInserts) {
+    const auto module = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)>(
+        ::LoadLibraryExW((kTools / L"srvany.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), &::FreeLibrary);
+    ASSERT_TRUE(module);
+    const struct {
+        DWORD id;
+        std::vector<std::wstring> inserts;
+    } events[] = {
+        {MSG_APPLICATION_STARTED, {L"C:\\Qeltor Server\\Monitor.exe", L"1234", L"C:\\Qeltor Server"}},
+        {MSG_APPLICATION_ENDED, {L"C:\\Qeltor Server\\Monitor.exe", L"3221225477 (0xC0000005)", L"2 h 5 min"}},
+        {MSG_APPLICATION_NOT_STARTED, {L"The Parameters value Application, the program to run, is not set."}},
+        {MSG_STOP_ENDED_PROCESSES, {L"C:\\Qeltor Server\\Monitor.exe", L"2", L"10"}}};
+    for (const auto& event : events) {
+        std::vector<DWORD_PTR> arguments;
+        for (const std::wstring& insert : event.inserts) {
+            arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+        }
+        std::vector<wchar_t> text(2048, L'\0');
+        const DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY;
+        const DWORD length =
+            ::FormatMessageW(flags, module.get(), event.id, 0, text.data(), static_cast<DWORD>(text.size()),
+                             reinterpret_cast<va_list*>(arguments.data()));
+        const std::wstring message(text.data(), length);
+        ASSERT_NE(length, 0U) << "event " << (event.id & 0xFFFFU) << ": error " << ::GetLastError();
+        for (const std::wstring& insert : event.inserts) {
+            EXPECT_NE(message.find(insert), std::wstring::npos) << (event.id & 0xFFFFU);
+        }
+        EXPECT_EQ(message.find(L'%'), std::wstring::npos) << (event.id & 0xFFFFU);
+        std::wcout << L"Event " << (event.id & 0xFFFFU) << L": " << message;
+    }
 }
 
 // Lays out the tools under test where a user would put them: in a folder with a space.
