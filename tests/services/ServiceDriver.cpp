@@ -144,7 +144,8 @@ void DeleteServiceIfPresent(const std::wstring& service) {
 }
 
 void WriteParameters(const std::wstring& service, const std::optional<std::wstring>& application,
-                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments) {
+                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments,
+                     DWORD type) {
     const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + service + L"\\Parameters";
     HKEY created = nullptr;
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr);
@@ -154,7 +155,7 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
     for (const auto& [name, value] : values) {
         if (value->has_value()) {
             const auto bytes = static_cast<DWORD>((*value)->empty() ? 0 : ((*value)->size() + 1) * sizeof(wchar_t));
-            ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>((*value)->c_str()), bytes);
+            ::RegSetValueExW(key.get(), name, 0, type, reinterpret_cast<const BYTE*>((*value)->c_str()), bytes);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
+#include "servicetools/srvany/ValueType.h"
 
 namespace {
 
@@ -14,6 +15,10 @@ constexpr DWORD kErrorBadPathname = ERROR_BAD_PATHNAME;
 constexpr DWORD kErrorInvalidName = ERROR_INVALID_NAME;
 constexpr DWORD kNoError = NO_ERROR;
 constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
+constexpr DWORD kRegSz = REG_SZ;
+constexpr DWORD kRegExpandSz = REG_EXPAND_SZ;
+constexpr DWORD kRegDword = REG_DWORD;
+constexpr DWORD kRegMultiSz = REG_MULTI_SZ;
 
 using qeltor::service::HostFailure;
 using qeltor::service::HostParameters;
@@ -92,6 +97,18 @@ TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {
                 {L"100% sure, %0 and %", L"X", L"100% sure, %0 and %"}};
     for (const auto& row : rows) {
         EXPECT_EQ(qeltor::service::FillInserts(row.text, row.subject), row.filled);
+    }
+}
+
+TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegSz).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegExpandSz).has_value());
+    for (const auto& [type, name] :
+         {std::pair<DWORD, std::wstring>{kRegDword, L"REG_DWORD"}, {kRegMultiSz, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
+        const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)
+            << refused->message;
     }
 }
 

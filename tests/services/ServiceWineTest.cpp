@@ -20,6 +20,9 @@ constexpr DWORD kNoError = NO_ERROR;
 constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
 constexpr DWORD kServiceWin32OwnProcess = SERVICE_WIN32_OWN_PROCESS;
 constexpr DWORD kServiceAutoStart = SERVICE_AUTO_START;
+constexpr DWORD kRegSz = REG_SZ;
+constexpr DWORD kRegExpandSz = REG_EXPAND_SZ;
+constexpr DWORD kRegBinary = REG_BINARY;
 
 using namespace qeltor::service_test;
 namespace fs = std::filesystem;
@@ -158,12 +161,28 @@ TEST_F(ServiceCase, RunsInAppDirectoryWithZeroByteParameters) {
     EXPECT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"heartbeat.txt")).has_value(); }));
 }
 
+// Administrators' scripts write paths with variables, as REG_EXPAND_SZ.
+TEST_F(ServiceCase, ExpandableParametersAreExpandedInTheServicesEnvironment) {
+    Install();
+    const std::wstring work = L"%SystemDrive%\\" + (kWork / name_).relative_path().wstring();
+    WriteParameters(name_, L"%SystemDrive%\\" + fs::path(Standin()).relative_path().wstring(), work,
+                    L"\"" + work + L"\\beat.txt\"", kRegExpandSz);
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"beat.txt")).has_value(); }));
+}
+
 TEST_F(ServiceCase, UnusableParametersFailTheStart) {
     Install();
-    const std::vector<std::pair<std::optional<std::wstring>, std::wstring>> broken = {
-        {Standin(), (kWork / name_ / L"missing").wstring()}, {L"C:\\missing.exe", L""}};
-    for (const auto& [application, directory] : broken) {
-        WriteParameters(name_, application, directory, L"");
+    const struct {
+        std::optional<std::wstring> application;
+        std::wstring directory;
+        DWORD type;
+    } broken[] = {{Standin(), (kWork / name_ / L"missing").wstring(), kRegSz},
+                  {L"C:\\missing.exe", L"", kRegSz},
+                  {Standin(), L"", kRegBinary}};
+    for (const auto& [application, directory, type] : broken) {
+        WriteParameters(name_, application, directory, L"", type);
         StartNamedService(name_);
         ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
         EXPECT_NE(QueryStatus(name_)->dwWin32ExitCode, kNoError);
