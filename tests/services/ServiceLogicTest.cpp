@@ -3,6 +3,7 @@
 
 #include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
 #include "servicetools/srvany/ValueType.h"
@@ -109,6 +110,42 @@ TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
         ASSERT_TRUE(refused.has_value());
         EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)
             << refused->message;
+    }
+}
+
+TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
+    using qeltor::service::TopLevelWindow;
+    const auto window = [](UINT_PTR id) { return reinterpret_cast<HWND>(id); };
+    // Process 1 shows a main window with an owned dialog; 2 shows nothing but keeps a hidden
+    // window; 3 has only an IME window; 4 forms owned by a hidden window, as some runtimes make.
+    const std::vector<TopLevelWindow> windows = {
+        {window(10), 1, true, false, false, false},  {window(11), 1, true, true, true, false},
+        {window(12), 1, false, false, false, true},  {window(20), 2, false, false, false, false},
+        {window(21), 2, false, false, false, false}, {window(30), 3, false, false, false, true},
+        {window(40), 4, false, false, false, false}, {window(41), 4, true, true, false, false},
+        {window(42), 4, true, true, false, false}};
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1), std::vector<HWND>{window(10)});
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2), std::vector<HWND>{window(20)});
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 3).empty());
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4), (std::vector<HWND>{window(41), window(42)}));
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5).empty());
+}
+
+TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
+    constexpr DWORD kHost = 9;
+    constexpr DWORD kApplication = 1;
+    const struct {
+        std::vector<DWORD> attached;
+        std::vector<DWORD> askedOnConsole;
+        std::vector<DWORD> groups;
+    } rows[] = {{{kHost, 1, 2}, {1, 2}, {1, 2}},
+                {{kHost, 3}, {1, 3}, {1, 3}},  // the application gone, its child still there
+                {{kHost, 1, 2}, {2}, {}},      // 1 has a window: a console event would ask it twice
+                {{kHost, 1, 7}, {1}, {}},      // 7 is no process of the job
+                {{kHost}, {1}, {}}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(row.attached, kHost, kApplication, row.askedOnConsole),
+                  row.groups);
     }
 }
 

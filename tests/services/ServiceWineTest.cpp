@@ -100,6 +100,8 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
 TEST_F(ServiceCase, InstsrvRemovesARunningService) {
     StartHosting(L"");
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    // By its first beat the stand-in has the window through which it is asked to end.
+    ASSERT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"beat.txt")).has_value(); }));
     const ToolRun removed = Instsrv(L"remove");
     EXPECT_EQ(removed.exitCode, 0U) << removed.output;
     EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
@@ -128,6 +130,23 @@ TEST_F(ServiceCase, StopClosesTheWindowAndEndsTheChild) {
     EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
     EXPECT_TRUE(Ended(standin.get()));
     EXPECT_TRUE(Ended(child.get()));
+}
+
+// The application ends at once, its helper needs 3 s to save its work: the whole job gets the
+// grace period, and each process is asked once (the stand-ins note every request).
+TEST_F(ServiceCase, StopWaitsForTheWholeJobAndAsksEachProcessOnce) {
+    StartHosting(L"--helper 3000");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const auto standin = WatchStandin(Work(L"beat.txt"));
+    const auto helper = WatchStandin(Work(L"beat.txt.child"));
+    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
+    EXPECT_EQ(ReadText(Work(L"beat.txt.child.ended")), "close");
+    EXPECT_EQ(ReadText(Work(L"beat.txt.child.saved")), "saved");
+    EXPECT_TRUE(Ended(standin.get()));
+    EXPECT_TRUE(Ended(helper.get()));
 }
 
 TEST_F(ServiceCase, StopSendsACtrlEventToAConsoleApplication) {
