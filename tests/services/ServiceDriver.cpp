@@ -160,6 +160,34 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
     }
 }
 
+std::optional<std::wstring> ReadMachineText(const std::wstring& key, const wchar_t* name) {
+    constexpr DWORD kAsStored = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    std::vector<wchar_t> text(1024, L'\0');
+    auto bytes = static_cast<DWORD>(text.size()) * static_cast<DWORD>(sizeof(wchar_t));
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, kAsStored, nullptr, text.data(), &bytes) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(text.data());
+}
+
+std::optional<DWORD> ReadMachineNumber(const std::wstring& key, const wchar_t* name) {
+    DWORD number = 0;
+    DWORD bytes = sizeof(number);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &number, &bytes) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+bool MachineKeyExists(const std::wstring& key) {
+    HKEY opened = nullptr;
+    const bool exists = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS;
+    const win32::UniqueRegKey owner(opened);
+    return exists;
+}
+
 std::optional<DWORD> HeartbeatProcessId(const std::filesystem::path& heartbeat) {
     std::istringstream beat(ReadText(heartbeat));
     DWORD processId = 0;

@@ -40,6 +40,12 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
                      const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments,
                      DWORD type = REG_SZ);
 
+// A value under HKEY_LOCAL_MACHINE\<key> as stored (a REG_EXPAND_SZ is not expanded); nullopt
+// when it is not there or not of that kind.
+std::optional<std::wstring> ReadMachineText(const std::wstring& key, const wchar_t* name);
+std::optional<DWORD> ReadMachineNumber(const std::wstring& key, const wchar_t* name);
+bool MachineKeyExists(const std::wstring& key);
+
 // "<pid> <beat>" from a stand-in's heartbeat file, once it has written one.
 std::optional<DWORD> HeartbeatProcessId(const std::filesystem::path& heartbeat);
 std::string ReadText(const std::filesystem::path& file);

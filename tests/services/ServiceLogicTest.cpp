@@ -3,6 +3,7 @@
 
 #include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
@@ -85,6 +86,22 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
     }
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"C:\\A B\\srvany.exe"), L"\"C:\\A B\\srvany.exe\"");
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"\"C:\\x.exe\""), L"\"C:\\x.exe\"");
+    // A program handed over in quotes is the path inside them, quoted once in the image path.
+    const auto quoted = qeltor::service::ParseInstsrvArguments({L"My Service", L"\"C:\\A B\\srvany.exe\""});
+    EXPECT_EQ(quoted.program, L"C:\\A B\\srvany.exe");
+    EXPECT_EQ(qeltor::service::QuotedImagePath(quoted.program), L"\"C:\\A B\\srvany.exe\"");
+}
+
+TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
+    const qeltor::service::Recovery recovery = qeltor::service::DefaultRecovery();
+    EXPECT_EQ(recovery.resetPeriodSeconds, 86400U);
+    const DWORD delays[] = {60000, 120000, 300000};
+    ASSERT_EQ(recovery.actions.size(), std::size(delays));
+    for (size_t i = 0; i < std::size(delays); ++i) {
+        EXPECT_EQ(recovery.actions[i].Type, SC_ACTION_RESTART) << i;
+        EXPECT_EQ(recovery.actions[i].Delay, delays[i]) << i;
+    }
+    EXPECT_TRUE(recovery.onNonCrashFailures);
 }
 
 TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {

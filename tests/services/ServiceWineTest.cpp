@@ -38,17 +38,24 @@ protected:
         name_ = L"Qeltor Test ";
         const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
         name_.append(test, test + std::char_traits<char>::length(test));
-        DeleteServiceIfPresent(name_);
+        Forget();
         fs::remove_all(kWork / name_);
         fs::create_directories(kWork / name_);
     }
-    void TearDown() override { DeleteServiceIfPresent(name_); }
+    void TearDown() override { Forget(); }
+    void Forget() const {
+        DeleteServiceIfPresent(name_);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKey().c_str());
+    }
 
     [[nodiscard]] ToolRun Instsrv(const std::wstring& second) const {
         return RunTool(g_instsrv, L"\"" + name_ + L"\" \"" + second + L"\"");
     }
     void Install() const { ASSERT_EQ(Instsrv((kTools / L"srvany.exe").wstring()).exitCode, 0U); }
     [[nodiscard]] fs::path Work(const wchar_t* file) const { return kWork / name_ / file; }
+    [[nodiscard]] std::wstring EventSourceKey() const {
+        return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name_;
+    }
     [[nodiscard]] static std::wstring Standin() { return (kTools / L"StandinServer.exe").wstring(); }
     void StartHosting(const std::wstring& arguments) const {
         Install();
@@ -89,12 +96,35 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     EXPECT_EQ(config->dwStartType, kServiceAutoStart);
     EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
     EXPECT_EQ(std::wstring(config->lpDisplayName), name_);
+    // Event Viewer finds the texts of the service's events in the srvany.exe beside instsrv.exe.
+    EXPECT_EQ(ReadMachineText(EventSourceKey(), L"EventMessageFile"),
+              (g_instsrv.parent_path() / L"srvany.exe").wstring());
+    EXPECT_EQ(ReadMachineNumber(EventSourceKey(), L"TypesSupported"), 7U);
 
+    // An existing service is left as it was, event source included.
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKey().c_str());
     const ToolRun second = Instsrv((kTools / L"other.exe").wstring());
     EXPECT_NE(second.exitCode, 0U);
     EXPECT_NE(second.output.find("exists"), std::string::npos) << second.output;
     ASSERT_TRUE(::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed));
     EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
+    EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
+}
+
+TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
+    for (const fs::path& unusable : {kTools / L"missing.exe", kTools}) {
+        const ToolRun refused = Instsrv(unusable.wstring());
+        EXPECT_NE(refused.exitCode, 0U) << refused.output;
+        const std::string named = std::string(unusable.string());
+        EXPECT_NE(refused.output.find("\"" + named + "\""), std::string::npos) << refused.output;
+        EXPECT_FALSE(ServiceExists(name_));
+        EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
+    }
+    // Handed over in quotes of its own, the program is the path inside them.
+    const fs::path srvany = kTools / L"srvany.exe";
+    const ToolRun quoted = RunTool(g_instsrv, L"\"" + name_ + L"\" \"\\\"" + srvany.wstring() + L"\\\"\"");
+    EXPECT_EQ(quoted.exitCode, 0U) << quoted.output;
+    EXPECT_NE(quoted.output.find("to run \"" + srvany.string() + "\"."), std::string::npos) << quoted.output;
 }
 
 TEST_F(ServiceCase, InstsrvRemovesARunningService) {
@@ -105,6 +135,7 @@ TEST_F(ServiceCase, InstsrvRemovesARunningService) {
     const ToolRun removed = Instsrv(L"remove");
     EXPECT_EQ(removed.exitCode, 0U) << removed.output;
     EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
+    EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
     const ToolRun again = Instsrv(L"remove");
     EXPECT_NE(again.exitCode, 0U);
     EXPECT_NE(again.output.find("does not exist"), std::string::npos) << again.output;
