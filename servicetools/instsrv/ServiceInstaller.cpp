@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -62,17 +64,36 @@ bool Exists(SC_HANDLE manager, const std::wstring& name) {
     return static_cast<bool>(UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_STATUS)));
 }
 
+// A system may take the failure actions without keeping them (Wine does): reading them back
+// tells. ERROR_SUCCESS when they are there as set.
+DWORD ActionsKept(SC_HANDLE service, DWORD count) {
+    DWORD needed = 0;
+    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) == FALSE &&
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return ::GetLastError();
+    }
+    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(SERVICE_FAILURE_ACTIONSW)));
+    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer.data(),
+                               static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+        return ::GetLastError();
+    }
+    SERVICE_FAILURE_ACTIONSW stored{};
+    std::memcpy(&stored, buffer.data(), sizeof(stored));
+    return stored.cActions == count ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
 // Restarts after a failure; what the system does not keep is said on one line, and the service
 // works without it.
 void SetRecovery(SC_HANDLE service) {
     Recovery recovery = DefaultRecovery();
-    SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr,
-                                     static_cast<DWORD>(recovery.actions.size()), recovery.actions.data()};
+    const auto count = static_cast<DWORD>(recovery.actions.size());
+    SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr, count, recovery.actions.data()};
     SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
     std::vector<std::wstring> refused;
-    DWORD error = ERROR_SUCCESS;
-    if (::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) == FALSE) {
-        error = ::GetLastError();
+    DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) != FALSE
+                      ? ActionsKept(service, count)
+                      : ::GetLastError();
+    if (error != ERROR_SUCCESS) {
         refused.emplace_back(L"its restart actions (sc failure)");
     }
     if (::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) == FALSE) {
@@ -130,9 +151,9 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     }
     const std::wstring imagePath = QuotedImagePath(fullPath);
     const UniqueServiceHandle service(::CreateServiceW(
-        manager.get(), name.c_str(), name.c_str(), SERVICE_QUERY_STATUS | SERVICE_CHANGE_CONFIG | SERVICE_START,
-        SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr,
-        nullptr, nullptr, nullptr));
+        manager.get(), name.c_str(), name.c_str(),
+        SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
+        SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
         const DWORD error = ::GetLastError();
         return error == ERROR_SERVICE_EXISTS ? ExistsAlready(name)
