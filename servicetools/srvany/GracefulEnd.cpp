@@ -41,9 +41,14 @@ std::vector<TopLevelWindow> TopLevelWindowsOf(const std::vector<DWORD>& processI
 }
 
 // While the host sits on the application's console, a Ctrl event must not end the host. It stays
-// installed: an event may still be on its way after the host has left the console.
+// installed, once: an event may still be on its way after the host has left the console.
 BOOL WINAPI IgnoreCtrl(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+}
+
+void IgnoreCtrlEvents() {
+    static const BOOL installed = ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
+    static_cast<void>(installed);
 }
 
 std::vector<DWORD> ProcessesOnConsole() {
@@ -73,7 +78,7 @@ bool Contains(const std::vector<DWORD>& ids, DWORD id) {
 // A service has no console of its own: it borrows each console in turn, for as long as the
 // events take. Returns the processes the events went to.
 std::vector<DWORD> AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationId) {
-    ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
+    IgnoreCtrlEvents();
     const DWORD host = ::GetCurrentProcessId();
     std::vector<DWORD> visited;
     std::vector<DWORD> asked;
