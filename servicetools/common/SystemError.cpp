@@ -1,22 +1,21 @@
 #include "servicetools/common/SystemError.h"
 
 #include "platform/Win32Handles.h"
+#include "servicetools/common/MessageInserts.h"
 
 namespace qeltor::service {
 
-std::wstring ErrorText(DWORD error) {
+std::wstring ErrorText(DWORD error, std::wstring_view subject) {
     wchar_t* buffer = nullptr;
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     const DWORD length = ::FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const win32::UniqueLocalMemory<wchar_t> owner(buffer);
     std::wstring text = length == 0 ? std::wstring() : std::wstring(buffer, length);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-        text.pop_back();
-    }
+    text.erase(text.find_last_not_of(L" \r\n") + 1);
     if (text.empty()) {
-        text = L"Error " + std::to_wstring(error);
+        text = L"Unknown error.";
     }
-    return text;
+    return FillInserts(text, subject) + L" (error " + std::to_wstring(error) + L")";
 }
 
 }  // namespace qeltor::service

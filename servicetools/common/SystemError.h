@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace qeltor::service {
 
-// The system's own text for a Win32 error code, without the trailing line break.
-std::wstring ErrorText(DWORD error);
+// The system's own text for a Win32 error code, with its code, for both service tools:
+// "Bad EXE format for C:\Monitor.exe. (error 193)". An insert in the text names `subject`, or
+// "the file" when there is none to name.
+std::wstring ErrorText(DWORD error, std::wstring_view subject = {});
 
 }  // namespace qeltor::service

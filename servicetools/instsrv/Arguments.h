@@ -10,7 +10,7 @@ struct InstsrvCommand {
     enum class Action { Install, Remove, ShowUsage };
     Action action = Action::ShowUsage;
     std::wstring serviceName;
-    std::wstring program;
+    std::wstring program;  // without the quotes it may have been given in
 };
 
 // `arguments` excludes the program's own name.

@@ -2,20 +2,24 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 #include "servicetools/common/Console.h"
 #include "servicetools/common/ServiceHandles.h"
 #include "servicetools/common/SystemError.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/EventSource.h"
+#include "servicetools/instsrv/Recovery.h"
 
 namespace qeltor::service {
 namespace {
 
 constexpr int kFailed = 1;
-constexpr auto kStopPatience = std::chrono::seconds(30);
-constexpr auto kStopPoll = std::chrono::milliseconds(100);
+constexpr ULONGLONG kStopPatienceMs = 30000;
+constexpr DWORD kStopPollMs = 100;
 
 int Fail(const std::wstring& what, DWORD error) {
     PrintErrorLine(what + L": " + ErrorText(error));
@@ -24,6 +28,11 @@ int Fail(const std::wstring& what, DWORD error) {
 
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
+}
+
+int ExistsAlready(const std::wstring& name) {
+    PrintErrorLine(L"The service " + Quoted(name) + L" exists already; it was left unchanged.");
+    return kFailed;
 }
 
 // The service manager runs the image path from its own folder, so a relative path would not do.
@@ -36,6 +45,67 @@ std::wstring FullPath(const std::wstring& path) {
     const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     full.resize(length < size ? length : 0);
     return full.empty() ? path : full;
+}
+
+// A service for a program that is not there could never start: better no service at all.
+std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
+    const DWORD attributes = ::GetFileAttributesW(program.c_str());
+    const std::wstring advice = L" No service was created; give the full path of an existing program.";
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return L"Cannot use the program " + Quoted(program) + L": " + ErrorText(::GetLastError(), program) + advice;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Quoted(program) + L" is a folder, not a program." + advice;
+    }
+    return std::nullopt;
+}
+
+bool Exists(SC_HANDLE manager, const std::wstring& name) {
+    return static_cast<bool>(UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_STATUS)));
+}
+
+// A system may take the failure actions without keeping them (Wine does): reading them back
+// tells. ERROR_SUCCESS when they are there as set.
+DWORD ActionsKept(SC_HANDLE service, DWORD count) {
+    DWORD needed = 0;
+    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) == FALSE &&
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return ::GetLastError();
+    }
+    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(SERVICE_FAILURE_ACTIONSW)));
+    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer.data(),
+                               static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+        return ::GetLastError();
+    }
+    SERVICE_FAILURE_ACTIONSW stored{};
+    std::memcpy(&stored, buffer.data(), sizeof(stored));
+    return stored.cActions == count ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// Restarts after a failure; what the system does not keep is said on one line, and the service
+// works without it.
+void SetRecovery(SC_HANDLE service) {
+    Recovery recovery = DefaultRecovery();
+    const auto count = static_cast<DWORD>(recovery.actions.size());
+    SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr, count, recovery.actions.data()};
+    SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
+    std::vector<std::wstring> refused;
+    DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) != FALSE
+                      ? ActionsKept(service, count)
+                      : ::GetLastError();
+    if (error != ERROR_SUCCESS) {
+        refused.emplace_back(L"its restart actions (sc failure)");
+    }
+    if (::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) == FALSE) {
+        error = error == ERROR_SUCCESS ? ::GetLastError() : error;
+        refused.emplace_back(L"its failure-actions flag (sc failureflag)");
+    }
+    if (refused.empty()) {
+        return;
+    }
+    const std::wstring what = refused.size() == 1 ? refused[0] : refused[0] + L" or " + refused[1];
+    PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " + ErrorText(error) +
+                   L". The service was created without it; README.txt says how to set it.");
 }
 
 DWORD CurrentState(SC_HANDLE service) {
@@ -52,12 +122,12 @@ bool StopAndWait(SC_HANDLE service) {
     }
     SERVICE_STATUS status{};
     ::ControlService(service, SERVICE_CONTROL_STOP, &status);
-    const auto deadline = std::chrono::steady_clock::now() + kStopPatience;
+    const ULONGLONG deadline = ::GetTickCount64() + kStopPatienceMs;
     while (CurrentState(service) != SERVICE_STOPPED) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (::GetTickCount64() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(kStopPoll);
+        ::Sleep(kStopPollMs);
     }
     return true;
 }
@@ -65,23 +135,33 @@ bool StopAndWait(SC_HANDLE service) {
 }  // namespace
 
 int InstallService(const std::wstring& name, const std::wstring& program) {
-    const UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    const UniqueServiceHandle manager(
+        ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    const std::wstring imagePath = QuotedImagePath(FullPath(program));
+    // An existing service is left as it is, whatever was asked for it.
+    if (Exists(manager.get(), name)) {
+        return ExistsAlready(name);
+    }
+    const std::wstring fullPath = FullPath(program);
+    if (const auto problem = ProgramProblem(fullPath)) {
+        PrintErrorLine(*problem);
+        return kFailed;
+    }
+    const std::wstring imagePath = QuotedImagePath(fullPath);
     const UniqueServiceHandle service(::CreateServiceW(
-        manager.get(), name.c_str(), name.c_str(), SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-        SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+        manager.get(), name.c_str(), name.c_str(),
+        SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
+        SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SERVICE_EXISTS) {
-            PrintErrorLine(L"The service " + Quoted(name) + L" exists already; it was left unchanged.");
-            return kFailed;
-        }
-        return Fail(L"Cannot create the service " + Quoted(name), error);
+        return error == ERROR_SERVICE_EXISTS ? ExistsAlready(name)
+                                             : Fail(L"Cannot create the service " + Quoted(name), error);
     }
     PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
+    SetRecovery(service.get());
+    RegisterServiceEventSource(name);
     return 0;
 }
 
@@ -103,6 +183,7 @@ int RemoveService(const std::wstring& name) {
     if (::DeleteService(service.get()) == FALSE) {
         return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
     }
+    RemoveServiceEventSource(name);
     PrintLine(L"The service " + Quoted(name) + L" was removed.");
     return 0;
 }

@@ -1,45 +1,127 @@
 #include "servicetools/srvany/GracefulEnd.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "servicetools/srvany/EndRequests.h"
 
 namespace qeltor::service {
 namespace {
 
-BOOL CALLBACK CloseWindowOfJob(HWND window, LPARAM context) {
-    const auto& processIds = *reinterpret_cast<const std::vector<DWORD>*>(context);
+struct WindowSearch {
+    const std::vector<DWORD>* processIds;
+    std::vector<TopLevelWindow> found;
+};
+
+bool IsInputMethod(HWND window) {
+    wchar_t name[32] = {};
+    const int length = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    const std::wstring_view className(name, length > 0 ? static_cast<size_t>(length) : 0);
+    return className == L"IME" || className == L"MSCTFIME UI";
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (std::find(processIds.begin(), processIds.end(), owner) != processIds.end()) {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (std::find(search.processIds->begin(), search.processIds->end(), owner) == search.processIds->end()) {
+        return TRUE;
     }
+    HWND ownerWindow = ::GetWindow(window, GW_OWNER);
+    search.found.push_back(TopLevelWindow{window, owner, ::IsWindowVisible(window) != FALSE, ownerWindow != nullptr,
+                                          ownerWindow != nullptr && ::IsWindowVisible(ownerWindow) != FALSE,
+                                          IsInputMethod(window)});
     return TRUE;
 }
 
-// While we sit on the application's console, a stray Ctrl event must not end the service host.
+std::vector<TopLevelWindow> TopLevelWindowsOf(const std::vector<DWORD>& processIds) {
+    WindowSearch search{&processIds, {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// While the host sits on the application's console, a Ctrl event must not end the host. It stays
+// installed, once: an event may still be on its way after the host has left the console.
 BOOL WINAPI IgnoreCtrl(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
 }
 
-// A service has no console of its own: borrow the application's for as long as the event takes.
-// The application leads its own process group, which ignores Ctrl+C, so Ctrl+Break it is; where
-// Ctrl+Break cannot be sent (Wine), Ctrl+C still reaches a program that listens for it.
-void SendCtrlBreak(DWORD consoleProcessId) {
-    ::FreeConsole();
-    if (::AttachConsole(consoleProcessId) == FALSE) {
-        return;  // a windowed application has no console
+void IgnoreCtrlEvents() {
+    static const BOOL installed = ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
+    static_cast<void>(installed);
+}
+
+std::vector<DWORD> ProcessesOnConsole() {
+    std::vector<DWORD> ids(64);
+    for (;;) {
+        const DWORD count = ::GetConsoleProcessList(ids.data(), static_cast<DWORD>(ids.size()));
+        if (count <= ids.size()) {
+            ids.resize(count);
+            return ids;
+        }
+        ids.resize(count);
     }
-    ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
-    if (::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, consoleProcessId) == FALSE) {
-        ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, consoleProcessId);
+}
+
+// Ctrl+Break, since a new process group starts with Ctrl+C ignored; where Ctrl+Break cannot be
+// sent (Wine), Ctrl+C still reaches a program that listens for it.
+void SignalGroup(DWORD group) {
+    if (::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, group) == FALSE) {
+        ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, group);
     }
-    ::FreeConsole();
+}
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// A service has no console of its own: it borrows each console in turn, for as long as the
+// events take. Returns the processes the events went to.
+std::vector<DWORD> AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationId) {
+    IgnoreCtrlEvents();
+    const DWORD host = ::GetCurrentProcessId();
+    std::vector<DWORD> visited;
+    std::vector<DWORD> asked;
+    for (const DWORD process : toAsk) {
+        if (Contains(visited, process)) {
+            continue;
+        }
+        ::FreeConsole();
+        if (::AttachConsole(process) == FALSE) {
+            continue;  // no console, at least not yet
+        }
+        const std::vector<DWORD> attached = ProcessesOnConsole();
+        visited.insert(visited.end(), attached.begin(), attached.end());
+        const std::vector<DWORD> groups = ConsoleGroupsToSignal(attached, host, applicationId, toAsk);
+        for (const DWORD group : groups) {
+            SignalGroup(group);
+        }
+        for (const DWORD reached : groups.empty() ? std::vector<DWORD>{} : attached) {
+            if (reached != host) {
+                asked.push_back(reached);
+            }
+        }
+        ::FreeConsole();
+    }
+    return asked;
 }
 
 }  // namespace
 
-void AskToEnd(const std::vector<DWORD>& processIds, DWORD consoleProcessId) {
-    ::EnumWindows(CloseWindowOfJob, reinterpret_cast<LPARAM>(&processIds));
-    SendCtrlBreak(consoleProcessId);
+std::vector<DWORD> AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId) {
+    const std::vector<TopLevelWindow> windows = TopLevelWindowsOf(processIds);
+    std::vector<DWORD> asked;
+    std::vector<DWORD> onConsole;
+    for (const DWORD process : processIds) {
+        const std::vector<HWND> toClose = WindowsToClose(windows, process);
+        for (HWND window : toClose) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        (toClose.empty() ? onConsole : asked).push_back(process);
+    }
+    const std::vector<DWORD> signalled = AskOnConsoles(onConsole, applicationId);
+    asked.insert(asked.end(), signalled.begin(), signalled.end());
+    return asked;
 }
 
 }  // namespace qeltor::service

@@ -1,9 +1,7 @@
 #include "servicetools/srvany/JobProcess.h"
 
-#include <chrono>
 #include <cstddef>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "servicetools/common/SystemError.h"
@@ -11,10 +9,11 @@
 namespace qeltor::service {
 namespace {
 
-constexpr auto kGonePoll = std::chrono::milliseconds(50);
+constexpr DWORD kGonePollMs = 50;
 
-HostFailure Failure(const std::wstring& what, DWORD error) {
-    return HostFailure{error, what + L": " + ErrorText(error)};
+// `subject` is what the system's text may name, such as the program in "Bad EXE format for %1.".
+HostFailure Failure(const std::wstring& what, DWORD error, const std::wstring& subject = {}) {
+    return HostFailure{error, what + L": " + ErrorText(error, subject)};
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -35,19 +34,10 @@ win32::UniqueHandle CreateKillingJob() {
     return job;
 }
 
-DWORD ActiveProcesses(HANDLE job) {
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    if (::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
-                                    nullptr) == FALSE) {
-        return 0;
-    }
-    return accounting.ActiveProcesses;
-}
-
 }  // namespace
 
-JobProcess::JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId)
-    : job_(std::move(job)), process_(std::move(process)), processId_(processId) {}
+JobProcess::JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId, LaunchPlan plan)
+    : job_(std::move(job)), process_(std::move(process)), processId_(processId), plan_(std::move(plan)) {}
 
 std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) {
     if (!IsFolder(plan.directory)) {
@@ -66,7 +56,8 @@ std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) 
     std::wstring commandLine = plan.commandLine;
     if (::CreateProcessW(plan.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                          plan.directory.c_str(), &startup, &started) == FALSE) {
-        return Failure(L"Cannot start " + plan.commandLine + L" in " + plan.directory, ::GetLastError());
+        return Failure(L"Cannot start " + plan.commandLine + L" in " + plan.directory, ::GetLastError(),
+                       plan.application);
     }
     win32::UniqueHandle process(started.hProcess);
     const win32::UniqueHandle thread(started.hThread);
@@ -76,7 +67,7 @@ std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) 
         return Failure(L"Cannot put the application in a job object", error);
     }
     ::ResumeThread(thread.get());
-    return JobProcess(std::move(job), std::move(process), started.dwProcessId);
+    return JobProcess(std::move(job), std::move(process), started.dwProcessId, plan);
 }
 
 DWORD JobProcess::ExitCode() const {
@@ -107,11 +98,20 @@ std::vector<DWORD> JobProcess::ProcessIds() const {
     return ids;
 }
 
+DWORD JobProcess::ActiveCount() const {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting, sizeof(accounting),
+                                    nullptr) == FALSE) {
+        return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT ? 1 : 0;
+    }
+    return accounting.ActiveProcesses;
+}
+
 void JobProcess::TerminateAll(DWORD patienceMs) const {
     ::TerminateJobObject(job_.get(), ERROR_PROCESS_ABORTED);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
-    while (ActiveProcesses(job_.get()) != 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(kGonePoll);
+    const ULONGLONG deadline = ::GetTickCount64() + patienceMs;
+    while (ActiveCount() != 0 && ::GetTickCount64() < deadline) {
+        ::Sleep(kGonePollMs);
     }
 }
 

@@ -17,18 +17,22 @@ public:
 
     [[nodiscard]] HANDLE Process() const { return process_.get(); }
     [[nodiscard]] DWORD ProcessId() const { return processId_; }
+    [[nodiscard]] const LaunchPlan& Plan() const { return plan_; }
     [[nodiscard]] DWORD ExitCode() const;
+    // How many processes of the job still run; the application alone when the job cannot tell.
+    [[nodiscard]] DWORD ActiveCount() const;
     // The ids of the processes still in the job; the application's own when the job cannot tell.
     [[nodiscard]] std::vector<DWORD> ProcessIds() const;
     // Ends every process in the job and waits, within `patienceMs`, for them to be gone.
     void TerminateAll(DWORD patienceMs) const;
 
 private:
-    JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId);
+    JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWORD processId, LaunchPlan plan);
 
     win32::UniqueHandle job_;
     win32::UniqueHandle process_;
     DWORD processId_ = 0;
+    LaunchPlan plan_;
 };
 
 }  // namespace qeltor::service

@@ -7,6 +7,7 @@
 
 #include "platform/Win32Handles.h"
 #include "servicetools/common/SystemError.h"
+#include "servicetools/srvany/ValueType.h"
 
 namespace qeltor::service {
 namespace {
@@ -15,6 +16,24 @@ using TextValue = std::variant<std::optional<std::wstring>, HostFailure>;
 
 HostFailure Failure(const std::wstring& what, DWORD error) {
     return HostFailure{error, what + L": " + ErrorText(error)};
+}
+
+// With the service's own environment, as the service manager gives it; a variable it does not
+// know stays as written, and the path checks that follow say what is wrong with it.
+TextValue Expanded(const wchar_t* name, const std::wstring& text) {
+    std::wstring expanded(text.size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed =
+            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+        if (needed == 0) {
+            return Failure(std::wstring(L"Cannot expand the Parameters value ") + name, ::GetLastError());
+        }
+        if (needed <= expanded.size()) {
+            expanded.resize(needed - 1);
+            return std::optional<std::wstring>(expanded);
+        }
+        expanded.resize(needed);
+    }
 }
 
 // RegQueryValueExW neither adds a missing terminator nor minds a 0-byte string, so the length
@@ -29,8 +48,8 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
     if (status != ERROR_SUCCESS) {
         return Failure(std::wstring(L"Cannot read the Parameters value ") + name, static_cast<DWORD>(status));
     }
-    if (type != REG_SZ) {
-        return HostFailure{ERROR_INVALID_DATA, std::wstring(L"The Parameters value ") + name + L" is not a string."};
+    if (auto refused = RefuseNonText(name, type)) {
+        return *refused;
     }
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
     const size_t room = buffer.size() * sizeof(wchar_t);
@@ -42,6 +61,9 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
     const size_t stored = capacity / sizeof(wchar_t);
     std::wstring text(buffer.data(), stored < buffer.size() ? stored : buffer.size());
     text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+    if (type == REG_EXPAND_SZ) {
+        return Expanded(name, text);
+    }
     return std::optional<std::wstring>(text);
 }
 

@@ -1,7 +1,9 @@
 #include "servicetools/srvany/ServiceHost.h"
 
+#include <algorithm>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "platform/Win32Handles.h"
 #include "servicetools/srvany/EventLog.h"
@@ -15,7 +17,7 @@ namespace qeltor::service {
 namespace {
 
 constexpr DWORD kGracePeriodMs = 10000;
-constexpr DWORD kGraceStepMs = 500;
+constexpr DWORD kGraceStepMs = 250;
 constexpr DWORD kTerminatePatienceMs = 5000;
 
 // Set by the control handler, on the dispatcher's thread, when the service is to stop.
@@ -49,34 +51,55 @@ std::variant<JobProcess, HostFailure> StartApplication(const std::wstring& servi
     return JobProcess::Start(std::get<LaunchPlan>(plan));
 }
 
-// The grace period, in steps, so that the service manager sees the stop progress.
-void EndApplication(const JobProcess& application, StatusReporter& status) {
-    status.StopPending(kGracePeriodMs + kTerminatePatienceMs);
-    AskToEnd(application.ProcessIds(), application.ProcessId());
-    for (DWORD waited = 0; waited < kGracePeriodMs; waited += kGraceStepMs) {
-        if (::WaitForSingleObject(application.Process(), kGraceStepMs) == WAIT_OBJECT_0) {
-            break;
+// Asks the processes of the job that have not been asked yet, if they can be reached now.
+void AskThoseNotAsked(const JobProcess& application, std::vector<DWORD>& asked) {
+    std::vector<DWORD> notAsked;
+    for (const DWORD process : application.ProcessIds()) {
+        if (std::find(asked.begin(), asked.end(), process) == asked.end()) {
+            notAsked.push_back(process);
         }
+    }
+    if (!notAsked.empty()) {
+        const std::vector<DWORD> now = AskToEnd(notAsked, application.ProcessId());
+        asked.insert(asked.end(), now.begin(), now.end());
+    }
+}
+
+// Asks every process of the job to end, once each, and gives them, together, the grace period,
+// in steps so that the service manager sees the stop progress. Returns how many were still
+// running when it was over and had to be ended.
+DWORD EndApplication(const JobProcess& application, StatusReporter& status) {
+    status.StopPending(kGracePeriodMs + kTerminatePatienceMs);
+    std::vector<DWORD> asked;
+    for (DWORD waited = 0; waited < kGracePeriodMs && application.ActiveCount() != 0; waited += kGraceStepMs) {
+        AskThoseNotAsked(application, asked);
+        ::Sleep(kGraceStepMs);
         status.StopPending(kGracePeriodMs - waited + kTerminatePatienceMs);
     }
-    // Whatever the application started and left behind goes with it.
+    const DWORD left = application.ActiveCount();
     status.StopPending(kTerminatePatienceMs);
     application.TerminateAll(kTerminatePatienceMs);
+    return left;
 }
 
 ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter& status, const EventLog& log) {
+    const ULONGLONG started = ::GetTickCount64();
     const HANDLE waits[] = {application.Process(), stop};
     const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0) {
         const DWORD code = application.ExitCode();
+        log.ApplicationEnded(application.Plan().application, code, ::GetTickCount64() - started);
+        // Whatever the application started and left behind goes with it.
         status.StopPending(kTerminatePatienceMs);
         application.TerminateAll(kTerminatePatienceMs);
-        if (code != 0) {
-            log.ReportError(L"The application ended by itself with exit code " + std::to_wstring(code) + L".");
-        }
         return ExitForApplication(code);
     }
-    EndApplication(application, status);
+    // Asked to stop, the service stops cleanly even when something had to be ended, so that its
+    // recovery actions do not restart it.
+    const DWORD ended = EndApplication(application, status);
+    if (ended != 0) {
+        log.StopEndedProcesses(application.Plan().application, ended, kGracePeriodMs / 1000);
+    }
     return {};
 }
 
@@ -94,13 +117,14 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     status.StartPending();
     auto started = StartApplication(name);
     if (auto* failure = std::get_if<HostFailure>(&started)) {
-        log.ReportError(L"The service could not start its application. " + failure->message);
+        log.ApplicationNotStarted(failure->message);
         status.Stopped(ServiceExit{failure->error, 0});
         return;
     }
     // Only now is there something running to speak of.
     status.Running();
     const auto& application = std::get<JobProcess>(started);
+    log.ApplicationStarted(application.Plan().application, application.ProcessId(), application.Plan().directory);
     status.Stopped(Supervise(application, stop.event.get(), status, log));
 }
 

@@ -2,8 +2,8 @@
 # The whole job under one Wine session: QeltorService.exe registers the monitoring server (here
 # the stand-in) as a service through our instsrv.exe and srvany.exe, and from the next start of
 # the machine on it runs as that service; net stop and net start work on it; a server that ends
-# by itself and a start without Application are reported as the administrator needs; instsrv
-# removes it.
+# by itself, one that ignores every request to end and a start without Application are reported
+# as the administrator needs; instsrv removes it.
 # Usage: EndToEnd.sh <QeltorService.exe> <instsrv.exe> <srvany.exe> <StandinServer.exe>
 #                    <JobDriver.exe> <ServiceCheck.exe>   (Unix paths, from CTest)
 set -uo pipefail
@@ -54,14 +54,19 @@ exits_zero() {
 # The first process of a new wineserver boots the machine: its daemons and automatic services.
 # So between steps the server stays up; only the restart lets it go. The daemons keep what
 # output they were given, so they are started with a file of their own, not under a $(...)
-# capture. Wine's event log is a stub that writes an error event to that output on its
-# "eventlog" channel, and names the registered source on the "advapi" one: that file is the
-# event log this test can read.
+# capture. Wine's event log is a stub that writes the insert strings of an event to that output
+# on its "eventlog" channel (an error's as err, a warning's as warn), and its type and ID, and
+# the registered source, on the "advapi" one: that file is the event log this test can read.
 daemon_log="$(dirname "$WINEPREFIX")/end-to-end-daemons.log"
 boot() {
   wineserver -k 2>/dev/null
   wineserver -p >/dev/null 2>&1
-  WINEDEBUG=-all,err+eventlog,fixme+advapi wineboot -r >/dev/null 2>>"$daemon_log"
+  WINEDEBUG=-all,err+eventlog,warn+eventlog,fixme+advapi wineboot -r >/dev/null 2>>"$daemon_log"
+}
+
+# event_lines <tid> <lines>: the events that thread reported, each its type and ID, then its inserts.
+event_lines() {
+  grep -E "^$1:(fixme:advapi:ReportEventW|(err|warn):eventlog:ReportEventW)" <<<"$2" | tr -d '\r' | tr '\n' ' '
 }
 rm -f "$daemon_log"
 boot
@@ -98,26 +103,51 @@ check_with "6. the server is told to end by itself" arguments '--exit 7'
 exits_zero "6. net start" wine net start "$service"
 check_with "6. after the server ended with 7" ended-by-itself 7
 
-check_with "7. the Application value is taken away" without-application
+check_with "7. the server is told to ignore every request to end" arguments '--stubborn'
+rm -f "$server/heartbeat.txt" "$server/heartbeat.txt.ended"
+exits_zero "7. net start" wine net start "$service"
+check_with "7. after net start" running "$heartbeat"
+logged_before=$(wc -l <"$daemon_log")
+stop_began=$(date +%s%N)
+exits_zero "7. net stop" wine net stop "$service"
+check_with "7. after net stop" forced
+stop_ms=$((($(date +%s%N) - stop_began) / 1000000))
+# The grace period is 10 s; what is left then is ended within moments.
+[ "$stop_ms" -ge 9500 ] && [ "$stop_ms" -le 15000 ]
+verdict $? "7. from net stop to STOPPED: $stop_ms ms (expected the 10 s grace period and little more)"
+since_step=$(tail -n +"$((logged_before + 1))" "$daemon_log")
+# Event 4 (warning), with the server's path, the number of processes ended and the seconds waited.
+warned=$(grep -m1 -F 'fixme:advapi:ReportEventW (CAFE4242,0x0002,0x0000,0x80000004,' <<<"$since_step")
+warning=
+[ -n "$warned" ] && warning=$(event_lines "${warned%%:*}" "$since_step")
+grep -qF 'warn:eventlog:ReportEventW L"C:\\Qeltor Server\\Monitor.exe"' <<<"$warning" &&
+  grep -qF 'warn:eventlog:ReportEventW L"1"' <<<"$warning" && grep -qF 'warn:eventlog:ReportEventW L"10"' <<<"$warning"
+verdict $? "7. event log: a warning says which program had how many processes ended: ${warning:-nothing}"
+
+check_with "8. the Application value is taken away" without-application
 logged_before=$(wc -l <"$daemon_log")
 # Wine's net.exe reports a start as successful once the service manager accepts it, so the
 # outcome is read from the service manager and the event log instead.
 wine net start "$service" >/dev/null 2>&1
-check_with "7. the start without Application" refused
-# Wine prints each event's text on the "eventlog" channel, and the source an event handle was
-# registered for on the "advapi" one; both lines begin with the id of the thread that wrote them.
-since_step_7=$(tail -n +"$((logged_before + 1))" "$daemon_log")
-expected='err:eventlog:ReportEventW L"The service could not start its application. The Parameters value Application'
-error=$(grep -m1 -F "$expected" <<<"$since_step_7")
-verdict $? "7. event log: an error names the missing value: ${error:-nothing}"
+check_with "8. the start without Application" refused
+# Wine prints each event's type and ID, and the source an event handle was registered for, on
+# the "advapi" channel, and the event's inserts on the "eventlog" one; each line begins with the
+# id of the thread that wrote it.
+since_step=$(tail -n +"$((logged_before + 1))" "$daemon_log")
+expected='err:eventlog:ReportEventW L"The Parameters value Application'
+error=$(grep -m1 -F "$expected" <<<"$since_step")
+event=
+[ -n "$error" ] && event=$(event_lines "${error%%:*}" "$since_step")
+grep -qF 'fixme:advapi:ReportEventW (CAFE4242,0x0001,0x0000,0xc0000003,' <<<"$event"
+verdict $? "8. event log: an error (event 3) names the missing value: ${event:-nothing}"
 registered=
 [ -n "$error" ] &&
-  registered=$(grep -m1 -F "${error%%:*}:fixme:advapi:RegisterEventSourceW ((null),L\"$service\")" <<<"$since_step_7")
+  registered=$(grep -m1 -F "${error%%:*}:fixme:advapi:RegisterEventSourceW ((null),L\"$service\")" <<<"$since_step")
 [ -n "$registered" ]
-verdict $? "7. event log: the same thread registered the service's name as the source: ${registered:-nothing}"
+verdict $? "8. event log: the same thread registered the service's name as the source: ${registered:-nothing}"
 
-exits_zero "8. instsrv.exe \"$service\" remove" wine "$kit/instsrv.exe" "$service" remove
-check_with "8. after the removal" removed
+exits_zero "9. instsrv.exe \"$service\" remove" wine "$kit/instsrv.exe" "$service" remove
+check_with "9. after the removal" removed
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,6 +1,7 @@
 // What the end-to-end run asks of the service manager and the hosted server, one check a call:
 //   ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | removed
 //              | arguments <AppParameters> | without-application | ended-by-itself <code> | refused
+//              | forced
 // Prints one line saying what it checked and whether it held; exits 0 only when it held.
 #include <windows.h>
 
@@ -22,6 +23,7 @@ using namespace qeltor::service_test;
 const std::wstring kService = L"Qeltor Monitoring Server";
 const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\" + kService;
 const std::wstring kParametersKey = kServiceKey + L"\\Parameters";
+const std::wstring kEventSourceKey = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + kService;
 constexpr wchar_t kServerExe[] = L"Monitor.exe";
 
 int Report(bool held, const std::string& what) {
@@ -73,10 +75,12 @@ int Installed(const std::wstring& srvany) {
     std::optional<std::pair<std::wstring, DWORD>> config;
     WaitUntil([&] { return (config = Config()).has_value(); });
     const std::wstring expected = L"\"" + srvany + L"\"";
-    return Report(config && config->first == expected && config->second == SERVICE_AUTO_START,
+    // Event Viewer reads the texts of the service's events from the same srvany.exe.
+    const std::wstring messages = ReadMachineText(kEventSourceKey, L"EventMessageFile").value_or(L"(none)");
+    return Report(config && config->first == expected && config->second == SERVICE_AUTO_START && messages == srvany,
                   "service program " + (config ? Narrow(config->first) : "(no such service)") + ", expected " +
                       Narrow(expected) + "; start type " + (config ? std::to_string(config->second) : "-") +
-                      ", expected 2 (automatic)");
+                      ", expected 2 (automatic); event messages in " + Narrow(messages));
 }
 
 int Running(const std::wstring& heartbeat) {
@@ -163,7 +167,17 @@ int Refused() {
 
 int Removed() {
     const bool gone = WaitUntil([] { return !ServiceExists(kService); });
-    return Report(gone, gone ? "no service of that name" : "the service still exists");
+    const bool source = MachineKeyExists(kEventSourceKey);
+    return Report(gone && !source, std::string(gone ? "no service of that name" : "the service still exists") +
+                                       (source ? ", its event source is still registered" : ", no event source"));
+}
+
+// The server ignored every request to end: the service still stops cleanly, so that recovery
+// does not restart a service that was asked to stop, and nothing of the server is left.
+int Forced() {
+    const StopSeen seen = WaitForStop();
+    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
+    return Report(seen.stopped && clean && !seen.serverLeft, seen.Describe("0/any"));
 }
 
 }  // namespace
@@ -174,6 +188,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"forget") {  // what an earlier test may have left under this name
         DeleteServiceIfPresent(kService);
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey.c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str());
         return Removed();
     }
     if (command == L"installed" && argc == 3) {
@@ -200,7 +215,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"refused") {
         return Refused();
     }
+    if (command == L"forced") {
+        return Forced();
+    }
     std::cerr << "usage: ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | "
-                 "removed | arguments <AppParameters> | without-application | ended-by-itself <code> | refused\n";
+                 "removed | arguments <AppParameters> | without-application | ended-by-itself <code> | refused | "
+                 "forced\n";
     return 2;
 }

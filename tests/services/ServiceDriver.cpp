@@ -144,7 +144,8 @@ void DeleteServiceIfPresent(const std::wstring& service) {
 }
 
 void WriteParameters(const std::wstring& service, const std::optional<std::wstring>& application,
-                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments) {
+                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments,
+                     DWORD type) {
     const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + service + L"\\Parameters";
     HKEY created = nullptr;
     ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr);
@@ -154,9 +155,37 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
     for (const auto& [name, value] : values) {
         if (value->has_value()) {
             const auto bytes = static_cast<DWORD>((*value)->empty() ? 0 : ((*value)->size() + 1) * sizeof(wchar_t));
-            ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>((*value)->c_str()), bytes);
+            ::RegSetValueExW(key.get(), name, 0, type, reinterpret_cast<const BYTE*>((*value)->c_str()), bytes);
         }
     }
+}
+
+std::optional<std::wstring> ReadMachineText(const std::wstring& key, const wchar_t* name) {
+    constexpr DWORD kAsStored = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    std::vector<wchar_t> text(1024, L'\0');
+    auto bytes = static_cast<DWORD>(text.size()) * static_cast<DWORD>(sizeof(wchar_t));
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, kAsStored, nullptr, text.data(), &bytes) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(text.data());
+}
+
+std::optional<DWORD> ReadMachineNumber(const std::wstring& key, const wchar_t* name) {
+    DWORD number = 0;
+    DWORD bytes = sizeof(number);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &number, &bytes) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+bool MachineKeyExists(const std::wstring& key) {
+    HKEY opened = nullptr;
+    const bool exists = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS;
+    const win32::UniqueRegKey owner(opened);
+    return exists;
 }
 
 std::optional<DWORD> HeartbeatProcessId(const std::filesystem::path& heartbeat) {

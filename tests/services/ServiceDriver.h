@@ -34,10 +34,17 @@ DWORD ControlNamedService(const std::wstring& service, DWORD control);
 // Stops and deletes the service if it is there, whatever state it is in.
 void DeleteServiceIfPresent(const std::wstring& service);
 
-// Writes the string values under the service's Parameters key; nullopt leaves a value out and an
-// empty string is stored with 0 bytes, as QeltorService does.
+// Writes the string values under the service's Parameters key, with `type`; nullopt leaves a
+// value out and an empty string is stored with 0 bytes, as QeltorService does.
 void WriteParameters(const std::wstring& service, const std::optional<std::wstring>& application,
-                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments);
+                     const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments,
+                     DWORD type = REG_SZ);
+
+// A value under HKEY_LOCAL_MACHINE\<key> as stored (a REG_EXPAND_SZ is not expanded); nullopt
+// when it is not there or not of that kind.
+std::optional<std::wstring> ReadMachineText(const std::wstring& key, const wchar_t* name);
+std::optional<DWORD> ReadMachineNumber(const std::wstring& key, const wchar_t* name);
+bool MachineKeyExists(const std::wstring& key);
 
 // "<pid> <beat>" from a stand-in's heartbeat file, once it has written one.
 std::optional<DWORD> HeartbeatProcessId(const std::filesystem::path& heartbeat);

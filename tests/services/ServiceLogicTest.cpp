@@ -1,8 +1,13 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
+#include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/Recovery.h"
+#include "servicetools/srvany/EndRequests.h"
+#include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
+#include "servicetools/srvany/ValueType.h"
 
 namespace {
 
@@ -12,6 +17,10 @@ constexpr DWORD kErrorBadPathname = ERROR_BAD_PATHNAME;
 constexpr DWORD kErrorInvalidName = ERROR_INVALID_NAME;
 constexpr DWORD kNoError = NO_ERROR;
 constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
+constexpr DWORD kRegSz = REG_SZ;
+constexpr DWORD kRegExpandSz = REG_EXPAND_SZ;
+constexpr DWORD kRegDword = REG_DWORD;
+constexpr DWORD kRegMultiSz = REG_MULTI_SZ;
 
 using qeltor::service::HostFailure;
 using qeltor::service::HostParameters;
@@ -77,6 +86,94 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
     }
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"C:\\A B\\srvany.exe"), L"\"C:\\A B\\srvany.exe\"");
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"\"C:\\x.exe\""), L"\"C:\\x.exe\"");
+    // A program handed over in quotes is the path inside them, quoted once in the image path.
+    const auto quoted = qeltor::service::ParseInstsrvArguments({L"My Service", L"\"C:\\A B\\srvany.exe\""});
+    EXPECT_EQ(quoted.program, L"C:\\A B\\srvany.exe");
+    EXPECT_EQ(qeltor::service::QuotedImagePath(quoted.program), L"\"C:\\A B\\srvany.exe\"");
+}
+
+TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
+    const qeltor::service::Recovery recovery = qeltor::service::DefaultRecovery();
+    EXPECT_EQ(recovery.resetPeriodSeconds, 86400U);
+    const DWORD delays[] = {60000, 120000, 300000};
+    ASSERT_EQ(recovery.actions.size(), std::size(delays));
+    for (size_t i = 0; i < std::size(delays); ++i) {
+        EXPECT_EQ(recovery.actions[i].Type, SC_ACTION_RESTART) << i;
+        EXPECT_EQ(recovery.actions[i].Delay, delays[i]) << i;
+    }
+    EXPECT_TRUE(recovery.onNonCrashFailures);
+}
+
+TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* subject;
+        const wchar_t* filled;
+    } rows[] = {{L"Bad EXE format for %1.", L"C:\\Srv\\Monitor.exe", L"Bad EXE format for C:\\Srv\\Monitor.exe."},
+                {L"%1 is not a valid Win32 application.", L"", L"the file is not a valid Win32 application."},
+                {L"%1!s! and %12 left", L"X", L"X and X left"},
+                {L"100% sure, %0 and %", L"X", L"100% sure, %0 and %"}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(qeltor::service::FillInserts(row.text, row.subject), row.filled);
+    }
+}
+
+TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegSz).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegExpandSz).has_value());
+    for (const auto& [type, name] :
+         {std::pair<DWORD, std::wstring>{kRegDword, L"REG_DWORD"}, {kRegMultiSz, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
+        const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)
+            << refused->message;
+    }
+}
+
+TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
+    using qeltor::service::TopLevelWindow;
+    const auto window = [](UINT_PTR id) { return reinterpret_cast<HWND>(id); };
+    // Process 1 shows a main window with an owned dialog; 2 shows nothing but keeps a hidden
+    // window; 3 has only an IME window; 4 forms owned by a hidden window, as some runtimes make.
+    const std::vector<TopLevelWindow> windows = {
+        {window(10), 1, true, false, false, false},  {window(11), 1, true, true, true, false},
+        {window(12), 1, false, false, false, true},  {window(20), 2, false, false, false, false},
+        {window(21), 2, false, false, false, false}, {window(30), 3, false, false, false, true},
+        {window(40), 4, false, false, false, false}, {window(41), 4, true, true, false, false},
+        {window(42), 4, true, true, false, false}};
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1), std::vector<HWND>{window(10)});
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2), std::vector<HWND>{window(20)});
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 3).empty());
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4), (std::vector<HWND>{window(41), window(42)}));
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5).empty());
+}
+
+TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
+    constexpr DWORD kHost = 9;
+    constexpr DWORD kApplication = 1;
+    const struct {
+        std::vector<DWORD> attached;
+        std::vector<DWORD> askedOnConsole;
+        std::vector<DWORD> groups;
+    } rows[] = {{{kHost, 1, 2}, {1, 2}, {1, 2}},
+                {{kHost, 3}, {1, 3}, {1, 3}},  // the application gone, its child still there
+                {{kHost, 1, 2}, {2}, {}},      // 1 has a window: a console event would ask it twice
+                {{kHost, 1, 7}, {1}, {}},      // 7 is no process of the job
+                {{kHost}, {1}, {}}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(row.attached, kHost, kApplication, row.askedOnConsole),
+                  row.groups);
+    }
+}
+
+TEST(EventTexts, ExitCodesAndRunningTimesReadAsAnAdministratorLooksThemUp) {
+    EXPECT_EQ(qeltor::service::ExitCodeText(7), L"7");
+    EXPECT_EQ(qeltor::service::ExitCodeText(0xC0000005), L"3221225477 (0xC0000005)");
+    const std::pair<ULONGLONG, const wchar_t*> durations[] = {
+        {999, L"0 s"}, {59999, L"59 s"}, {200000, L"3 min 20 s"}, {7500000, L"2 h 5 min"}, {273600000, L"3 d 4 h"}};
+    for (const auto& [milliseconds, text] : durations) {
+        EXPECT_EQ(qeltor::service::DurationText(milliseconds), text);
+    }
 }
 
 }  // namespace

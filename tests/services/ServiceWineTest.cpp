@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <vector>
 
+#include "EventMessages.h"
 #include "ServiceDriver.h"
 #include "platform/Win32Handles.h"
 #include "servicetools/common/ServiceHandles.h"
@@ -17,6 +20,9 @@ constexpr DWORD kNoError = NO_ERROR;
 constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
 constexpr DWORD kServiceWin32OwnProcess = SERVICE_WIN32_OWN_PROCESS;
 constexpr DWORD kServiceAutoStart = SERVICE_AUTO_START;
+constexpr DWORD kRegSz = REG_SZ;
+constexpr DWORD kRegExpandSz = REG_EXPAND_SZ;
+constexpr DWORD kRegBinary = REG_BINARY;
 
 using namespace qeltor::service_test;
 namespace fs = std::filesystem;
@@ -32,17 +38,24 @@ protected:
         name_ = L"Qeltor Test ";
         const char* test = testing::UnitTest::GetInstance()->current_test_info()->name();
         name_.append(test, test + std::char_traits<char>::length(test));
-        DeleteServiceIfPresent(name_);
+        Forget();
         fs::remove_all(kWork / name_);
         fs::create_directories(kWork / name_);
     }
-    void TearDown() override { DeleteServiceIfPresent(name_); }
+    void TearDown() override { Forget(); }
+    void Forget() const {
+        DeleteServiceIfPresent(name_);
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKey().c_str());
+    }
 
     [[nodiscard]] ToolRun Instsrv(const std::wstring& second) const {
         return RunTool(g_instsrv, L"\"" + name_ + L"\" \"" + second + L"\"");
     }
     void Install() const { ASSERT_EQ(Instsrv((kTools / L"srvany.exe").wstring()).exitCode, 0U); }
     [[nodiscard]] fs::path Work(const wchar_t* file) const { return kWork / name_ / file; }
+    [[nodiscard]] std::wstring EventSourceKey() const {
+        return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name_;
+    }
     [[nodiscard]] static std::wstring Standin() { return (kTools / L"StandinServer.exe").wstring(); }
     void StartHosting(const std::wstring& arguments) const {
         Install();
@@ -83,20 +96,46 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     EXPECT_EQ(config->dwStartType, kServiceAutoStart);
     EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
     EXPECT_EQ(std::wstring(config->lpDisplayName), name_);
+    // Event Viewer finds the texts of the service's events in the srvany.exe beside instsrv.exe.
+    EXPECT_EQ(ReadMachineText(EventSourceKey(), L"EventMessageFile"),
+              (g_instsrv.parent_path() / L"srvany.exe").wstring());
+    EXPECT_EQ(ReadMachineNumber(EventSourceKey(), L"TypesSupported"), 7U);
 
+    // An existing service is left as it was, event source included.
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, EventSourceKey().c_str());
     const ToolRun second = Instsrv((kTools / L"other.exe").wstring());
     EXPECT_NE(second.exitCode, 0U);
     EXPECT_NE(second.output.find("exists"), std::string::npos) << second.output;
     ASSERT_TRUE(::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed));
     EXPECT_EQ(std::wstring(config->lpBinaryPathName), L"\"" + srvany.wstring() + L"\"");
+    EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
+}
+
+TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
+    for (const fs::path& unusable : {kTools / L"missing.exe", kTools}) {
+        const ToolRun refused = Instsrv(unusable.wstring());
+        EXPECT_NE(refused.exitCode, 0U) << refused.output;
+        const std::string named = std::string(unusable.string());
+        EXPECT_NE(refused.output.find("\"" + named + "\""), std::string::npos) << refused.output;
+        EXPECT_FALSE(ServiceExists(name_));
+        EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
+    }
+    // Handed over in quotes of its own, the program is the path inside them.
+    const fs::path srvany = kTools / L"srvany.exe";
+    const ToolRun quoted = RunTool(g_instsrv, L"\"" + name_ + L"\" \"\\\"" + srvany.wstring() + L"\\\"\"");
+    EXPECT_EQ(quoted.exitCode, 0U) << quoted.output;
+    EXPECT_NE(quoted.output.find("to run \"" + srvany.string() + "\"."), std::string::npos) << quoted.output;
 }
 
 TEST_F(ServiceCase, InstsrvRemovesARunningService) {
     StartHosting(L"");
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    // By its first beat the stand-in has the window through which it is asked to end.
+    ASSERT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"beat.txt")).has_value(); }));
     const ToolRun removed = Instsrv(L"remove");
     EXPECT_EQ(removed.exitCode, 0U) << removed.output;
     EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
+    EXPECT_FALSE(MachineKeyExists(EventSourceKey()));
     const ToolRun again = Instsrv(L"remove");
     EXPECT_NE(again.exitCode, 0U);
     EXPECT_NE(again.output.find("does not exist"), std::string::npos) << again.output;
@@ -122,6 +161,23 @@ TEST_F(ServiceCase, StopClosesTheWindowAndEndsTheChild) {
     EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
     EXPECT_TRUE(Ended(standin.get()));
     EXPECT_TRUE(Ended(child.get()));
+}
+
+// The application ends at once, its helper needs 3 s to save its work: the whole job gets the
+// grace period, and each process is asked once (the stand-ins note every request).
+TEST_F(ServiceCase, StopWaitsForTheWholeJobAndAsksEachProcessOnce) {
+    StartHosting(L"--helper 3000");
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const auto standin = WatchStandin(Work(L"beat.txt"));
+    const auto helper = WatchStandin(Work(L"beat.txt.child"));
+    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
+    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
+    EXPECT_EQ(ReadText(Work(L"beat.txt.child.ended")), "close");
+    EXPECT_EQ(ReadText(Work(L"beat.txt.child.saved")), "saved");
+    EXPECT_TRUE(Ended(standin.get()));
+    EXPECT_TRUE(Ended(helper.get()));
 }
 
 TEST_F(ServiceCase, StopSendsACtrlEventToAConsoleApplication) {
@@ -155,12 +211,28 @@ TEST_F(ServiceCase, RunsInAppDirectoryWithZeroByteParameters) {
     EXPECT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"heartbeat.txt")).has_value(); }));
 }
 
+// Administrators' scripts write paths with variables, as REG_EXPAND_SZ.
+TEST_F(ServiceCase, ExpandableParametersAreExpandedInTheServicesEnvironment) {
+    Install();
+    const std::wstring work = L"%SystemDrive%\\" + (kWork / name_).relative_path().wstring();
+    WriteParameters(name_, L"%SystemDrive%\\" + fs::path(Standin()).relative_path().wstring(), work,
+                    L"\"" + work + L"\\beat.txt\"", kRegExpandSz);
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_TRUE(WaitUntil([&] { return HeartbeatProcessId(Work(L"beat.txt")).has_value(); }));
+}
+
 TEST_F(ServiceCase, UnusableParametersFailTheStart) {
     Install();
-    const std::vector<std::pair<std::optional<std::wstring>, std::wstring>> broken = {
-        {Standin(), (kWork / name_ / L"missing").wstring()}, {L"C:\\missing.exe", L""}};
-    for (const auto& [application, directory] : broken) {
-        WriteParameters(name_, application, directory, L"");
+    const struct {
+        std::optional<std::wstring> application;
+        std::wstring directory;
+        DWORD type;
+    } broken[] = {{Standin(), (kWork / name_ / L"missing").wstring(), kRegSz},
+                  {L"C:\\missing.exe", L"", kRegSz},
+                  {Standin(), L"", kRegBinary}};
+    for (const auto& [application, directory, type] : broken) {
+        WriteParameters(name_, application, directory, L"", type);
         StartNamedService(name_);
         ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
         EXPECT_NE(QueryStatus(name_)->dwWin32ExitCode, kNoError);
@@ -180,6 +252,40 @@ TEST_F(ServiceCase, MissingApplicationIsReportedInTheEventLog) {
         GTEST_SKIP() << "This system keeps no readable Application event log (Wine's is a stub).";
     }
     EXPECT_TRUE(*logged);
+}
+
+// Each kind of event formats from srvany.exe's message table as Event Viewer would show it, every
+// insert in its place and none left over.
+TEST(EventMessages, EveryEventIdFormatsWithItsInserts) {
+    const auto module = std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)>(
+        ::LoadLibraryExW((kTools / L"srvany.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), &::FreeLibrary);
+    ASSERT_TRUE(module);
+    const struct {
+        DWORD id;
+        std::vector<std::wstring> inserts;
+    } events[] = {
+        {MSG_APPLICATION_STARTED, {L"C:\\Qeltor Server\\Monitor.exe", L"1234", L"C:\\Qeltor Server"}},
+        {MSG_APPLICATION_ENDED, {L"C:\\Qeltor Server\\Monitor.exe", L"3221225477 (0xC0000005)", L"2 h 5 min"}},
+        {MSG_APPLICATION_NOT_STARTED, {L"The Parameters value Application, the program to run, is not set."}},
+        {MSG_STOP_ENDED_PROCESSES, {L"C:\\Qeltor Server\\Monitor.exe", L"2", L"10"}}};
+    for (const auto& event : events) {
+        std::vector<DWORD_PTR> arguments;
+        for (const std::wstring& insert : event.inserts) {
+            arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+        }
+        std::vector<wchar_t> text(2048, L'\0');
+        const DWORD flags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY;
+        const DWORD length =
+            ::FormatMessageW(flags, module.get(), event.id, 0, text.data(), static_cast<DWORD>(text.size()),
+                             reinterpret_cast<va_list*>(arguments.data()));
+        const std::wstring message(text.data(), length);
+        ASSERT_NE(length, 0U) << "event " << (event.id & 0xFFFFU) << ": error " << ::GetLastError();
+        for (const std::wstring& insert : event.inserts) {
+            EXPECT_NE(message.find(insert), std::wstring::npos) << (event.id & 0xFFFFU);
+        }
+        EXPECT_EQ(message.find(L'%'), std::wstring::npos) << (event.id & 0xFFFFU);
+        std::wcout << L"Event " << (event.id & 0xFFFFU) << L": " << message;
+    }
 }
 
 // Lays out the tools under test where a user would put them: in a folder with a space.

@@ -1,10 +1,14 @@
 // A stand-in for the monitored server, for srvany to host:
-//   StandinServer [<heartbeat file>] [--child] [--no-window] [--stubborn] [--exit <code>]
+//   StandinServer [<heartbeat file>] [--child | --helper <ms>] [--no-window] [--stubborn]
+//                 [--save <ms>] [--exit <code>]
 // It rewrites the heartbeat file ("<pid> <beat>") every 100 ms (heartbeat.txt in the current
-// folder by default) and ends with 0 when asked, after writing how into "<heartbeat file>.ended":
-// with its window, on WM_CLOSE only, like a windowed program; with --no-window, on Ctrl+C or
-// Ctrl+Break; with --stubborn, never. With --exit it ends by itself after a few beats. --child
-// starts a stubborn copy of it, which only the end of its job can stop.
+// folder by default) and adds each request to end it gets to "<heartbeat file>.ended" ("close",
+// "ctrl"), so that a request made twice shows. It ends with 0 when asked: with its window, on
+// WM_CLOSE only, like a windowed program; with --no-window, on Ctrl+C or Ctrl+Break; with
+// --stubborn, never, and it notes nothing. With --save it first takes that long to save its work,
+// then writes "saved" into "<heartbeat file>.saved". With --exit it ends by itself after a few
+// beats. --child starts a stubborn copy of it, which only the end of its job can stop; --helper
+// a windowed copy that takes <ms> to save ("<heartbeat file>.child.saved").
 #include <windows.h>
 
 #include <filesystem>
@@ -23,24 +27,33 @@ struct Options {
     bool window = true;
     bool stubborn = false;
     int exitCode = -1;
+    int helperSaveMs = -1;
+    DWORD saveMs = 0;
 };
 
 HANDLE g_quit = nullptr;
 std::wstring g_endedFile;
 
+void RecordRequest(const char* request) {
+    std::ofstream(std::filesystem::path(g_endedFile), std::ios::app) << request;
+}
+
 void RecordEnd(const char* reason) {
-    std::ofstream(std::filesystem::path(g_endedFile)) << reason;
+    RecordRequest(reason);
     ::SetEvent(g_quit);
 }
 
-// Windowed or stubborn, it swallows Ctrl events, so that they cannot be what ends it.
-bool g_swallowCtrl = false;
+// Windowed, it notes a Ctrl event but does not end on it; stubborn, it swallows it unnoted.
+bool g_windowed = false;
+bool g_stubborn = false;
 
 BOOL WINAPI OnCtrl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
         return FALSE;
     }
-    if (!g_swallowCtrl) {
+    if (g_windowed) {
+        RecordRequest("ctrl");
+    } else if (!g_stubborn) {
         RecordEnd("ctrl");
     }
     return TRUE;
@@ -66,6 +79,10 @@ Options Parse(const std::vector<std::wstring>& arguments) {
             options.stubborn = true;
         } else if (arguments[i] == L"--exit" && i + 1 < arguments.size()) {
             options.exitCode = std::stoi(arguments[++i]);
+        } else if (arguments[i] == L"--helper" && i + 1 < arguments.size()) {
+            options.helperSaveMs = std::stoi(arguments[++i]);
+        } else if (arguments[i] == L"--save" && i + 1 < arguments.size()) {
+            options.saveMs = static_cast<DWORD>(std::stoul(arguments[++i]));
         } else {
             options.heartbeat = arguments[i];
         }
@@ -74,10 +91,10 @@ Options Parse(const std::vector<std::wstring>& arguments) {
 }
 
 // The child is a copy of this program; being started from inside the job, it joins it.
-void StartChild(const std::wstring& heartbeat) {
+void StartChild(const std::wstring& heartbeat, const std::wstring& options) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L".child\" --stubborn";
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L".child\" " + options;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
@@ -104,14 +121,18 @@ int wmain(int argc, wchar_t** argv) {
     const Options options = Parse(std::vector<std::wstring>(argv + 1, argv + argc));
     g_quit = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_endedFile = options.heartbeat + L".ended";
-    g_swallowCtrl = options.window || options.stubborn;
+    g_windowed = options.window;
+    g_stubborn = options.stubborn;
     ::SetConsoleCtrlHandler(nullptr, FALSE);  // a new process group starts with Ctrl+C ignored
     ::SetConsoleCtrlHandler(OnCtrl, TRUE);
     if (options.window) {
         CreateCloseableWindow();
     }
     if (options.child) {
-        StartChild(options.heartbeat);
+        StartChild(options.heartbeat, L"--stubborn");
+    }
+    if (options.helperSaveMs >= 0) {
+        StartChild(options.heartbeat, L"--save " + std::to_wstring(options.helperSaveMs));
     }
     for (int beat = 1;; ++beat) {
         std::ofstream(std::filesystem::path(options.heartbeat)) << ::GetCurrentProcessId() << ' ' << beat;
@@ -119,6 +140,10 @@ int wmain(int argc, wchar_t** argv) {
             return options.exitCode;
         }
         if (::MsgWaitForMultipleObjects(1, &g_quit, FALSE, kBeatMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            if (options.saveMs > 0) {
+                ::Sleep(options.saveMs);
+                std::ofstream(std::filesystem::path(options.heartbeat + L".saved")) << "saved";
+            }
             return 0;
         }
         MSG message{};

@@ -1,0 +1,47 @@
+#include "servicetools/common/MessageInserts.h"
+
+namespace qeltor::service {
+namespace {
+
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// The length of the insert at text[at], a '%' followed by a number from 1 and an optional
+// "!format!"; 0 when there is none.
+size_t InsertLength(std::wstring_view text, size_t at) {
+    size_t end = at + 1;
+    if (end >= text.size() || !IsDigit(text[end]) || text[end] == L'0') {
+        return 0;
+    }
+    while (end < text.size() && IsDigit(text[end])) {
+        ++end;
+    }
+    if (end < text.size() && text[end] == L'!') {
+        const size_t close = text.find(L'!', end + 1);
+        if (close != std::wstring_view::npos) {
+            end = close + 1;
+        }
+    }
+    return end - at;
+}
+
+}  // namespace
+
+std::wstring FillInserts(std::wstring_view text, std::wstring_view subject) {
+    const std::wstring_view value = subject.empty() ? std::wstring_view(L"the file") : subject;
+    std::wstring filled;
+    filled.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = text[at] == L'%' ? InsertLength(text, at) : 0;
+        if (length == 0) {
+            filled += text[at++];
+            continue;
+        }
+        filled += value;
+        at += length;
+    }
+    return filled;
+}
+
+}  // namespace qeltor::service

@@ -1,0 +1,79 @@
+#include "servicetools/instsrv/EventSource.h"
+
+#include <windows.h>
+
+#include "platform/Win32Handles.h"
+#include "servicetools/common/Console.h"
+#include "servicetools/common/SystemError.h"
+
+namespace qeltor::service {
+namespace {
+
+constexpr DWORD kAllEventTypes = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+
+std::wstring SourceKey(const std::wstring& name) {
+    return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name;
+}
+
+std::wstring OwnFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+LSTATUS WriteSource(const std::wstring& name, const std::wstring& messageFile) {
+    HKEY created = nullptr;
+    LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, SourceKey(name).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                       nullptr, &created, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const win32::UniqueRegKey key(created);
+    const auto bytes = static_cast<DWORD>(messageFile.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
+    status = ::RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ,
+                              reinterpret_cast<const BYTE*>(messageFile.c_str()), bytes);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const DWORD types = kAllEventTypes;
+    return ::RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+                            sizeof(types));
+}
+
+}  // namespace
+
+void RegisterServiceEventSource(const std::wstring& name) {
+    const std::wstring messageFile = OwnFolder() + L"\\srvany.exe";
+    constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";
+    if (!IsFile(messageFile)) {
+        PrintErrorLine(L"There is no " + messageFile + L" to register as the file of the service's event texts." +
+                       kWithout);
+        return;
+    }
+    const LSTATUS status = WriteSource(name, messageFile);
+    if (status != ERROR_SUCCESS) {
+        PrintErrorLine(L"Cannot register the service as an event source: " + ErrorText(static_cast<DWORD>(status)) +
+                       L"." + kWithout);
+    }
+}
+
+void RemoveServiceEventSource(const std::wstring& name) {
+    const LSTATUS status = ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, SourceKey(name).c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        PrintErrorLine(L"Cannot delete HKLM\\" + SourceKey(name) + L": " + ErrorText(static_cast<DWORD>(status)));
+    }
+}
+
+}  // namespace qeltor::service

@@ -1,0 +1,52 @@
+#include "servicetools/srvany/EndRequests.h"
+
+#include <algorithm>
+
+namespace qeltor::service {
+namespace {
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+}  // namespace
+
+std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId) {
+    std::vector<HWND> shown;
+    const TopLevelWindow* hidden = nullptr;
+    for (const TopLevelWindow& window : windows) {
+        if (window.processId != processId || window.inputMethod) {
+            continue;
+        }
+        if (window.visible && !(window.owned && window.ownerVisible)) {
+            shown.push_back(window.handle);
+        } else if (!window.visible && !window.owned && hidden == nullptr) {
+            hidden = &window;
+        }
+    }
+    if (shown.empty() && hidden != nullptr) {
+        shown.push_back(hidden->handle);
+    }
+    return shown;
+}
+
+std::vector<DWORD> ConsoleGroupsToSignal(const std::vector<DWORD>& attached, DWORD host, DWORD application,
+                                         const std::vector<DWORD>& askedOnConsole) {
+    std::vector<DWORD> groups{application};
+    bool anyone = false;
+    for (const DWORD process : attached) {
+        if (process == host) {
+            continue;
+        }
+        if (!Contains(askedOnConsole, process)) {
+            return {};
+        }
+        anyone = true;
+        if (!Contains(groups, process)) {
+            groups.push_back(process);
+        }
+    }
+    return anyone ? groups : std::vector<DWORD>{};
+}
+
+}  // namespace qeltor::service

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "servicetools/srvany/LaunchPlan.h"
+
+namespace qeltor::service {
+
+// The registry's name for a value type, "REG_DWORD"; "type 42" for one it does not name.
+std::wstring RegistryTypeName(DWORD type);
+
+// A Parameters value is text: REG_SZ, or REG_EXPAND_SZ with %variables% to expand. Anything
+// else is refused with a message that names the type found.
+std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, DWORD type);
+
+}  // namespace qeltor::service
