@@ -46,9 +46,13 @@ BOOL WINAPI IgnoreCtrl(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
 }
 
+// Only the service's own thread ends the application, so a plain flag will do; a guarded static
+// would bring the exception machinery into the program.
 void IgnoreCtrlEvents() {
-    static const BOOL installed = ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE);
-    static_cast<void>(installed);
+    static bool installed = false;
+    if (!installed) {
+        installed = ::SetConsoleCtrlHandler(IgnoreCtrl, TRUE) != FALSE;
+    }
 }
 
 std::vector<DWORD> ProcessesOnConsole() {
