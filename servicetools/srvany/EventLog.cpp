@@ -4,13 +4,14 @@
 
 #include "EventMessages.h"
 #include "servicetools/srvany/EventText.h"
+#include "win32/Decimal.h"
 
 namespace qeltor::service {
 
 EventLog::EventLog(const std::wstring& source) : source_(::RegisterEventSourceW(nullptr, source.c_str())) {}
 
 void EventLog::ApplicationStarted(const std::wstring& application, DWORD processId, const std::wstring& folder) const {
-    Report(EVENTLOG_INFORMATION_TYPE, MSG_APPLICATION_STARTED, {application, std::to_wstring(processId), folder});
+    Report(EVENTLOG_INFORMATION_TYPE, MSG_APPLICATION_STARTED, {application, DecimalText(processId), folder});
 }
 
 void EventLog::ApplicationEnded(const std::wstring& application, DWORD exitCode, ULONGLONG ranMs) const {
@@ -23,7 +24,7 @@ void EventLog::ApplicationNotStarted(const std::wstring& reason) const {
 
 void EventLog::StopEndedProcesses(const std::wstring& application, DWORD processes, DWORD graceSeconds) const {
     Report(EVENTLOG_WARNING_TYPE, MSG_STOP_ENDED_PROCESSES,
-           {application, std::to_wstring(processes), std::to_wstring(graceSeconds)});
+           {application, DecimalText(processes), DecimalText(graceSeconds)});
 }
 
 void EventLog::Report(WORD type, DWORD eventId, std::initializer_list<std::wstring> inserts) const {

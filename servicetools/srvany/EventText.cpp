@@ -1,4 +1,5 @@
 #include "servicetools/srvany/EventText.h"
+#include "win32/Decimal.h"
 
 namespace qeltor::service {
 namespace {
@@ -15,13 +16,13 @@ std::wstring Hex(DWORD value) {
 }
 
 std::wstring Units(ULONGLONG large, const wchar_t* largeUnit, ULONGLONG small, const wchar_t* smallUnit) {
-    return std::to_wstring(large) + L" " + largeUnit + L" " + std::to_wstring(small) + L" " + smallUnit;
+    return DecimalText(large) + L" " + largeUnit + L" " + DecimalText(small) + L" " + smallUnit;
 }
 
 }  // namespace
 
 std::wstring ExitCodeText(DWORD exitCode) {
-    const std::wstring decimal = std::to_wstring(exitCode);
+    const std::wstring decimal = DecimalText(exitCode);
     return exitCode <= kLargestPlainCode ? decimal : decimal + L" (" + Hex(exitCode) + L")";
 }
 
@@ -31,7 +32,7 @@ std::wstring DurationText(ULONGLONG milliseconds) {
     constexpr ULONGLONG kDay = 24 * kHour;
     const ULONGLONG seconds = milliseconds / 1000;
     if (seconds < kMinute) {
-        return std::to_wstring(seconds) + L" s";
+        return DecimalText(seconds) + L" s";
     }
     if (seconds < kHour) {
         return Units(seconds / kMinute, L"min", seconds % kMinute, L"s");

@@ -1,4 +1,5 @@
 #include "servicetools/srvany/ValueType.h"
+#include "win32/Decimal.h"
 
 namespace qeltor::service {
 
@@ -23,7 +24,7 @@ std::wstring RegistryTypeName(DWORD type) {
         case REG_QWORD:
             return L"REG_QWORD";
         default:
-            return L"type " + std::to_wstring(type);
+            return L"type " + DecimalText(type);
     }
 }
 
