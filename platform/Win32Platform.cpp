@@ -1,8 +1,8 @@
 #include "platform/Win32Platform.h"
 
 #include "platform/AnsiCodePage.h"
-#include "platform/Win32Handles.h"
-#include "win32/Decimal.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 
 #include <algorithm>
 #include <vector>
@@ -198,18 +198,7 @@ std::optional<std::string> Win32Platform::ToAnsiCodePage(const std::wstring& tex
 }
 
 std::wstring Win32Platform::ErrorText(OsStatus status) {
-    wchar_t* text = nullptr;
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, status, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const win32::UniqueLocalMemory<wchar_t> owner(text);
-    std::wstring message = length == 0 ? std::wstring(L"Unknown error.") : std::wstring(text, length);
-    message.erase(message.find_last_not_of(L" \r\n") + 1);
-    // Some texts name their subject as an insert, which we do not fill in.
-    for (auto insert = message.find(L"%1"); insert != std::wstring::npos; insert = message.find(L"%1")) {
-        message.replace(insert, 2, L"the file");
-    }
-    return message + L" (error " + DecimalText(status) + L")";
+    return win32::ErrorText(status);
 }
 
 OsStatus Win32Platform::RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) {

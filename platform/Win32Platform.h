@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "platform/Win32Handles.h"
+#include "win32/Handles.h"
 
 #include <windows.h>
 

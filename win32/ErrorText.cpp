@@ -1,9 +1,10 @@
-#include "servicetools/common/SystemError.h"
+#include "win32/ErrorText.h"
 
-#include "platform/Win32Handles.h"
-#include "servicetools/common/MessageInserts.h"
+#include "win32/Decimal.h"
+#include "win32/Handles.h"
+#include "win32/MessageInserts.h"
 
-namespace qeltor::service {
+namespace qeltor::win32 {
 
 std::wstring ErrorText(DWORD error, std::wstring_view subject) {
     wchar_t* buffer = nullptr;
@@ -15,7 +16,7 @@ std::wstring ErrorText(DWORD error, std::wstring_view subject) {
     if (text.empty()) {
         text = L"Unknown error.";
     }
-    return FillInserts(text, subject) + L" (error " + std::to_wstring(error) + L")";
+    return FillInserts(text, subject) + L" (error " + DecimalText(error) + L")";
 }
 
-}  // namespace qeltor::service
+}  // namespace qeltor::win32

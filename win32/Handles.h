@@ -5,7 +5,8 @@
 #include <memory>
 #include <type_traits>
 
-// Owners for the Win32 handles we open, so that none leaks on an early return.
+// Owners for the Win32 handles our programs and their tests open, so that none leaks on an
+// early return.
 namespace qeltor::win32 {
 
 struct RegKeyCloser {
@@ -26,6 +27,11 @@ struct ServiceHandleCloser {
     void operator()(SC_HANDLE handle) const noexcept { ::CloseServiceHandle(handle); }
 };
 using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
+struct EventSourceDeregisterer {
+    void operator()(HANDLE source) const noexcept { ::DeregisterEventSource(source); }
+};
+using UniqueEventSource = std::unique_ptr<void, EventSourceDeregisterer>;
 
 struct LocalMemoryFreer {
     void operator()(void* memory) const noexcept { ::LocalFree(memory); }

@@ -1,6 +1,6 @@
-#include "servicetools/common/MessageInserts.h"
+#include "win32/MessageInserts.h"
 
-namespace qeltor::service {
+namespace qeltor {
 namespace {
 
 bool IsDigit(wchar_t c) {
@@ -44,4 +44,4 @@ std::wstring FillInserts(std::wstring_view text, std::wstring_view subject) {
     return filled;
 }
 
-}  // namespace qeltor::service
+}  // namespace qeltor

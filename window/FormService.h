@@ -1,7 +1,7 @@
 #pragma once
 
 #include "installer/InstallerPaths.h"
-#include "platform/Win32Handles.h"
+#include "win32/Handles.h"
 #include "platform/Win32Platform.h"
 #include "window/Layout.h"
 

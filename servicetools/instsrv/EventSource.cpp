@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/Win32Handles.h"
 #include "servicetools/common/Console.h"
-#include "servicetools/common/SystemError.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 namespace {
@@ -64,15 +64,16 @@ void RegisterServiceEventSource(const std::wstring& name) {
     }
     const LSTATUS status = WriteSource(name, messageFile);
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(L"Cannot register the service as an event source: " + ErrorText(static_cast<DWORD>(status)) +
-                       L"." + kWithout);
+        PrintErrorLine(L"Cannot register the service as an event source: " +
+                       win32::ErrorText(static_cast<DWORD>(status)) + L"." + kWithout);
     }
 }
 
 void RemoveServiceEventSource(const std::wstring& name) {
     const LSTATUS status = ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, SourceKey(name).c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        PrintErrorLine(L"Cannot delete HKLM\\" + SourceKey(name) + L": " + ErrorText(static_cast<DWORD>(status)));
+        PrintErrorLine(L"Cannot delete HKLM\\" + SourceKey(name) + L": " +
+                       win32::ErrorText(static_cast<DWORD>(status)));
     }
 }
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "servicetools/common/Console.h"
-#include "servicetools/common/ServiceHandles.h"
-#include "servicetools/common/SystemError.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
 #include "servicetools/instsrv/Recovery.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 namespace {
@@ -22,7 +22,7 @@ constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
 
 int Fail(const std::wstring& what, DWORD error) {
-    PrintErrorLine(what + L": " + ErrorText(error));
+    PrintErrorLine(what + L": " + win32::ErrorText(error));
     return kFailed;
 }
 
@@ -52,7 +52,8 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
     const DWORD attributes = ::GetFileAttributesW(program.c_str());
     const std::wstring advice = L" No service was created; give the full path of an existing program.";
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return L"Cannot use the program " + Quoted(program) + L": " + ErrorText(::GetLastError(), program) + advice;
+        return L"Cannot use the program " + Quoted(program) + L": " + win32::ErrorText(::GetLastError(), program) +
+               advice;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Quoted(program) + L" is a folder, not a program." + advice;
@@ -61,7 +62,7 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
 }
 
 bool Exists(SC_HANDLE manager, const std::wstring& name) {
-    return static_cast<bool>(UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_STATUS)));
+    return static_cast<bool>(win32::UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_STATUS)));
 }
 
 // A system may take the failure actions without keeping them (Wine does): reading them back
@@ -104,8 +105,8 @@ void SetRecovery(SC_HANDLE service) {
         return;
     }
     const std::wstring what = refused.size() == 1 ? refused[0] : refused[0] + L" or " + refused[1];
-    PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " + ErrorText(error) +
-                   L". The service was created without it; README.txt says how to set it.");
+    PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " +
+                   win32::ErrorText(error) + L". The service was created without it; README.txt says how to set it.");
 }
 
 DWORD CurrentState(SC_HANDLE service) {
@@ -135,7 +136,7 @@ bool StopAndWait(SC_HANDLE service) {
 }  // namespace
 
 int InstallService(const std::wstring& name, const std::wstring& program) {
-    const UniqueServiceHandle manager(
+    const win32::UniqueServiceHandle manager(
         ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
@@ -150,7 +151,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
         return kFailed;
     }
     const std::wstring imagePath = QuotedImagePath(fullPath);
-    const UniqueServiceHandle service(::CreateServiceW(
+    const win32::UniqueServiceHandle service(::CreateServiceW(
         manager.get(), name.c_str(), name.c_str(),
         SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
         SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
@@ -166,11 +167,11 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
 }
 
 int RemoveService(const std::wstring& name) {
-    const UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    const UniqueServiceHandle service(
+    const win32::UniqueServiceHandle service(
         ::OpenServiceW(manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
     if (!service) {
         return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());

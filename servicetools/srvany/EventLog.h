@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "servicetools/common/ServiceHandles.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 
@@ -23,7 +23,7 @@ public:
 private:
     void Report(WORD type, DWORD eventId, std::initializer_list<std::wstring> inserts) const;
 
-    UniqueEventSource source_;
+    win32::UniqueEventSource source_;
 };
 
 }  // namespace qeltor::service

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "servicetools/common/SystemError.h"
+#include "win32/ErrorText.h"
 
 namespace qeltor::service {
 namespace {
@@ -13,7 +13,7 @@ constexpr DWORD kGonePollMs = 50;
 
 // `subject` is what the system's text may name, such as the program in "Bad EXE format for %1.".
 HostFailure Failure(const std::wstring& what, DWORD error, const std::wstring& subject = {}) {
-    return HostFailure{error, what + L": " + ErrorText(error, subject)};
+    return HostFailure{error, what + L": " + win32::ErrorText(error, subject)};
 }
 
 bool IsFolder(const std::wstring& path) {

@@ -5,8 +5,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/Win32Handles.h"
 #include "servicetools/srvany/LaunchPlan.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "servicetools/common/Console.h"
-#include "servicetools/common/SystemError.h"
 #include "servicetools/srvany/ServiceHost.h"
+#include "win32/ErrorText.h"
 
 namespace {
 
@@ -33,6 +33,6 @@ int wmain() {
     if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) {
         return ShowUsage();
     }
-    qeltor::service::PrintErrorLine(L"Cannot reach the service manager: " + qeltor::service::ErrorText(error));
+    qeltor::service::PrintErrorLine(L"Cannot reach the service manager: " + qeltor::win32::ErrorText(error));
     return 1;
 }

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Win32Handles.h"
-#include "servicetools/common/SystemError.h"
 #include "servicetools/srvany/ValueType.h"
+#include "win32/ErrorText.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using TextValue = std::variant<std::optional<std::wstring>, HostFailure>;
 
 HostFailure Failure(const std::wstring& what, DWORD error) {
-    return HostFailure{error, what + L": " + ErrorText(error)};
+    return HostFailure{error, what + L": " + win32::ErrorText(error)};
 }
 
 // With the service's own environment, as the service manager gives it; a variable it does not

@@ -5,13 +5,13 @@
 #include <variant>
 #include <vector>
 
-#include "platform/Win32Handles.h"
 #include "servicetools/srvany/EventLog.h"
 #include "servicetools/srvany/GracefulEnd.h"
 #include "servicetools/srvany/JobProcess.h"
 #include "servicetools/srvany/LaunchPlan.h"
 #include "servicetools/srvany/ParameterReader.h"
 #include "servicetools/srvany/StatusReporter.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service {
 namespace {

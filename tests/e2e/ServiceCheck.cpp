@@ -13,8 +13,7 @@
 #include <vector>
 
 #include "ServiceDriver.h"
-#include "platform/Win32Handles.h"
-#include "servicetools/common/ServiceHandles.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -37,8 +36,8 @@ std::string Narrow(const std::wstring& text) {
 
 // The service's program and start type, as the service manager reports them.
 std::optional<std::pair<std::wstring, DWORD>> Config() {
-    const qeltor::service::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    const qeltor::service::UniqueServiceHandle service(
+    const qeltor::win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const qeltor::win32::UniqueServiceHandle service(
         ::OpenServiceW(manager.get(), kService.c_str(), SERVICE_QUERY_CONFIG));
     std::vector<BYTE> buffer(8192);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());

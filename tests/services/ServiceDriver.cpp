@@ -6,14 +6,13 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/Win32Handles.h"
-#include "servicetools/common/ServiceHandles.h"
+#include "win32/Handles.h"
 
 namespace qeltor::service_test {
 namespace {
 
-using service::UniqueServiceHandle;
 using win32::UniqueHandle;
+using win32::UniqueServiceHandle;
 
 constexpr DWORD kPollMs = 50;
 constexpr DWORD kNotRun = ~DWORD{0};

@@ -1,7 +1,6 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
-#include "servicetools/common/MessageInserts.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
@@ -102,20 +101,6 @@ TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
         EXPECT_EQ(recovery.actions[i].Delay, delays[i]) << i;
     }
     EXPECT_TRUE(recovery.onNonCrashFailures);
-}
-
-TEST(SystemTexts, InsertsNameTheSubjectOrTheFile) {
-    const struct {
-        const wchar_t* text;
-        const wchar_t* subject;
-        const wchar_t* filled;
-    } rows[] = {{L"Bad EXE format for %1.", L"C:\\Srv\\Monitor.exe", L"Bad EXE format for C:\\Srv\\Monitor.exe."},
-                {L"%1 is not a valid Win32 application.", L"", L"the file is not a valid Win32 application."},
-                {L"%1!s! and %12 left", L"X", L"X and X left"},
-                {L"100% sure, %0 and %", L"X", L"100% sure, %0 and %"}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(qeltor::service::FillInserts(row.text, row.subject), row.filled);
-    }
 }
 
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {

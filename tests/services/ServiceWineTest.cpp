@@ -9,8 +9,7 @@
 
 #include "EventMessages.h"
 #include "ServiceDriver.h"
-#include "platform/Win32Handles.h"
-#include "servicetools/common/ServiceHandles.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -84,9 +83,9 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     EXPECT_EQ(first.exitCode, 0U) << first.output;
     EXPECT_NE(first.output.find("created"), std::string::npos) << first.output;
 
-    const auto manager = qeltor::service::UniqueServiceHandle(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const auto manager = qeltor::win32::UniqueServiceHandle(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     const auto service =
-        qeltor::service::UniqueServiceHandle(::OpenServiceW(manager.get(), name_.c_str(), SERVICE_QUERY_CONFIG));
+        qeltor::win32::UniqueServiceHandle(::OpenServiceW(manager.get(), name_.c_str(), SERVICE_QUERY_CONFIG));
     ASSERT_TRUE(service);
     std::vector<BYTE> buffer(8192);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());

@@ -2,7 +2,7 @@
 
 #include "ProgramDriver.h"
 #include "ServiceDriver.h"
-#include "platform/Win32Handles.h"
+#include "win32/Handles.h"
 
 #include <gtest/gtest.h>
 
