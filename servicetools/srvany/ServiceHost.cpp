@@ -11,6 +11,7 @@
 #include "servicetools/srvany/LaunchPlan.h"
 #include "servicetools/srvany/ParameterReader.h"
 #include "servicetools/srvany/StatusReporter.h"
+#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 
 namespace qeltor::service {
@@ -23,6 +24,7 @@ constexpr DWORD kTerminatePatienceMs = 5000;
 // Set by the control handler, on the dispatcher's thread, when the service is to stop.
 struct StopSignal {
     win32::UniqueHandle event{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    DWORD creationError = event ? ERROR_SUCCESS : ::GetLastError();
 };
 
 DWORD WINAPI HandleControl(DWORD control, DWORD /*eventType*/, void* /*eventData*/, void* context) {
@@ -86,6 +88,7 @@ ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter
     const ULONGLONG started = ::GetTickCount64();
     const HANDLE waits[] = {application.Process(), stop};
     const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    const DWORD waitError = woken == WAIT_FAILED ? ::GetLastError() : ERROR_SUCCESS;
     if (woken == WAIT_OBJECT_0) {
         const DWORD code = application.ExitCode();
         log.ApplicationEnded(application.Plan().application, code, ::GetTickCount64() - started);
@@ -100,7 +103,8 @@ ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter
     if (ended != 0) {
         log.StopEndedProcesses(application.Plan().application, ended, kGracePeriodMs / 1000);
     }
-    return {};
+    // A wait that failed is no request to stop: the service fails, and its recovery applies.
+    return woken == WAIT_OBJECT_0 + 1 ? ServiceExit{} : ServiceExit{waitError, 0};
 }
 
 }  // namespace
@@ -114,6 +118,12 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     }
     StatusReporter status(handle);
     const EventLog log(name);
+    if (!stop.event) {
+        log.ApplicationNotStarted(L"The service cannot create the event that tells it to stop: " +
+                                  win32::ErrorText(stop.creationError));
+        status.Stopped(ServiceExit{stop.creationError, 0});
+        return;
+    }
     status.StartPending();
     auto started = StartApplication(name);
     if (auto* failure = std::get_if<HostFailure>(&started)) {
