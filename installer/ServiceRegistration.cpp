@@ -82,16 +82,13 @@ public:
     OpenRegKey& operator=(const OpenRegKey&) = delete;
     OpenRegKey(OpenRegKey&&) = delete;
     OpenRegKey& operator=(OpenRegKey&&) = delete;
-    ~OpenRegKey() { Close(); }
-
-    RegKey& Handle() { return key_; }
-
-    void Close() {
+    ~OpenRegKey() {
         if (key_ != kNullRegKey) {
             platform_.RegCloseKey(key_);
-            key_ = kNullRegKey;
         }
     }
+
+    RegKey& Handle() { return key_; }
 
 private:
     Platform& platform_;

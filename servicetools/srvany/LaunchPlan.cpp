@@ -15,7 +15,9 @@ bool IsFullPath(const std::wstring& path) {
     return drive || unc;
 }
 
-std::wstring FolderOf(const std::wstring& path) {
+// The folder a program runs in when none is given: cut at its last separator of either kind,
+// unlike the server folder the installer stores, which is cut at the last backslash only.
+std::wstring WorkingFolderOf(const std::wstring& path) {
     const size_t separator = path.find_last_of(L"\\/");
     std::wstring folder = path.substr(0, separator);
     // The root of a drive keeps its backslash: "C:" alone means that drive's current folder.
@@ -50,7 +52,7 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
         plan.commandLine += L" " + arguments;
     }
     const std::wstring directory = parameters.directory.value_or(L"");
-    plan.directory = directory.empty() ? FolderOf(application) : directory;
+    plan.directory = directory.empty() ? WorkingFolderOf(application) : directory;
     return plan;
 }
 
