@@ -1,8 +1,8 @@
 #pragma once
 
 #include "installer/InstallerPaths.h"
-#include "win32/Handles.h"
 #include "platform/Win32Platform.h"
+#include "win32/Handles.h"
 #include "window/Layout.h"
 
 #include <windows.h>
