@@ -8,52 +8,25 @@
 #include <tlhelp32.h>
 
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "ServiceDriver.h"
-#include "win32/Handles.h"
+#include "Programs.h"
+#include "Registry.h"
+#include "Services.h"
 
 namespace {
 
-using namespace qeltor::service_test;
+using namespace qeltor::driver;
 
 const std::wstring kService = L"Qeltor Monitoring Server";
-const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\" + kService;
-const std::wstring kParametersKey = kServiceKey + L"\\Parameters";
-const std::wstring kEventSourceKey = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + kService;
+const std::wstring kParametersKey = ParametersKey(kService);
+const std::wstring kEventSourceKey = EventSourceKey(kService);
 constexpr wchar_t kServerExe[] = L"Monitor.exe";
 
 int Report(bool held, const std::string& what) {
     std::cout << (held ? "held: " : "FAILED: ") << what << "\n";
     return held ? 0 : 1;
-}
-
-std::string Narrow(const std::wstring& text) {
-    return {text.begin(), text.end()};  // paths here are ASCII
-}
-
-// The service's program and start type, as the service manager reports them.
-std::optional<std::pair<std::wstring, DWORD>> Config() {
-    const qeltor::win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    const qeltor::win32::UniqueServiceHandle service(
-        ::OpenServiceW(manager.get(), kService.c_str(), SERVICE_QUERY_CONFIG));
-    std::vector<BYTE> buffer(8192);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    DWORD needed = 0;
-    if (!service || ::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
-        return std::nullopt;
-    }
-    return std::pair{std::wstring(config->lpBinaryPathName), config->dwStartType};
-}
-
-// "<pid> <beat>" as the stand-in last wrote it; zeros while there is none.
-std::pair<DWORD, int> Beat(const std::wstring& heartbeat) {
-    std::istringstream text(ReadText(heartbeat));
-    std::pair<DWORD, int> beat{0, 0};
-    text >> beat.first >> beat.second;
-    return beat;
 }
 
 // Whether any process of the server's exe (the stand-in or a child copy) still runs.
@@ -71,27 +44,28 @@ bool ServerProcessLeft() {
 }
 
 int Installed(const std::wstring& srvany) {
-    std::optional<std::pair<std::wstring, DWORD>> config;
-    WaitUntil([&] { return (config = Config()).has_value(); });
+    std::optional<ServiceConfig> config;
+    WaitUntil([&] { return (config = QueryConfig(kService)).has_value(); });
     const std::wstring expected = L"\"" + srvany + L"\"";
     // Event Viewer reads the texts of the service's events from the same srvany.exe.
     const std::wstring messages = ReadMachineText(kEventSourceKey, L"EventMessageFile").value_or(L"(none)");
-    return Report(config && config->first == expected && config->second == SERVICE_AUTO_START && messages == srvany,
-                  "service program " + (config ? Narrow(config->first) : "(no such service)") + ", expected " +
-                      Narrow(expected) + "; start type " + (config ? std::to_string(config->second) : "-") +
-                      ", expected 2 (automatic); event messages in " + Narrow(messages));
+    return Report(
+        config && config->program == expected && config->startType == SERVICE_AUTO_START && messages == srvany,
+        "service program " + (config ? Utf8(config->program) : "(no such service)") + ", expected " + Utf8(expected) +
+            "; start type " + (config ? std::to_string(config->startType) : "-") +
+            ", expected 2 (automatic); event messages in " + Utf8(messages));
 }
 
 int Running(const std::wstring& heartbeat) {
     const bool running = WaitForState(kService, SERVICE_RUNNING);
-    std::pair<DWORD, int> first{};
-    const bool beats = WaitUntil([&] { return (first = Beat(heartbeat)).second > 0; });
+    Beat first;
+    const bool beats = WaitUntil([&] { return (first = ReadBeat(heartbeat)).count > 0; });
     const bool advances = beats && WaitUntil([&] {
-                              const auto now = Beat(heartbeat);
-                              return now.first == first.first && now.second > first.second;
+                              const Beat now = ReadBeat(heartbeat);
+                              return now.processId == first.processId && now.count > first.count;
                           });
     return Report(running && advances, std::string("service ") + (running ? "RUNNING" : "not RUNNING") +
-                                           ", server pid " + std::to_string(first.first) + ", heartbeat " +
+                                           ", server pid " + std::to_string(first.processId) + ", heartbeat " +
                                            (advances ? "advancing" : "not advancing"));
 }
 
@@ -133,18 +107,18 @@ int Stopped(const std::wstring& heartbeat) {
 // Changes one value under Parameters the way an administrator would with regedit; an empty
 // `value` deletes it.
 int ChangeParameter(const wchar_t* name, const std::wstring& value) {
-    HKEY opened = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kParametersKey.c_str(), 0, KEY_SET_VALUE, &opened);
-    const qeltor::win32::UniqueRegKey key(opened);
-    const auto bytes = static_cast<DWORD>(value.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
-    if (status == ERROR_SUCCESS) {
-        status = value.empty() ? ::RegDeleteValueW(key.get(), name)
-                               : ::RegSetValueExW(key.get(), name, 0, REG_SZ,
-                                                  reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    const auto key = OpenKey(HKEY_LOCAL_MACHINE, kParametersKey, KEY_SET_VALUE);
+    const std::vector<BYTE> bytes = WideSz(value);
+    LSTATUS status = ERROR_SUCCESS;
+    if (key) {
+        status = value.empty()
+                     ? ::RegDeleteValueW(key.get(), name)
+                     : ::RegSetValueExW(key.get(), name, 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
     }
-    return Report(status == ERROR_SUCCESS, (value.empty() ? "deleted " : "set ") + Narrow(name) +
-                                               (value.empty() ? "" : " to '" + Narrow(value) + "'") + " (status " +
-                                               std::to_string(status) + ")");
+    return Report(key && status == ERROR_SUCCESS,
+                  (value.empty() ? "deleted " : "set ") + Utf8(name) +
+                      (value.empty() ? "" : " to '" + Utf8(value) + "'") +
+                      (key ? " (status " + std::to_string(status) + ")" : " (the Parameters key cannot be opened)"));
 }
 
 // The server ended by itself with `code`: the service stops and hands the code on, so that the
@@ -186,7 +160,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring argument = argc > 2 ? argv[2] : L"";
     if (command == L"forget") {  // what an earlier test may have left under this name
         DeleteServiceIfPresent(kService);
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey.c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, ServiceKey(kService).c_str());
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str());
         return Removed();
     }

@@ -2,15 +2,15 @@
 // stored server path, presses the button when the window shows, answers the message boxes
 // and then looks at what the program started and wrote.
 // Usage: InstallerWineTest <QeltorService.exe> <folder with the tool stand-ins>
-#include "InstallCase.h"
-#include "ProgramDriver.h"
-#include "ServiceDriver.h"
-
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <iostream>
 #include <string>
+
+#include "Codes.h"
+#include "InstallCase.h"
+#include "Services.h"
+#include "Window.h"
 
 using namespace qeltor::wine_case;
 using qeltor::driver::Outcome;
@@ -116,7 +116,7 @@ TEST_F(InstallerTest, InstsrvThatCreatesNothingIsReportedAndItsValuesRemoved) {
 
 TEST_F(InstallerTest, ServiceOfAProgramThatIsGoneIsNamedAndLeftAlone) {
     const std::wstring gone = L"\"C:\\Old Kit\\srvany.exe\"";
-    CreateServiceFor(gone);
+    ASSERT_EQ(qeltor::driver::CreateAutoService(kService, gone), qeltor::driver::kErrorSuccess);
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
     EXPECT_NE(text.find(L"exists already and runs another program: " + gone), std::wstring::npos) << text;
@@ -124,7 +124,7 @@ TEST_F(InstallerTest, ServiceOfAProgramThatIsGoneIsNamedAndLeftAlone) {
         text.find(L"run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as administrator"),
         std::wstring::npos)
         << text;
-    EXPECT_TRUE(qeltor::service_test::ServiceExists(kService));
+    EXPECT_TRUE(qeltor::driver::ServiceExists(kService));
 }
 
 struct ClickRefusal {
