@@ -2,8 +2,10 @@
 // Arguments: <instsrv.exe> <srvany.exe> <StandinServer.exe>, as Unix paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 #include "Codes.h"
@@ -48,6 +50,7 @@ protected:
     void SetUp() override {
         const std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
         name_ = L"Qeltor Test " + std::wstring(test.begin(), test.end());
+        std::ranges::replace(name_, L'/', L' ');  // a parameterised case's name holds one; no service name may
         Forget();
         fs::remove_all(kWork / name_);
         fs::create_directories(kWork / name_);
@@ -142,45 +145,55 @@ TEST_F(ServiceCase, ToolsExplainThemselvesWhenMisused) {
     EXPECT_NE(direct.output.find("service program"), std::string::npos) << direct.output;
 }
 
-TEST_F(ServiceCase, StopClosesTheWindowAndEndsTheChild) {
-    Host(kStandin, L"", Beating(L"--child"));
+// A stop of the hosted server: each process of its job is asked once, the way it understands
+// (the stand-ins note every request), and the service stops cleanly once the job is gone.
+struct Stop {
+    const char* name;
+    const wchar_t* options;
+    std::vector<const wchar_t*> processes;                      // their heartbeat files
+    std::vector<std::pair<const wchar_t*, const char*>> notes;  // a file, what it holds after the stop
+};
+
+void PrintTo(const Stop& stop, std::ostream* out) {
+    *out << stop.name;
+}
+
+class StopTest : public ServiceCase, public testing::WithParamInterface<Stop> {};
+
+TEST_P(StopTest, EndsTheWholeJob) {
+    const Stop& stop = GetParam();
+    Host(kStandin, L"", Beating(stop.options));
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-    const auto standin = WatchStandin(Work(L"beat.txt"));
-    const auto child = WatchStandin(Work(L"beat.txt.child"));
+    std::vector<UniqueHandle> processes;
+    for (const wchar_t* heartbeat : stop.processes) {
+        processes.push_back(WatchStandin(Work(heartbeat)));
+    }
     ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
     ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
     EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
-    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
-    EXPECT_TRUE(Ended(standin.get()));
-    EXPECT_TRUE(Ended(child.get()));
+    for (const auto& [file, note] : stop.notes) {
+        EXPECT_EQ(ReadText(Work(file)), note) << Utf8(file);
+    }
+    for (const UniqueHandle& process : processes) {
+        EXPECT_TRUE(Ended(process.get()));
+    }
 }
 
-// The application ends at once, its helper needs 3 s to save its work: the whole job gets the
-// grace period, and each process is asked once (the stand-ins note every request).
-TEST_F(ServiceCase, StopWaitsForTheWholeJobAndAsksEachProcessOnce) {
-    Host(kStandin, L"", Beating(L"--helper 3000"));
-    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-    const auto standin = WatchStandin(Work(L"beat.txt"));
-    const auto helper = WatchStandin(Work(L"beat.txt.child"));
-    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
-    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
-    EXPECT_EQ(QueryStatus(name_)->dwWin32ExitCode, kNoError);
-    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "close");
-    EXPECT_EQ(ReadText(Work(L"beat.txt.child.ended")), "close");
-    EXPECT_EQ(ReadText(Work(L"beat.txt.child.saved")), "saved");
-    EXPECT_TRUE(Ended(standin.get()));
-    EXPECT_TRUE(Ended(helper.get()));
-}
-
-TEST_F(ServiceCase, StopSendsACtrlEventToAConsoleApplication) {
-    Host(kStandin, L"", Beating(L"--no-window"));
-    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
-    const auto standin = WatchStandin(Work(L"beat.txt"));
-    ASSERT_EQ(ControlNamedService(name_, SERVICE_CONTROL_STOP), kErrorSuccess);
-    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
-    EXPECT_EQ(ReadText(Work(L"beat.txt.ended")), "ctrl");
-    EXPECT_TRUE(Ended(standin.get()));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Service, StopTest,
+    testing::Values(
+        Stop{"ClosesTheWindowAndEndsTheChild",
+             L"--child",
+             {L"beat.txt", L"beat.txt.child"},
+             {{L"beat.txt.ended", "close"}}},
+        // The application ends at once, its helper needs 3 s to save its work: the
+        // whole job gets the grace period.
+        Stop{"WaitsForTheWholeJobAndAsksEachProcessOnce",
+             L"--helper 3000",
+             {L"beat.txt", L"beat.txt.child"},
+             {{L"beat.txt.ended", "close"}, {L"beat.txt.child.ended", "close"}, {L"beat.txt.child.saved", "saved"}}},
+        Stop{"SendsACtrlEventToAConsoleApplication", L"--no-window", {L"beat.txt"}, {{L"beat.txt.ended", "ctrl"}}}),
+    [](const testing::TestParamInfo<Stop>& param) { return std::string(param.param.name); });
 
 TEST_F(ServiceCase, ApplicationExitCodeBecomesTheServiceExitCode) {
     Host(kStandin, L"", Beating(L"--exit 3"));
