@@ -29,18 +29,21 @@ int Report(bool held, const std::string& what) {
     return held ? 0 : 1;
 }
 
-// Whether any process of the server's exe (the stand-in or a child copy) still runs.
-bool ServerProcessLeft() {
+// Whether any process of the server's exe (the stand-in or a child copy) still runs; nothing
+// when the processes could not be listed, which must not pass for "none left".
+std::optional<bool> ServerProcessLeft() {
     const qeltor::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more != FALSE;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (snapshot.get() == INVALID_HANDLE_VALUE || ::Process32FirstW(snapshot.get(), &entry) == FALSE) {
+        return std::nullopt;
+    }
+    do {
         if (::lstrcmpiW(entry.szExeFile, kServerExe) == 0) {
             return true;
         }
-    }
-    return false;
+    } while (::Process32NextW(snapshot.get(), &entry) != FALSE);
+    return ::GetLastError() == ERROR_NO_MORE_FILES ? std::optional(false) : std::nullopt;
 }
 
 int Installed(const std::wstring& srvany) {
@@ -78,12 +81,15 @@ std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
 struct StopSeen {
     bool stopped = false;
     std::optional<SERVICE_STATUS> status;
-    bool serverLeft = false;
+    std::optional<bool> serverLeft;
 
+    [[nodiscard]] bool NoneLeft() const { return serverLeft.has_value() && !*serverLeft; }
     [[nodiscard]] std::string Describe(const std::string& expectedCodes) const {
+        const char* left = !serverLeft   ? "the processes could not be listed"
+                           : *serverLeft ? "a server process left"
+                                         : "no server process left";
         return std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
-               " (expected " + expectedCodes + "), " +
-               (serverLeft ? "a server process left" : "no server process left");
+               " (expected " + expectedCodes + "), " + left;
     }
 };
 
@@ -100,7 +106,7 @@ int Stopped(const std::wstring& heartbeat) {
     const StopSeen seen = WaitForStop();
     const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
     const std::string ended = ReadText(heartbeat + L".ended");
-    return Report(seen.stopped && clean && !seen.serverLeft && ended == "close",
+    return Report(seen.stopped && clean && seen.NoneLeft() && ended == "close",
                   seen.Describe("0/any") + ", the server ended by '" + ended + "' (expected 'close')");
 }
 
@@ -127,7 +133,7 @@ int EndedByItself(DWORD code) {
     const StopSeen seen = WaitForStop();
     const bool handed = seen.status && seen.status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
                         seen.status->dwServiceSpecificExitCode == code;
-    return Report(seen.stopped && handed && !seen.serverLeft,
+    return Report(seen.stopped && handed && seen.NoneLeft(),
                   seen.Describe(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code)));
 }
 
@@ -135,7 +141,7 @@ int EndedByItself(DWORD code) {
 int Refused() {
     const StopSeen seen = WaitForStop();
     const bool failed = seen.status && seen.status->dwWin32ExitCode != NO_ERROR;
-    return Report(seen.stopped && failed && !seen.serverLeft, seen.Describe("an error"));
+    return Report(seen.stopped && failed && seen.NoneLeft(), seen.Describe("an error"));
 }
 
 int Removed() {
@@ -150,7 +156,7 @@ int Removed() {
 int Forced() {
     const StopSeen seen = WaitForStop();
     const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
-    return Report(seen.stopped && clean && !seen.serverLeft, seen.Describe("0/any"));
+    return Report(seen.stopped && clean && seen.NoneLeft(), seen.Describe("0/any"));
 }
 
 }  // namespace
