@@ -1,7 +1,7 @@
 #pragma once
 
-// The Windows codes the checks compare with, typed once here: the Windows macros carry
-// lower-case literal suffixes into the test macros, which the linter rejects.
+// The system's codes the checks compare with, typed once here: MinGW's winerror.h gives them a
+// lower-case suffix, which the linter rejects inside the test macros.
 #include <windows.h>
 
 namespace qeltor::driver {
@@ -12,13 +12,6 @@ enum Code : DWORD {
     kErrorBadPathname = ERROR_BAD_PATHNAME,
     kErrorInvalidName = ERROR_INVALID_NAME,
     kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR,
-    kServiceWin32OwnProcess = SERVICE_WIN32_OWN_PROCESS,
-    kServiceAutoStart = SERVICE_AUTO_START,
-    kRegSz = REG_SZ,
-    kRegExpandSz = REG_EXPAND_SZ,
-    kRegBinary = REG_BINARY,
-    kRegDword = REG_DWORD,
-    kRegMultiSz = REG_MULTI_SZ,
     kStillRunning = WAIT_TIMEOUT,
 };
 

@@ -95,10 +95,10 @@ TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
 }
 
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegSz).has_value());
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegExpandSz).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_SZ).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_EXPAND_SZ).has_value());
     for (const auto& [type, name] :
-         {std::pair<DWORD, std::wstring>{kRegDword, L"REG_DWORD"}, {kRegMultiSz, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
+         {std::pair<DWORD, std::wstring>{REG_DWORD, L"REG_DWORD"}, {REG_MULTI_SZ, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
         const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
         ASSERT_TRUE(refused.has_value());
         EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)

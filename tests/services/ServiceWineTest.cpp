@@ -88,8 +88,8 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
 
     const auto config = QueryConfig(name_);
     ASSERT_TRUE(config.has_value());
-    EXPECT_EQ(config->type, kServiceWin32OwnProcess);
-    EXPECT_EQ(config->startType, kServiceAutoStart);
+    EXPECT_EQ(config->type, DWORD{SERVICE_WIN32_OWN_PROCESS});
+    EXPECT_EQ(config->startType, DWORD{SERVICE_AUTO_START});
     EXPECT_EQ(config->program, L"\"" + kSrvany.wstring() + L"\"");
     EXPECT_EQ(config->displayName, name_);
     // Event Viewer finds the texts of the service's events in the srvany.exe beside instsrv.exe.
@@ -218,7 +218,7 @@ TEST_F(ServiceCase, RunsInAppDirectoryWithZeroByteParameters) {
 TEST_F(ServiceCase, ExpandableParametersAreExpandedInTheServicesEnvironment) {
     const std::wstring work = L"%SystemDrive%\\" + (kWork / name_).relative_path().wstring();
     Host(L"%SystemDrive%\\" + fs::path(kStandin).relative_path().wstring(), work, L"\"" + work + L"\\beat.txt\"",
-         kRegExpandSz);
+         REG_EXPAND_SZ);
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
     EXPECT_TRUE(Beats(Work(L"beat.txt")));
 }
@@ -229,9 +229,9 @@ TEST_F(ServiceCase, UnusableParametersFailTheStart) {
         std::optional<std::wstring> application;
         std::wstring directory;
         DWORD type;
-    } broken[] = {{kStandin, (kWork / name_ / L"missing").wstring(), kRegSz},
-                  {L"C:\\missing.exe", L"", kRegSz},
-                  {kStandin, L"", kRegBinary}};
+    } broken[] = {{kStandin, (kWork / name_ / L"missing").wstring(), REG_SZ},
+                  {L"C:\\missing.exe", L"", REG_SZ},
+                  {kStandin, L"", REG_BINARY}};
     for (const auto& [application, directory, type] : broken) {
         WriteParameters(name_, application, directory, L"", type);
         StartNamedService(name_);
