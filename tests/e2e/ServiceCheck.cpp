@@ -7,6 +7,7 @@
 
 #include <tlhelp32.h>
 
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -77,37 +78,25 @@ std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
                   : "-";
 }
 
-// What is seen once the service has come to a stop, however it got there.
-struct StopSeen {
-    bool stopped = false;
-    std::optional<SERVICE_STATUS> status;
-    std::optional<bool> serverLeft;
-
-    [[nodiscard]] bool NoneLeft() const { return serverLeft.has_value() && !*serverLeft; }
-    [[nodiscard]] std::string Describe(const std::string& expectedCodes) const {
-        const char* left = !serverLeft   ? "the processes could not be listed"
-                           : *serverLeft ? "a server process left"
-                                         : "no server process left";
-        return std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
-               " (expected " + expectedCodes + "), " + left;
+// The service came to a stop, however it got there, with exit codes that `codes` accepts
+// (`expected` says which); srvany reports STOPPED only once its job is empty, so nothing of the
+// server may be left by then. With `heartbeat`, the server was asked to end by WM_CLOSE.
+int Stopped(const std::string& expected, const std::function<bool(const SERVICE_STATUS&)>& codes,
+            const std::wstring& heartbeat = {}) {
+    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
+    const std::optional<SERVICE_STATUS> status = QueryStatus(kService);
+    const std::optional<bool> left = ServerProcessLeft();
+    std::string seen =
+        std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
+        " (expected " + expected + "), " +
+        (!left ? "the processes could not be listed" : (*left ? "a server process left" : "no server process left"));
+    bool asked = true;
+    if (!heartbeat.empty()) {
+        const std::string ended = ReadText(heartbeat + L".ended");
+        asked = ended == "close";
+        seen += ", the server ended by '" + ended + "' (expected 'close')";
     }
-};
-
-StopSeen WaitForStop() {
-    StopSeen seen;
-    seen.stopped = WaitForState(kService, SERVICE_STOPPED);
-    seen.status = QueryStatus(kService);
-    // srvany reports STOPPED only once its job is empty, so nothing may be left by now.
-    seen.serverLeft = ServerProcessLeft();
-    return seen;
-}
-
-int Stopped(const std::wstring& heartbeat) {
-    const StopSeen seen = WaitForStop();
-    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
-    const std::string ended = ReadText(heartbeat + L".ended");
-    return Report(seen.stopped && clean && seen.NoneLeft() && ended == "close",
-                  seen.Describe("0/any") + ", the server ended by '" + ended + "' (expected 'close')");
+    return Report(stopped && status && codes(*status) && left.has_value() && !*left && asked, seen);
 }
 
 // Changes one value under Parameters the way an administrator would with regedit; an empty
@@ -127,36 +116,11 @@ int ChangeParameter(const wchar_t* name, const std::wstring& value) {
                       (key ? " (status " + std::to_string(status) + ")" : " (the Parameters key cannot be opened)"));
 }
 
-// The server ended by itself with `code`: the service stops and hands the code on, so that the
-// recovery actions see a failure.
-int EndedByItself(DWORD code) {
-    const StopSeen seen = WaitForStop();
-    const bool handed = seen.status && seen.status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
-                        seen.status->dwServiceSpecificExitCode == code;
-    return Report(seen.stopped && handed && seen.NoneLeft(),
-                  seen.Describe(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code)));
-}
-
-// The start was refused: stopped again, with an error code, and nothing running.
-int Refused() {
-    const StopSeen seen = WaitForStop();
-    const bool failed = seen.status && seen.status->dwWin32ExitCode != NO_ERROR;
-    return Report(seen.stopped && failed && seen.NoneLeft(), seen.Describe("an error"));
-}
-
 int Removed() {
     const bool gone = WaitUntil([] { return !ServiceExists(kService); });
     const bool source = MachineKeyExists(kEventSourceKey);
     return Report(gone && !source, std::string(gone ? "no service of that name" : "the service still exists") +
                                        (source ? ", its event source is still registered" : ", no event source"));
-}
-
-// The server ignored every request to end: the service still stops cleanly, so that recovery
-// does not restart a service that was asked to stop, and nothing of the server is left.
-int Forced() {
-    const StopSeen seen = WaitForStop();
-    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
-    return Report(seen.stopped && clean && seen.NoneLeft(), seen.Describe("0/any"));
 }
 
 }  // namespace
@@ -176,8 +140,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"running" && argc == 3) {
         return Running(argument);
     }
+    const auto clean = [](const SERVICE_STATUS& status) { return status.dwWin32ExitCode == NO_ERROR; };
     if (command == L"stopped" && argc == 3) {
-        return Stopped(argument);
+        return Stopped("0/any", clean, argument);
     }
     if (command == L"removed") {
         return Removed();
@@ -188,14 +153,23 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"without-application") {
         return ChangeParameter(L"Application", L"");
     }
+    // A server that ended by itself hands its code on, so that the recovery actions see a failure.
     if (command == L"ended-by-itself" && argc == 3) {
-        return EndedByItself(static_cast<DWORD>(std::stoul(argument)));
+        const DWORD code = std::stoul(argument);
+        return Stopped(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code),
+                       [code](const SERVICE_STATUS& status) {
+                           return status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
+                                  status.dwServiceSpecificExitCode == code;
+                       });
     }
+    // A refused start stops again with an error code.
     if (command == L"refused") {
-        return Refused();
+        return Stopped("an error", [](const SERVICE_STATUS& status) { return status.dwWin32ExitCode != NO_ERROR; });
     }
+    // A server that ignored every request to end is ended, and the service still stops cleanly, so
+    // that recovery does not restart a service that was asked to stop.
     if (command == L"forced") {
-        return Forced();
+        return Stopped("0/any", clean);
     }
     std::cerr << "usage: ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | "
                  "removed | arguments <AppParameters> | without-application | ended-by-itself <code> | refused | "
