@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <vector>
 
 #include "Programs.h"
@@ -36,9 +37,22 @@ void ExpectValue(HKEY key, const wchar_t* name, const std::vector<BYTE>& data, D
 
 }  // namespace
 
-void SetBuildOutputs(const std::wstring& product, const std::wstring& standins) {
-    g_product = driver::WindowsPath(product);
-    g_standins = driver::WindowsPath(standins);
+bool TakeArguments(int& argc, wchar_t** argv, int more, const char* usage) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc == 3 + more) {
+        g_product = driver::WindowsPath(argv[1]);
+        g_standins = driver::WindowsPath(argv[2]);
+    } else if (!GTEST_FLAG_GET(list_tests)) {
+        std::cerr << "usage: " << usage << "\n";
+        return false;
+    }
+    return true;
+}
+
+std::wstring BoxText(const driver::ShownBox& box, const wchar_t* icon) {
+    EXPECT_EQ(box.caption, L"QeltorService");
+    EXPECT_EQ(box.icon, icon);
+    return box.text;
 }
 
 void StartAfresh() {

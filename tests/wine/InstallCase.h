@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Waiting.h"
+#include "Window.h"
 
 namespace qeltor::wine_case {
 
@@ -27,8 +28,10 @@ using driver::kPatienceMs;
 // Failing: a stand-in that creates nothing and exits with 1.
 enum class Instsrv { Missing, Program, Failing, Folder, TextFile };
 
-// Where the product and the stand-ins were built, from the test program's arguments.
-void SetBuildOutputs(const std::wstring& product, const std::wstring& standins);
+// Takes GoogleTest's flags, then where the product and the stand-ins were built, and `more`
+// arguments after them. False, once it has said how to call the program, when they are missing
+// and the cases are not just being listed.
+bool TakeArguments(int& argc, wchar_t** argv, int more, const char* usage);
 
 // No service, no stored path, a program folder holding only QeltorService.exe, and on drive D:
 // the server's files: a program as Monitor.exe and a text file beside it. Each case starts so,
@@ -43,6 +46,8 @@ std::optional<std::string> RecordedCommandLine(DWORD patienceMs = kPatienceMs);
 bool CommandLineRecorded();
 void ForgetRecordedCommandLine();
 
+// GoogleTest checks that `box` is one of the program's, with that icon; gives its text.
+std::wstring BoxText(const driver::ShownBox& box, const wchar_t* icon);
 // GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind.
 void ExpectServiceRegistered();
 // GoogleTest checks that nothing was started and no service key written.

@@ -4,7 +4,6 @@
 // Usage: InstallerWineTest <QeltorService.exe> <folder with the tool stand-ins>
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <string>
 
 #include "Codes.h"
@@ -56,9 +55,7 @@ protected:
         if (outcome.boxes.empty()) {
             return {};
         }
-        EXPECT_EQ(outcome.boxes[0].caption, L"QeltorService");
-        EXPECT_EQ(outcome.boxes[0].icon, L"hand");
-        return outcome.boxes[0].text;
+        return BoxText(outcome.boxes[0], L"hand");
     }
 
     // A refused run, besides, leaves nothing started or written.
@@ -73,9 +70,7 @@ protected:
         EXPECT_FALSE(outcome.closedByDriver);  // it closes itself after the message
         EXPECT_EQ(outcome.exitCode, 0U);
         ASSERT_EQ(outcome.boxes.size(), 1U);
-        EXPECT_EQ(outcome.boxes[0].caption, L"QeltorService");
-        EXPECT_EQ(outcome.boxes[0].icon, L"asterisk");
-        EXPECT_EQ(outcome.boxes[0].text, kSuccessMessage);
+        EXPECT_EQ(BoxText(outcome.boxes[0], L"asterisk"), kSuccessMessage);
     }
 };
 
@@ -188,11 +183,7 @@ TEST_F(InstallerTest, RefusesAServerPathOutsideTheAnsiCodePage) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (argc == 3) {
-        SetBuildOutputs(argv[1], argv[2]);
-    } else if (!GTEST_FLAG_GET(list_tests)) {
-        std::cerr << "usage: InstallerWineTest <QeltorService.exe> <stand-in folder>\n";
+    if (!TakeArguments(argc, argv, 0, "InstallerWineTest <QeltorService.exe> <stand-in folder>")) {
         return 2;
     }
     return RUN_ALL_TESTS();
