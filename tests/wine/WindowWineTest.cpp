@@ -107,13 +107,15 @@ struct Icon {
 
 Icon ProgramIcon(int size) {
     HMODULE exe = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    auto* icon = static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0));
+    const qeltor::win32::UniqueIcon icon(
+        static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0)));
+    FreeLibrary(exe);  // the icon is a copy of its own
     const auto on = [&](int background) {
         return qeltor::driver::Drawn(size, size,
                                      [&](HDC dc) {
                                          const RECT all{0, 0, size, size};
                                          FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(background)));
-                                         DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+                                         DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
                                      })
             .pixels;
     };
@@ -125,8 +127,6 @@ Icon ProgramIcon(int size) {
             found.opaque.emplace_back(static_cast<int>(i), black[i]);
         }
     }
-    DestroyIcon(icon);
-    FreeLibrary(exe);
     return found;
 }
 
