@@ -7,22 +7,22 @@
 
 #include <tlhelp32.h>
 
+#include <functional>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "ServiceDriver.h"
-#include "win32/Handles.h"
+#include "Programs.h"
+#include "Registry.h"
+#include "Services.h"
 
 namespace {
 
-using namespace qeltor::service_test;
+using namespace qeltor::driver;
 
 const std::wstring kService = L"Qeltor Monitoring Server";
-const std::wstring kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\" + kService;
-const std::wstring kParametersKey = kServiceKey + L"\\Parameters";
-const std::wstring kEventSourceKey = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + kService;
+const std::wstring kParametersKey = ParametersKey(kService);
+const std::wstring kEventSourceKey = EventSourceKey(kService);
 constexpr wchar_t kServerExe[] = L"Monitor.exe";
 
 int Report(bool held, const std::string& what) {
@@ -30,68 +30,46 @@ int Report(bool held, const std::string& what) {
     return held ? 0 : 1;
 }
 
-std::string Narrow(const std::wstring& text) {
-    return {text.begin(), text.end()};  // paths here are ASCII
-}
-
-// The service's program and start type, as the service manager reports them.
-std::optional<std::pair<std::wstring, DWORD>> Config() {
-    const qeltor::win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    const qeltor::win32::UniqueServiceHandle service(
-        ::OpenServiceW(manager.get(), kService.c_str(), SERVICE_QUERY_CONFIG));
-    std::vector<BYTE> buffer(8192);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    DWORD needed = 0;
-    if (!service || ::QueryServiceConfigW(service.get(), config, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
-        return std::nullopt;
-    }
-    return std::pair{std::wstring(config->lpBinaryPathName), config->dwStartType};
-}
-
-// "<pid> <beat>" as the stand-in last wrote it; zeros while there is none.
-std::pair<DWORD, int> Beat(const std::wstring& heartbeat) {
-    std::istringstream text(ReadText(heartbeat));
-    std::pair<DWORD, int> beat{0, 0};
-    text >> beat.first >> beat.second;
-    return beat;
-}
-
-// Whether any process of the server's exe (the stand-in or a child copy) still runs.
-bool ServerProcessLeft() {
+// Whether any process of the server's exe (the stand-in or a child copy) still runs; nothing
+// when the processes could not be listed, which must not pass for "none left".
+std::optional<bool> ServerProcessLeft() {
     const qeltor::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more != FALSE;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (snapshot.get() == INVALID_HANDLE_VALUE || ::Process32FirstW(snapshot.get(), &entry) == FALSE) {
+        return std::nullopt;
+    }
+    do {
         if (::lstrcmpiW(entry.szExeFile, kServerExe) == 0) {
             return true;
         }
-    }
-    return false;
+    } while (::Process32NextW(snapshot.get(), &entry) != FALSE);
+    return ::GetLastError() == ERROR_NO_MORE_FILES ? std::optional(false) : std::nullopt;
 }
 
 int Installed(const std::wstring& srvany) {
-    std::optional<std::pair<std::wstring, DWORD>> config;
-    WaitUntil([&] { return (config = Config()).has_value(); });
+    std::optional<ServiceConfig> config;
+    WaitUntil([&] { return (config = QueryConfig(kService)).has_value(); });
     const std::wstring expected = L"\"" + srvany + L"\"";
     // Event Viewer reads the texts of the service's events from the same srvany.exe.
     const std::wstring messages = ReadMachineText(kEventSourceKey, L"EventMessageFile").value_or(L"(none)");
-    return Report(config && config->first == expected && config->second == SERVICE_AUTO_START && messages == srvany,
-                  "service program " + (config ? Narrow(config->first) : "(no such service)") + ", expected " +
-                      Narrow(expected) + "; start type " + (config ? std::to_string(config->second) : "-") +
-                      ", expected 2 (automatic); event messages in " + Narrow(messages));
+    return Report(
+        config && config->program == expected && config->startType == SERVICE_AUTO_START && messages == srvany,
+        "service program " + (config ? Utf8(config->program) : "(no such service)") + ", expected " + Utf8(expected) +
+            "; start type " + (config ? std::to_string(config->startType) : "-") +
+            ", expected 2 (automatic); event messages in " + Utf8(messages));
 }
 
 int Running(const std::wstring& heartbeat) {
     const bool running = WaitForState(kService, SERVICE_RUNNING);
-    std::pair<DWORD, int> first{};
-    const bool beats = WaitUntil([&] { return (first = Beat(heartbeat)).second > 0; });
+    Beat first;
+    const bool beats = WaitUntil([&] { return (first = ReadBeat(heartbeat)).count > 0; });
     const bool advances = beats && WaitUntil([&] {
-                              const auto now = Beat(heartbeat);
-                              return now.first == first.first && now.second > first.second;
+                              const Beat now = ReadBeat(heartbeat);
+                              return now.processId == first.processId && now.count > first.count;
                           });
     return Report(running && advances, std::string("service ") + (running ? "RUNNING" : "not RUNNING") +
-                                           ", server pid " + std::to_string(first.first) + ", heartbeat " +
+                                           ", server pid " + std::to_string(first.processId) + ", heartbeat " +
                                            (advances ? "advancing" : "not advancing"));
 }
 
@@ -100,68 +78,42 @@ std::string ExitCodes(const std::optional<SERVICE_STATUS>& status) {
                   : "-";
 }
 
-// What is seen once the service has come to a stop, however it got there.
-struct StopSeen {
-    bool stopped = false;
-    std::optional<SERVICE_STATUS> status;
-    bool serverLeft = false;
-
-    [[nodiscard]] std::string Describe(const std::string& expectedCodes) const {
-        return std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
-               " (expected " + expectedCodes + "), " +
-               (serverLeft ? "a server process left" : "no server process left");
+// The service came to a stop, however it got there, with exit codes that `codes` accepts
+// (`expected` says which); srvany reports STOPPED only once its job is empty, so nothing of the
+// server may be left by then. With `heartbeat`, the server was asked to end by WM_CLOSE.
+int Stopped(const std::string& expected, const std::function<bool(const SERVICE_STATUS&)>& codes,
+            const std::wstring& heartbeat = {}) {
+    const bool stopped = WaitForState(kService, SERVICE_STOPPED);
+    const std::optional<SERVICE_STATUS> status = QueryStatus(kService);
+    const std::optional<bool> left = ServerProcessLeft();
+    std::string seen =
+        std::string("service ") + (stopped ? "STOPPED" : "not STOPPED") + ", exit codes " + ExitCodes(status) +
+        " (expected " + expected + "), " +
+        (!left ? "the processes could not be listed" : (*left ? "a server process left" : "no server process left"));
+    bool asked = true;
+    if (!heartbeat.empty()) {
+        const std::string ended = ReadText(heartbeat + L".ended");
+        asked = ended == "close";
+        seen += ", the server ended by '" + ended + "' (expected 'close')";
     }
-};
-
-StopSeen WaitForStop() {
-    StopSeen seen;
-    seen.stopped = WaitForState(kService, SERVICE_STOPPED);
-    seen.status = QueryStatus(kService);
-    // srvany reports STOPPED only once its job is empty, so nothing may be left by now.
-    seen.serverLeft = ServerProcessLeft();
-    return seen;
-}
-
-int Stopped(const std::wstring& heartbeat) {
-    const StopSeen seen = WaitForStop();
-    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
-    const std::string ended = ReadText(heartbeat + L".ended");
-    return Report(seen.stopped && clean && !seen.serverLeft && ended == "close",
-                  seen.Describe("0/any") + ", the server ended by '" + ended + "' (expected 'close')");
+    return Report(stopped && status && codes(*status) && left.has_value() && !*left && asked, seen);
 }
 
 // Changes one value under Parameters the way an administrator would with regedit; an empty
 // `value` deletes it.
 int ChangeParameter(const wchar_t* name, const std::wstring& value) {
-    HKEY opened = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kParametersKey.c_str(), 0, KEY_SET_VALUE, &opened);
-    const qeltor::win32::UniqueRegKey key(opened);
-    const auto bytes = static_cast<DWORD>(value.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
-    if (status == ERROR_SUCCESS) {
-        status = value.empty() ? ::RegDeleteValueW(key.get(), name)
-                               : ::RegSetValueExW(key.get(), name, 0, REG_SZ,
-                                                  reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    const auto key = OpenKey(HKEY_LOCAL_MACHINE, kParametersKey, KEY_SET_VALUE);
+    const std::vector<BYTE> bytes = WideSz(value);
+    LSTATUS status = ERROR_SUCCESS;
+    if (key) {
+        status = value.empty()
+                     ? ::RegDeleteValueW(key.get(), name)
+                     : ::RegSetValueExW(key.get(), name, 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
     }
-    return Report(status == ERROR_SUCCESS, (value.empty() ? "deleted " : "set ") + Narrow(name) +
-                                               (value.empty() ? "" : " to '" + Narrow(value) + "'") + " (status " +
-                                               std::to_string(status) + ")");
-}
-
-// The server ended by itself with `code`: the service stops and hands the code on, so that the
-// recovery actions see a failure.
-int EndedByItself(DWORD code) {
-    const StopSeen seen = WaitForStop();
-    const bool handed = seen.status && seen.status->dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
-                        seen.status->dwServiceSpecificExitCode == code;
-    return Report(seen.stopped && handed && !seen.serverLeft,
-                  seen.Describe(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code)));
-}
-
-// The start was refused: stopped again, with an error code, and nothing running.
-int Refused() {
-    const StopSeen seen = WaitForStop();
-    const bool failed = seen.status && seen.status->dwWin32ExitCode != NO_ERROR;
-    return Report(seen.stopped && failed && !seen.serverLeft, seen.Describe("an error"));
+    return Report(key && status == ERROR_SUCCESS,
+                  (value.empty() ? "deleted " : "set ") + Utf8(name) +
+                      (value.empty() ? "" : " to '" + Utf8(value) + "'") +
+                      (key ? " (status " + std::to_string(status) + ")" : " (the Parameters key cannot be opened)"));
 }
 
 int Removed() {
@@ -171,14 +123,6 @@ int Removed() {
                                        (source ? ", its event source is still registered" : ", no event source"));
 }
 
-// The server ignored every request to end: the service still stops cleanly, so that recovery
-// does not restart a service that was asked to stop, and nothing of the server is left.
-int Forced() {
-    const StopSeen seen = WaitForStop();
-    const bool clean = seen.status && seen.status->dwWin32ExitCode == NO_ERROR;
-    return Report(seen.stopped && clean && !seen.serverLeft, seen.Describe("0/any"));
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -186,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring argument = argc > 2 ? argv[2] : L"";
     if (command == L"forget") {  // what an earlier test may have left under this name
         DeleteServiceIfPresent(kService);
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey.c_str());
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, ServiceKey(kService).c_str());
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str());
         return Removed();
     }
@@ -196,8 +140,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"running" && argc == 3) {
         return Running(argument);
     }
+    const auto clean = [](const SERVICE_STATUS& status) { return status.dwWin32ExitCode == NO_ERROR; };
     if (command == L"stopped" && argc == 3) {
-        return Stopped(argument);
+        return Stopped("0/any", clean, argument);
     }
     if (command == L"removed") {
         return Removed();
@@ -208,14 +153,23 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"without-application") {
         return ChangeParameter(L"Application", L"");
     }
+    // A server that ended by itself hands its code on, so that the recovery actions see a failure.
     if (command == L"ended-by-itself" && argc == 3) {
-        return EndedByItself(static_cast<DWORD>(std::stoul(argument)));
+        const DWORD code = std::stoul(argument);
+        return Stopped(std::to_string(ERROR_SERVICE_SPECIFIC_ERROR) + "/" + std::to_string(code),
+                       [code](const SERVICE_STATUS& status) {
+                           return status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR &&
+                                  status.dwServiceSpecificExitCode == code;
+                       });
     }
+    // A refused start stops again with an error code.
     if (command == L"refused") {
-        return Refused();
+        return Stopped("an error", [](const SERVICE_STATUS& status) { return status.dwWin32ExitCode != NO_ERROR; });
     }
+    // A server that ignored every request to end is ended, and the service still stops cleanly, so
+    // that recovery does not restart a service that was asked to stop.
     if (command == L"forced") {
-        return Forced();
+        return Stopped("0/any", clean);
     }
     std::cerr << "usage: ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | "
                  "removed | arguments <AppParameters> | without-application | ended-by-itself <code> | refused | "

@@ -1,6 +1,7 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
+#include "Codes.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
@@ -10,17 +11,7 @@
 
 namespace {
 
-// Typed once here: the Windows macros carry lower-case literal suffixes into the checks.
-constexpr DWORD kErrorSuccess = ERROR_SUCCESS;
-constexpr DWORD kErrorBadPathname = ERROR_BAD_PATHNAME;
-constexpr DWORD kErrorInvalidName = ERROR_INVALID_NAME;
-constexpr DWORD kNoError = NO_ERROR;
-constexpr DWORD kErrorServiceSpecificError = ERROR_SERVICE_SPECIFIC_ERROR;
-constexpr DWORD kRegSz = REG_SZ;
-constexpr DWORD kRegExpandSz = REG_EXPAND_SZ;
-constexpr DWORD kRegDword = REG_DWORD;
-constexpr DWORD kRegMultiSz = REG_MULTI_SZ;
-
+using enum qeltor::driver::Code;
 using qeltor::service::HostFailure;
 using qeltor::service::HostParameters;
 using qeltor::service::InstsrvCommand;
@@ -104,10 +95,10 @@ TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
 }
 
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegSz).has_value());
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegExpandSz).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_SZ).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_EXPAND_SZ).has_value());
     for (const auto& [type, name] :
-         {std::pair<DWORD, std::wstring>{kRegDword, L"REG_DWORD"}, {kRegMultiSz, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
+         {std::pair<DWORD, std::wstring>{REG_DWORD, L"REG_DWORD"}, {REG_MULTI_SZ, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
         const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
         ASSERT_TRUE(refused.has_value());
         EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)

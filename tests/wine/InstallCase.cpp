@@ -1,13 +1,14 @@
 #include "InstallCase.h"
 
-#include "ProgramDriver.h"
-#include "ServiceDriver.h"
-#include "win32/Handles.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <vector>
+
+#include "Programs.h"
+#include "Registry.h"
+#include "Services.h"
 
 namespace fs = std::filesystem;
 
@@ -16,46 +17,47 @@ namespace {
 
 const fs::path kCommandLineFile = kFolder / L"instsrv-commandline.bin";
 constexpr wchar_t kSettingKey[] = L"Software\\VB and VBA Program Settings\\mxqeltor\\m";
-constexpr DWORD kPollMs = 50;
 // MinGW spells it with a lowercase suffix, which the linter rejects inside the test macros.
 constexpr LONG kRegOk = ERROR_SUCCESS;
 
 fs::path g_product;
 fs::path g_standins;
 
-// UTF-16LE bytes of `text` and then a NUL, the way REG_SZ data is held.
-std::vector<BYTE> WideSz(std::wstring text) {
-    text.push_back(L'\0');
-    const auto* first = reinterpret_cast<const BYTE*>(text.data());
-    return {first, first + text.size() * sizeof(wchar_t)};
-}
-
 // A value as stored, and its size as the A function reports it, as that is how it was written.
 void ExpectValue(HKEY key, const wchar_t* name, const std::vector<BYTE>& data, DWORD ansiSize) {
-    SCOPED_TRACE(std::string(name, name + wcslen(name)));
-    DWORD type = REG_NONE;
-    std::vector<BYTE> stored(1024);
-    auto size = static_cast<DWORD>(stored.size());
-    EXPECT_EQ(RegQueryValueExW(key, name, nullptr, &type, stored.data(), &size), kRegOk);
-    stored.resize(size);
-    EXPECT_EQ(type, DWORD{REG_SZ});
-    EXPECT_EQ(stored, data);
-    const std::string ansiName(name, name + wcslen(name));
+    SCOPED_TRACE(driver::Utf8(name));
+    const auto stored = driver::ReadValue(key, name);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->type, DWORD{REG_SZ});
+    EXPECT_EQ(stored->bytes, data);
     DWORD ansiStored = 0;
-    EXPECT_EQ(RegQueryValueExA(key, ansiName.c_str(), nullptr, nullptr, nullptr, &ansiStored), kRegOk);
+    EXPECT_EQ(RegQueryValueExA(key, driver::Utf8(name).c_str(), nullptr, nullptr, nullptr, &ansiStored), kRegOk);
     EXPECT_EQ(ansiStored, ansiSize);
 }
 
 }  // namespace
 
-void SetBuildOutputs(const std::wstring& product, const std::wstring& standins) {
-    g_product = driver::WindowsPath(product);
-    g_standins = driver::WindowsPath(standins);
+bool TakeArguments(int& argc, wchar_t** argv, int more, const char* usage) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc == 3 + more) {
+        g_product = driver::WindowsPath(argv[1]);
+        g_standins = driver::WindowsPath(argv[2]);
+    } else if (!GTEST_FLAG_GET(list_tests)) {
+        std::cerr << "usage: " << usage << "\n";
+        return false;
+    }
+    return true;
+}
+
+std::wstring BoxText(const driver::ShownBox& box, const wchar_t* icon) {
+    EXPECT_EQ(box.caption, L"QeltorService");
+    EXPECT_EQ(box.icon, icon);
+    return box.text;
 }
 
 void StartAfresh() {
-    service_test::DeleteServiceIfPresent(kService);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey);
+    driver::DeleteServiceIfPresent(kService);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, driver::ServiceKey(kService).c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\mxqeltor");
     fs::remove_all(kFolder);
     fs::create_directories(kFolder);
@@ -84,30 +86,21 @@ void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath) {
         fs::copy_file(g_standins / L"srvany.exe", kFolder / L"srvany.exe");
     }
     if (serverPath != nullptr) {
-        const std::vector<BYTE> data = WideSz(serverPath);
+        const std::vector<BYTE> data = driver::WideSz(serverPath);
         ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingKey, L"exepath", REG_SZ, data.data(),
                                   static_cast<DWORD>(data.size())),
                   kRegOk);
     }
 }
 
-// The program does not wait for the stand-in; its record is complete once it has closed the
-// file, which it keeps unshared until then.
-std::optional<std::string> RecordedCommandLine(ULONGLONG patienceMs) {
-    const ULONGLONG deadline = GetTickCount64() + patienceMs;
-    do {
-        const driver::UniqueHandle file(
-            CreateFileW(kCommandLineFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (file.get() != INVALID_HANDLE_VALUE) {
-            std::string bytes(GetFileSize(file.get(), nullptr), '\0');
-            DWORD read = 0;
-            ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-            bytes.resize(read);
-            return bytes;
-        }
-        Sleep(kPollMs);
-    } while (GetTickCount64() < deadline);
-    return std::nullopt;
+// The program does not wait for the stand-in, which keeps its record unshared until it has
+// closed it: only then can it be read, and then it is complete.
+std::optional<std::string> RecordedCommandLine(DWORD patienceMs) {
+    std::string bytes;
+    if (!driver::WaitUntil([&] { return !(bytes = driver::ReadText(kCommandLineFile)).empty(); }, patienceMs)) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool CommandLineRecorded() {
@@ -118,27 +111,17 @@ void ForgetRecordedCommandLine() {
     fs::remove(kCommandLineFile);
 }
 
-void CreateServiceFor(const std::wstring& imagePath) {
-    const win32::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
-    const win32::UniqueServiceHandle service(CreateServiceW(
-        manager.get(), kService, kService, SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-        SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-    ASSERT_TRUE(service) << "cannot create the service: error " << GetLastError();
-}
-
 void ExpectServiceRegistered() {
     const std::wstring expected =
         L"\"C:\\Qeltor Test\\instsrv.exe\" \"Qeltor Monitoring Server\" \"C:\\Qeltor Test\\srvany.exe\"";
     const auto* first = reinterpret_cast<const char*>(expected.data());
     EXPECT_EQ(RecordedCommandLine(), std::string(first, expected.size() * sizeof(wchar_t)));
 
-    HKEY key = nullptr;
-    const std::wstring parameters = std::wstring(kServiceKey) + L"\\Parameters";
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, parameters.c_str(), 0, KEY_QUERY_VALUE, &key), kRegOk);
-    const driver::UniqueKey owned(key);
-    ExpectValue(key, L"Application", WideSz(kMonitor), 19);
-    ExpectValue(key, L"AppDirectory", WideSz(L"D:\\Srv\\"), 8);
-    ExpectValue(key, L"AppParameters", {}, 0);
+    const auto key = driver::OpenKey(HKEY_LOCAL_MACHINE, driver::ParametersKey(kService));
+    ASSERT_TRUE(key);
+    ExpectValue(key.get(), L"Application", driver::WideSz(kMonitor), 19);
+    ExpectValue(key.get(), L"AppDirectory", driver::WideSz(L"D:\\Srv\\"), 8);
+    ExpectValue(key.get(), L"AppParameters", {}, 0);
 }
 
 void ExpectNothingDone() {
@@ -147,10 +130,8 @@ void ExpectNothingDone() {
 }
 
 void ExpectNoServiceLeft() {
-    HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_QUERY_VALUE, &key), kRegOk);
-    const driver::UniqueKey owned(key);
-    EXPECT_FALSE(service_test::ServiceExists(kService));
+    EXPECT_FALSE(driver::OpenKey(HKEY_LOCAL_MACHINE, driver::ServiceKey(kService)));
+    EXPECT_FALSE(driver::ServiceExists(kService));
 }
 
 }  // namespace qeltor::wine_case

@@ -9,43 +9,45 @@
 #include <optional>
 #include <string>
 
+#include "Waiting.h"
+#include "Window.h"
+
 namespace qeltor::wine_case {
 
 inline const std::filesystem::path kFolder = L"C:\\Qeltor Test\\";
 inline const std::filesystem::path kProgram = kFolder / L"QeltorService.exe";
 inline constexpr wchar_t kService[] = L"Qeltor Monitoring Server";
-inline constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
 inline constexpr wchar_t kMonitor[] = L"D:\\Srv\\Monitor.exe";
+inline constexpr wchar_t kServerNotes[] = L"D:\\Srv\\notes.txt";
 inline constexpr wchar_t kSuccessMessage[] =
     L"Run as service successfully. Please restart your Windows,the monitoring server will run as a service called "
     L"'Qeltor Monitoring Server'.\r\nIf you need view the interface of monitoring server, you should stop the "
     L"service first through your Windows Control Panel, then run the executable file manually.";
-inline constexpr ULONGLONG kPatienceMs = 20000;
+using driver::kPatienceMs;
 
 // Failing: a stand-in that creates nothing and exits with 1.
 enum class Instsrv { Missing, Program, Failing, Folder, TextFile };
 
-// Where the product and the stand-ins were built, from the test program's arguments.
-void SetBuildOutputs(const std::wstring& product, const std::wstring& standins);
-
-inline constexpr wchar_t kServerNotes[] = L"D:\\Srv\\notes.txt";
+// Takes GoogleTest's flags, then where the product and the stand-ins were built, and `more`
+// arguments after them. False, once it has said how to call the program, when they are missing
+// and the cases are not just being listed.
+bool TakeArguments(int& argc, wchar_t** argv, int more, const char* usage);
 
 // No service, no stored path, a program folder holding only QeltorService.exe, and on drive D:
 // the server's files: a program as Monitor.exe and a text file beside it. Each case starts so,
 // and a failure here fails the case rather than skipping it.
 void StartAfresh();
 
-// The service as another program left it: automatic, for `imagePath`.
-void CreateServiceFor(const std::wstring& imagePath);
-
 // Adds the tools the case wants to the program folder, and stores `serverPath` unless null.
 void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath);
 
 // The raw UTF-16 command line the instsrv stand-in was started with, once it has written it.
-std::optional<std::string> RecordedCommandLine(ULONGLONG patienceMs = kPatienceMs);
+std::optional<std::string> RecordedCommandLine(DWORD patienceMs = kPatienceMs);
 bool CommandLineRecorded();
 void ForgetRecordedCommandLine();
 
+// GoogleTest checks that `box` is one of the program's, with that icon; gives its text.
+std::wstring BoxText(const driver::ShownBox& box, const wchar_t* icon);
 // GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind.
 void ExpectServiceRegistered();
 // GoogleTest checks that nothing was started and no service key written.

@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <string>
 
+#include "Services.h"
+
 namespace {
 
 std::wstring OwnFolder() {
@@ -32,24 +34,6 @@ bool Record(const std::wstring& file) {
     return ok;
 }
 
-bool CreateAutoService(const wchar_t* name, const wchar_t* program) {
-    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
-    const std::wstring image = L"\"" + std::wstring(program) + L"\"";
-    SC_HANDLE service =
-        manager == nullptr
-            ? nullptr
-            : CreateServiceW(manager, name, name, SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                             SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
-    const bool created = service != nullptr;
-    if (service != nullptr) {
-        CloseServiceHandle(service);
-    }
-    if (manager != nullptr) {
-        CloseServiceHandle(manager);
-    }
-    return created;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
@@ -60,5 +44,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     if (GetFileAttributesW((folder + L"instsrv-fails.txt").c_str()) != INVALID_FILE_ATTRIBUTES || __argc != 3) {
         return 1;
     }
-    return CreateAutoService(__wargv[1], __wargv[2]) ? 0 : 1;
+    const std::wstring image = L"\"" + std::wstring(__wargv[2]) + L"\"";
+    return qeltor::driver::CreateAutoService(__wargv[1], image) == ERROR_SUCCESS ? 0 : 1;
 }

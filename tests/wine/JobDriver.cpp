@@ -1,37 +1,32 @@
 // Runs QeltorService.exe for the main job where nobody is there to click: confirms its
 // message boxes, then shows what it left in the registry.
 // Usage: JobDriver <QeltorService.exe>
-#include "ProgramDriver.h"
-
 #include <iostream>
 #include <string>
-#include <vector>
+
+#include "Programs.h"
+#include "Registry.h"
+#include "Window.h"
 
 namespace {
 
-constexpr ULONGLONG kPatienceMs = 60000;
-const std::wstring kParametersKey = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
+using namespace qeltor::driver;
 
-std::string Utf8(const std::wstring& text) {
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
+constexpr DWORD kJobPatienceMs = 60000;
+const std::wstring kParametersKey = ParametersKey(L"Qeltor Monitoring Server");
 
 void PrintValue(HKEY key, const wchar_t* name) {
-    DWORD type = REG_NONE;
-    std::vector<wchar_t> data(1024);
-    DWORD size = 1024 * sizeof(wchar_t);
     std::cout << "  " << Utf8(name);
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+    const auto value = ReadValue(key, name);
+    if (!value) {
         std::cout << ": not written\n";
         return;
     }
-    const std::wstring text(data.data(), size / sizeof(wchar_t));
+    const std::wstring text(reinterpret_cast<const wchar_t*>(value->bytes.data()),
+                            value->bytes.size() / sizeof(wchar_t));
     std::cout << " = \"" << Utf8(text.substr(0, text.find(L'\0'))) << "\" ("
-              << (type == REG_SZ ? "REG_SZ" : "not REG_SZ") << ", " << size << " bytes of UTF-16)\n";
+              << (value->type == REG_SZ ? "REG_SZ" : "not REG_SZ") << ", " << value->bytes.size()
+              << " bytes of UTF-16)\n";
 }
 
 }  // namespace
@@ -41,8 +36,7 @@ int wmain(int argc, wchar_t** argv) {
         std::cerr << "usage: JobDriver <QeltorService.exe>\n";
         return 2;
     }
-    const auto outcome = qeltor::driver::RunProgram(qeltor::driver::WindowsPath(argv[1]), kPatienceMs,
-                                                    qeltor::driver::WindowAction::ClickButton);
+    const Outcome outcome = RunProgram(WindowsPath(argv[1]), kJobPatienceMs, WindowAction::ClickButton);
     if (outcome.windowShown) {
         std::cout << "Its window appeared; the driver pressed \"Set Run as Service\".\n";
     }
@@ -56,15 +50,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::cout << "QeltorService.exe ended with exit code " << outcome.exitCode << ".\n";
 
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kParametersKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    const auto key = OpenKey(HKEY_LOCAL_MACHINE, kParametersKey);
+    if (!key) {
         std::cout << "HKEY_LOCAL_MACHINE\\" << Utf8(kParametersKey) << " was not written.\n";
         return static_cast<int>(outcome.exitCode);
     }
-    const qeltor::driver::UniqueKey owned(key);
     std::cout << "HKEY_LOCAL_MACHINE\\" << Utf8(kParametersKey) << " holds:\n";
     for (const wchar_t* name : {L"Application", L"AppDirectory", L"AppParameters"}) {
-        PrintValue(key, name);
+        PrintValue(key.get(), name);
     }
     return static_cast<int>(outcome.exitCode);
 }

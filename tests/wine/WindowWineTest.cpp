@@ -6,55 +6,39 @@
 
 #include <gtest/gtest.h>
 
-#include "InstallCase.h"
-#include "ProgramDriver.h"
-#include "resources/ResourceIds.h"
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Codes.h"
+#include "InstallCase.h"
+#include "Programs.h"
+#include "Screen.h"
+#include "Window.h"
+#include "resources/ResourceIds.h"
+
 namespace fs = std::filesystem;
 using namespace qeltor::wine_case;
-using qeltor::driver::UniqueHandle;
+using qeltor::driver::kStillRunning;
+using qeltor::driver::OnScreen;
+using qeltor::driver::Picture;
+using qeltor::driver::WaitUntil;
+using qeltor::driver::WindowText;
 
 namespace {
 
 fs::path g_screenshot;
 
 const wchar_t kButtonText[] = L"Set Run as Service";
-// MinGW spells these with a lowercase suffix, which the linter rejects inside the test macros.
-constexpr DWORD kStillRunning = WAIT_TIMEOUT;
 constexpr int kCommand1 = 101;
 constexpr int kPicture1 = 102;
 constexpr int kLabel1 = 103;
 constexpr int kImage1 = 104;
-
-// Polls `done` until it holds or the patience runs out; whether it held.
-template <typename Done>
-bool Eventually(Done done) {
-    const ULONGLONG deadline = GetTickCount64() + kPatienceMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) {
-            return false;
-        }
-        Sleep(50);
-    }
-    return true;
-}
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 std::wstring ClassOf(HWND window) {
     wchar_t name[256] = {};
@@ -69,19 +53,6 @@ Box PlacedIn(HWND window, HWND container) {
     GetWindowRect(window, &rect);
     MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&rect), 2);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
-
-// RGB pixels, rows from the top.
-struct Picture {
-    int width = 0;
-    std::vector<DWORD> pixels;
-    bool operator==(const Picture&) const = default;
-    [[nodiscard]] int Height() const { return width == 0 ? 0 : static_cast<int>(pixels.size()) / width; }
-    [[nodiscard]] DWORD At(int x, int y) const { return pixels[static_cast<size_t>((y * width) + x)]; }
-};
-
-Picture OnScreen(const RECT& rect) {
-    return {rect.right - rect.left, qeltor::driver::ScreenPixels(rect)};
 }
 
 // What differs from the top-left pixel, cut to its bounding box.
@@ -114,18 +85,18 @@ Picture Lettering(const Picture& shot, int weight) {
     font.lfHeight = -14;
     font.lfWeight = weight;
     lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
-    return InkOf({shot.width, qeltor::driver::DrawnPixels(shot.width, shot.Height(), [&](HDC dc) {
-                      RECT all{0, 0, shot.width, shot.Height()};
-                      HBRUSH face = CreateSolidBrush(colour(shot.pixels.front()));
-                      FillRect(dc, &all, face);
-                      DeleteObject(face);
-                      HFONT made = CreateFontIndirectW(&font);
-                      HGDIOBJ old = SelectObject(dc, made);
-                      SetBkMode(dc, TRANSPARENT);
-                      SetTextColor(dc, colour(ink));
-                      DrawTextW(dc, kButtonText, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-                      DeleteObject(SelectObject(dc, old));
-                  })});
+    return InkOf(qeltor::driver::Drawn(shot.width, shot.Height(), [&](HDC dc) {
+        RECT all{0, 0, shot.width, shot.Height()};
+        HBRUSH face = CreateSolidBrush(colour(shot.pixels.front()));
+        FillRect(dc, &all, face);
+        DeleteObject(face);
+        HFONT made = CreateFontIndirectW(&font);
+        HGDIOBJ old = SelectObject(dc, made);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, colour(ink));
+        DrawTextW(dc, kButtonText, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DeleteObject(SelectObject(dc, old));
+    }));
 }
 
 // The program's icon at `size` pixels where it is opaque: where it looks the same on black and on white.
@@ -136,13 +107,17 @@ struct Icon {
 
 Icon ProgramIcon(int size) {
     HMODULE exe = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    auto* icon = static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0));
+    const qeltor::win32::UniqueIcon icon(
+        static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0)));
+    FreeLibrary(exe);  // the icon is a copy of its own
     const auto on = [&](int background) {
-        return qeltor::driver::DrawnPixels(size, size, [&](HDC dc) {
-            const RECT all{0, 0, size, size};
-            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(background)));
-            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-        });
+        return qeltor::driver::Drawn(size, size,
+                                     [&](HDC dc) {
+                                         const RECT all{0, 0, size, size};
+                                         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(background)));
+                                         DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+                                     })
+            .pixels;
     };
     const std::vector<DWORD> black = on(BLACK_BRUSH);
     const std::vector<DWORD> white = on(WHITE_BRUSH);
@@ -152,8 +127,6 @@ Icon ProgramIcon(int size) {
             found.opaque.emplace_back(static_cast<int>(i), black[i]);
         }
     }
-    DestroyIcon(icon);
-    FreeLibrary(exe);
     return found;
 }
 
@@ -174,20 +147,6 @@ bool Shows(const Picture& shot, const Icon& icon) {
     return false;
 }
 
-// A top-down 32-bit BMP, for ImageMagick to turn into a PNG.
-bool SaveBmp(const fs::path& file, const Picture& picture) {
-    const DWORD bytes = static_cast<DWORD>(picture.pixels.size()) * DWORD{sizeof(DWORD)};
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    const BITMAPFILEHEADER head{0x4D42, offset + bytes, 0, 0, offset};
-    const BITMAPINFOHEADER info{sizeof info, picture.width, -picture.Height(), 1, 32, BI_RGB, bytes, 0, 0, 0, 0};
-    fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&head), sizeof head);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    out.write(reinterpret_cast<const char*>(picture.pixels.data()), static_cast<std::streamsize>(bytes));
-    return out.good();
-}
-
 BOOL CALLBACK CollectById(HWND child, LPARAM found) {
     (*reinterpret_cast<std::map<int, HWND>*>(found))[GetDlgCtrlID(child)] = child;
     return TRUE;
@@ -205,18 +164,11 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StartAfresh());
         LayOut(Instsrv::Program, true, kMonitor);
 
-        const fs::path& exe = kProgram;
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started{};
-        ASSERT_NE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kFolder.c_str(),
-                                 &startup, &started),
-                  FALSE);
-        process_.reset(started.hProcess);
-        CloseHandle(started.hThread);
-        processId_ = started.dwProcessId;
-        ASSERT_TRUE(Eventually([&] { return (form_ = qeltor::driver::MainWindow(processId_)) != nullptr; }))
+        qeltor::driver::Started started = qeltor::driver::Start(kProgram);
+        ASSERT_TRUE(started.process) << "cannot start it: error " << started.error;
+        process_ = std::move(started.process);
+        processId_ = started.id;
+        ASSERT_TRUE(WaitUntil([&] { return (form_ = qeltor::driver::MainWindow(processId_)) != nullptr; }))
             << "no window showed";
         WaitForInputIdle(process_.get(), kPatienceMs);  // settled: activated, focused and painted
         EnumChildWindows(form_, &CollectById, reinterpret_cast<LPARAM>(&controls_));
@@ -246,7 +198,7 @@ protected:
         return info.hwndFocus;
     }
 
-    UniqueHandle process_;
+    qeltor::win32::UniqueHandle process_;
     DWORD processId_ = 0;
     HWND form_ = nullptr;
     std::map<int, HWND> controls_;
@@ -254,7 +206,7 @@ protected:
 
 TEST_F(WindowTest, OpensCentredInAFixedFrameWithItsIcon) {
     EXPECT_EQ(ClassOf(form_), L"QeltorServiceForm");
-    EXPECT_EQ(TextOf(form_), L"Set Monitoring Server as Service");
+    EXPECT_EQ(WindowText(form_), L"Set Monitoring Server as Service");
     constexpr DWORD kFrame = WS_CAPTION | WS_SYSMENU;
     constexpr DWORD kResizing = WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     const auto style = static_cast<DWORD>(GetWindowLongW(form_, GWL_STYLE));
@@ -275,14 +227,13 @@ TEST_F(WindowTest, OpensCentredInAFixedFrameWithItsIcon) {
     const Icon icon = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
     POINT clientTop{0, 0};
     ClientToScreen(form_, &clientTop);
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         return Shows(OnScreen({outer.left, outer.top, outer.right, clientTop.y}), icon);
     })) << "the title bar shows no program icon";
 }
 
 TEST_F(WindowTest, PlacesEachControlInItsContainer) {
     struct Expected {
-        const char* name;
         int id;
         const wchar_t* className;
         const wchar_t* text;
@@ -292,47 +243,25 @@ TEST_F(WindowTest, PlacesEachControlInItsContainer) {
         DWORD style;
         DWORD exStyle;
     };
+    constexpr DWORD kTab = WS_VISIBLE | WS_TABSTOP;
     // The button is a plain push button, not the default one, so that Enter elsewhere does not press it.
+    // The notice is laid out on the first showing (it is created at -24,3 377x25): the strip's outer
+    // width, 40 twips down.
     const Expected all[] = {
-        {"Command1",
-         kCommand1,
-         L"Button",
-         kButtonText,
-         0,
-         {64, 24, 161, 33},
-         WS_VISIBLE | WS_TABSTOP | BS_TYPEMASK,
-         WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-         0},
-        {"Picture1",
-         kPicture1,
-         L"QeltorServiceStrip",
-         L"",
-         0,
-         {0, 99, 261, 25},
-         WS_VISIBLE | WS_TABSTOP,
-         WS_VISIBLE | WS_TABSTOP,
-         WS_EX_STATICEDGE},
-        // Laid out on the first showing (it is created at -24,3 377x25): the strip's outer width, 40 twips down.
-        {"Label1",
-         kLabel1,
-         L"Static",
-         L"Copyright \u00a9 2026 Qeltor",
-         kPicture1,
-         {0, 3, 261, 25},
-         WS_VISIBLE,
-         WS_VISIBLE,
-         0},
-        {"Image1", kImage1, L"Static", L"", 0, {8, 16, 48, 48}, WS_VISIBLE | SS_TYPEMASK, WS_VISIBLE | SS_ICON, 0},
+        {kCommand1, L"Button", kButtonText, 0, {64, 24, 161, 33}, kTab | BS_TYPEMASK, kTab | BS_PUSHBUTTON, 0},
+        {kPicture1, L"QeltorServiceStrip", L"", 0, {0, 99, 261, 25}, kTab, kTab, WS_EX_STATICEDGE},
+        {kLabel1, L"Static", L"Copyright \u00a9 2026 Qeltor", kPicture1, {0, 3, 261, 25}, WS_VISIBLE, WS_VISIBLE, 0},
+        {kImage1, L"Static", L"", 0, {8, 16, 48, 48}, WS_VISIBLE | SS_TYPEMASK, WS_VISIBLE | SS_ICON, 0},
     };
     ASSERT_EQ(controls_.size(), std::size(all));
     for (const Expected& expected : all) {
-        SCOPED_TRACE(expected.name);
+        SCOPED_TRACE("control " + std::to_string(expected.id));
         HWND control = controls_[expected.id];
         ASSERT_NE(control, nullptr);
         HWND container = expected.containerId == 0 ? form_ : controls_[expected.containerId];
         EXPECT_EQ(GetParent(control), container);
         EXPECT_EQ(ClassOf(control), expected.className);
-        EXPECT_EQ(TextOf(control), expected.text);
+        EXPECT_EQ(WindowText(control), expected.text);
         EXPECT_EQ(PlacedIn(control, container), expected.box);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & expected.styleMask, expected.style);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)), expected.exStyle);
@@ -353,7 +282,7 @@ TEST_F(WindowTest, ShowsBoldArialOnTheButtonAndTheProgramIcon) {
     GetWindowRect(controls_[kCommand1], &inner);
     InflateRect(&inner, -3, -3);  // inside the button's edges
     Picture shot;
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         shot = OnScreen(inner);
         return !InkOf(shot).pixels.empty() && InkOf(shot) == Lettering(shot, FW_BOLD);
     })) << "the button's lettering is not Arial bold 14 px";
@@ -362,12 +291,12 @@ TEST_F(WindowTest, ShowsBoldArialOnTheButtonAndTheProgramIcon) {
     RECT image{};
     GetWindowRect(controls_[kImage1], &image);
     const Icon icon = ProgramIcon(48);
-    EXPECT_TRUE(Eventually([&] { return Shows(OnScreen(image), icon); }))
+    EXPECT_TRUE(WaitUntil([&] { return Shows(OnScreen(image), icon); }))
         << "the picture beside the button is not the program's icon at 48 px";
 
     RECT window{};
     GetWindowRect(form_, &window);
-    EXPECT_TRUE(SaveBmp(g_screenshot, OnScreen(window)));
+    EXPECT_TRUE(qeltor::driver::SaveBmp(g_screenshot, OnScreen(window)));
 }
 
 // The same window on a 144-dpi display: every measure follows from its twips at that DPI,
@@ -400,7 +329,7 @@ TEST_F(WindowAt144DpiTest, ScalesEveryMeasureWithTheDpi) {
 
 TEST_F(WindowTest, StartsOnTheStripWhereEnterDoesNothingAndTabReachesTheButton) {
     HWND focus = nullptr;
-    ASSERT_TRUE(Eventually([&] { return (focus = Focus()) != nullptr; })) << "nothing has the focus";
+    ASSERT_TRUE(WaitUntil([&] { return (focus = Focus()) != nullptr; })) << "nothing has the focus";
     EXPECT_EQ(focus, controls_[kPicture1]);
 
     // Keys go through the program's queue in order: once Tab has moved the focus, the Enter
@@ -409,10 +338,10 @@ TEST_F(WindowTest, StartsOnTheStripWhereEnterDoesNothingAndTabReachesTheButton) 
     PostMessageW(focus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
     PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
     PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001));
-    EXPECT_TRUE(Eventually([&] { return Focus() == controls_[kCommand1]; }))
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == controls_[kCommand1]; }))
         << "Tab did not reach the button; the focus is on control " << GetDlgCtrlID(Focus());
 
-    EXPECT_FALSE(qeltor::driver::AnswerBox(processId_, GetTickCount64()).has_value()) << "Enter showed a message";
+    EXPECT_FALSE(qeltor::driver::AnswerBox(processId_, 0).has_value()) << "Enter showed a message";
     EXPECT_FALSE(CommandLineRecorded()) << "Enter started instsrv";
     EXPECT_EQ(WaitForSingleObject(process_.get(), 0), kStillRunning) << "Enter ended the program";
 }
@@ -425,11 +354,9 @@ TEST_F(WindowTest, AClickOnTheButtonRegistersTheServiceAndEnds) {
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 
-    const auto box = qeltor::driver::AnswerBox(processId_, GetTickCount64() + kPatienceMs);
+    const auto box = qeltor::driver::AnswerBox(processId_);
     ASSERT_TRUE(box.has_value()) << "no message after the click";
-    EXPECT_EQ(box->caption, L"QeltorService");
-    EXPECT_EQ(box->icon, L"asterisk");
-    EXPECT_EQ(box->text, kSuccessMessage);
+    EXPECT_EQ(BoxText(*box, L"asterisk"), kSuccessMessage);
     EXPECT_EQ(ExitCode(), 0U) << "the window did not close itself after the message";
 
     ExpectServiceRegistered();
@@ -444,13 +371,11 @@ TEST_F(WindowTest, TheCloseCommandEndsWithoutRegistering) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (argc == 4) {
-        SetBuildOutputs(argv[1], argv[2]);
-        g_screenshot = qeltor::driver::WindowsPath(argv[3]);
-    } else if (!GTEST_FLAG_GET(list_tests)) {
-        std::cerr << "usage: WindowWineTest <QeltorService.exe> <stand-in folder> <screenshot .bmp>\n";
+    if (!TakeArguments(argc, argv, 1, "WindowWineTest <QeltorService.exe> <stand-in folder> <screenshot .bmp>")) {
         return 2;
+    }
+    if (argc == 4) {
+        g_screenshot = qeltor::driver::WindowsPath(argv[3]);
     }
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+// The service manager as the tests ask it, and the event log the services write to.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "Waiting.h"
+
+namespace qeltor::driver {
+
+std::optional<SERVICE_STATUS> QueryStatus(const std::wstring& service);
+bool WaitForState(const std::wstring& service, DWORD state, DWORD patienceMs = kPatienceMs);
+bool ServiceExists(const std::wstring& service);
+DWORD StartNamedService(const std::wstring& service);
+DWORD ControlNamedService(const std::wstring& service, DWORD control);
+// Stops and deletes the service if it is there, whatever state it is in.
+void DeleteServiceIfPresent(const std::wstring& service);
+
+struct ServiceConfig {
+    DWORD type = 0;
+    DWORD startType = 0;
+    std::wstring program;  // the image path as stored
+    std::wstring displayName;
+};
+std::optional<ServiceConfig> QueryConfig(const std::wstring& service);
+
+// An automatic own-process service for `imagePath`, as another program would create it; the
+// error when it could not.
+DWORD CreateAutoService(const std::wstring& service, const std::wstring& imagePath);
+
+// Whether the Application event log holds an error from `source` whose text contains `fragment`;
+// nullopt when the log cannot be read at all (Wine keeps none).
+std::optional<bool> ErrorLogged(const std::wstring& source, const std::wstring& fragment);
+
+}  // namespace qeltor::driver
