@@ -6,14 +6,31 @@
 #include <type_traits>
 
 // Owners for the Win32 handles our programs and their tests open, so that none leaks on an
-// early return.
+// early return. Each is released with the function Windows pairs with the one that opened it.
 namespace qeltor::win32 {
 
-struct RegKeyCloser {
-    void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
+template <auto Release>
+struct ReleaseWith {
+    template <typename Handle>
+    void operator()(Handle handle) const noexcept {
+        Release(handle);
+    }
 };
-using UniqueRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyCloser>;
 
+template <typename Handle, auto Release>
+using Owner = std::unique_ptr<std::remove_pointer_t<Handle>, ReleaseWith<Release>>;
+
+using UniqueRegKey = Owner<HKEY, ::RegCloseKey>;
+using UniqueServiceHandle = Owner<SC_HANDLE, ::CloseServiceHandle>;
+using UniqueEventSource = Owner<HANDLE, ::DeregisterEventSource>;
+using UniqueEventLog = Owner<HANDLE, ::CloseEventLog>;
+using UniqueModule = Owner<HMODULE, ::FreeLibrary>;
+using UniqueFont = Owner<HFONT, ::DeleteObject>;
+using UniqueIcon = Owner<HICON, ::DestroyIcon>;
+template <typename T>
+using UniqueLocalMemory = std::unique_ptr<T, ReleaseWith<::LocalFree>>;
+
+// Kernel handles; some functions hand out INVALID_HANDLE_VALUE rather than null for none.
 struct HandleCloser {
     void operator()(HANDLE handle) const noexcept {
         if (handle != INVALID_HANDLE_VALUE) {
@@ -22,31 +39,5 @@ struct HandleCloser {
     }
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct ServiceHandleCloser {
-    void operator()(SC_HANDLE handle) const noexcept { ::CloseServiceHandle(handle); }
-};
-using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
-
-struct EventSourceDeregisterer {
-    void operator()(HANDLE source) const noexcept { ::DeregisterEventSource(source); }
-};
-using UniqueEventSource = std::unique_ptr<void, EventSourceDeregisterer>;
-
-struct LocalMemoryFreer {
-    void operator()(void* memory) const noexcept { ::LocalFree(memory); }
-};
-template <typename T>
-using UniqueLocalMemory = std::unique_ptr<T, LocalMemoryFreer>;
-
-struct FontDeleter {
-    void operator()(HFONT font) const noexcept { ::DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
-struct IconDestroyer {
-    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
 }  // namespace qeltor::win32

@@ -2,18 +2,12 @@
 
 #include <windows.h>
 
+#include "win32/Utf8.h"
+
 #include <string>
 
 namespace qeltor::service {
 namespace {
-
-std::string ToUtf8(std::wstring_view text) {
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
 
 void WriteLine(DWORD stream, std::wstring_view text) {
     HANDLE output = ::GetStdHandle(stream);
@@ -29,7 +23,7 @@ void WriteLine(DWORD stream, std::wstring_view text) {
         ::WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         return;
     }
-    const std::string utf8 = ToUtf8(line);
+    const std::string utf8 = win32::Utf8(line);
     ::WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 

@@ -83,12 +83,4 @@ Beat ReadBeat(const std::filesystem::path& heartbeat) {
     return beat;
 }
 
-std::string Utf8(const std::wstring& text) {
-    const auto length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
 }  // namespace qeltor::driver

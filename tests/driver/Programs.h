@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32/Handles.h"
+#include "win32/Utf8.h"
 
 namespace qeltor::driver {
 
@@ -40,6 +41,6 @@ struct Beat {
 Beat ReadBeat(const std::filesystem::path& heartbeat);
 
 // For printing what a program showed or stored.
-std::string Utf8(const std::wstring& text);
+using win32::Utf8;
 
 }  // namespace qeltor::driver

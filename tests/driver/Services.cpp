@@ -127,15 +127,12 @@ std::optional<bool> FindError(HANDLE log, const std::wstring& source, const std:
 
 }  // namespace
 
-// Handles.h has no owner for an event log handle: closed here, on the one way out.
 std::optional<bool> ErrorLogged(const std::wstring& source, const std::wstring& fragment) {
-    HANDLE log = ::OpenEventLogW(nullptr, L"Application");
-    if (log == nullptr) {
+    const win32::UniqueEventLog log(::OpenEventLogW(nullptr, L"Application"));
+    if (!log) {
         return std::nullopt;
     }
-    const std::optional<bool> found = FindError(log, source, fragment);
-    ::CloseEventLog(log);
-    return found;
+    return FindError(log.get(), source, fragment);
 }
 
 }  // namespace qeltor::driver

@@ -13,6 +13,7 @@
 #include "Programs.h"
 #include "Registry.h"
 #include "Services.h"
+#include "win32/Handles.h"
 
 namespace {
 
@@ -255,10 +256,10 @@ TEST_F(ServiceCase, MissingApplicationIsReportedInTheEventLog) {
 }
 
 // Event `id` with `inserts` as Event Viewer shows it, from srvany.exe's message table; empty when
-// it does not format. Handles.h has no owner for a module, so it is freed on the one way out.
+// it does not format.
 std::wstring FormatEvent(DWORD id, const std::vector<std::wstring>& inserts) {
-    HMODULE module = ::LoadLibraryExW(kSrvany.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (module == nullptr) {
+    const qeltor::win32::UniqueModule module(::LoadLibraryExW(kSrvany.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) {
         return {};
     }
     std::vector<DWORD_PTR> arguments;
@@ -268,9 +269,8 @@ std::wstring FormatEvent(DWORD id, const std::vector<std::wstring>& inserts) {
     }
     std::vector<wchar_t> text(2048, L'\0');
     const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, id, 0, text.data(),
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module.get(), id, 0, text.data(),
                          static_cast<DWORD>(text.size()), reinterpret_cast<va_list*>(arguments.data()));
-    ::FreeLibrary(module);
     return {text.data(), length};
 }
 

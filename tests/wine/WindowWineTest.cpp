@@ -21,6 +21,7 @@
 #include "Screen.h"
 #include "Window.h"
 #include "resources/ResourceIds.h"
+#include "win32/Handles.h"
 
 namespace fs = std::filesystem;
 using namespace qeltor::wine_case;
@@ -106,10 +107,10 @@ struct Icon {
 };
 
 Icon ProgramIcon(int size) {
-    HMODULE exe = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const qeltor::win32::UniqueModule exe(
+        LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     const qeltor::win32::UniqueIcon icon(
-        static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0)));
-    FreeLibrary(exe);  // the icon is a copy of its own
+        static_cast<HICON>(LoadImageW(exe.get(), MAKEINTRESOURCEW(QELTOR_APP_ICON), IMAGE_ICON, size, size, 0)));
     const auto on = [&](int background) {
         return qeltor::driver::Drawn(size, size,
                                      [&](HDC dc) {
