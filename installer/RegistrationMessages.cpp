@@ -50,6 +50,27 @@ std::wstring NotAProgram(const std::wstring& path, const std::wstring& reason) {
            kParagraph + FixTheStoredPath();
 }
 
+std::wstring PathTooLong(const std::wstring& path, std::size_t limit) {
+    return L"Can't register the service: the path " + Quoted(path) + L" is " + DecimalText(path.size()) +
+           L" characters long, and the service can start a program only from a path shorter than " +
+           DecimalText(limit) + L" characters." + kParagraph +
+           L"Install the monitoring server in a folder with a shorter path and run it once, then run QeltorService "
+           L"again.";
+}
+
+std::wstring SixtyFourBitOnThirtyTwo(const std::wstring& path, const std::wstring& reason) {
+    return L"Can't register the service: " + Quoted(path) +
+           L" is a 64-bit program, and this Windows is 32-bit, so the service could not start it. The system "
+           L"says: " +
+           reason + kParagraph +
+           L"Install the 32-bit edition of the monitoring server and run it once, then run QeltorService again.";
+}
+
+std::wstring CannotReadValues(const std::wstring& reason) {
+    return std::wstring(L"Can't read the values under ") + texts::kParametersKeyShownAs + L": " + reason + kParagraph +
+           L"Nothing was started or written.";
+}
+
 std::wstring CannotStart(const std::wstring& program, const std::wstring& reason) {
     return L"Can't start " + program + L": " + reason;
 }
@@ -92,6 +113,33 @@ std::wstring NotAutomatic(std::uint32_t startType) {
            Quoted(texts::kServiceName) + L" start= auto in a command prompt run as administrator.";
 }
 
+std::wstring MarkedForDeletion() {
+    return TheService() +
+           L" is marked for deletion: it was removed while a program such as the Services console or Event Viewer "
+           L"held it open, and it goes once they are closed; no setting made to it would last." +
+           kParagraph +
+           L"Close the Services console, Event Viewer and any other program that shows services, or restart "
+           L"Windows, then run QeltorService again.";
+}
+
+std::wstring UnquotedPath(const std::wstring& stored, const std::wstring& program) {
+    const std::wstring firstWord = stored.substr(0, stored.find(L' '));
+    return TheService() + L" runs " + stored +
+           L" without quotes around the path. Since the path holds a space, Windows may start " + firstWord +
+           L".exe instead, with the rest as its arguments. It was left unchanged." + kParagraph +
+           L"To quote the path, run sc config " + Quoted(texts::kServiceName) + L" binPath= \"\\\"" + program +
+           L"\\\"\" in a command prompt run as administrator, then run QeltorService again.";
+}
+
+std::wstring RemovedMeanwhile(bool createdByInstsrv) {
+    const wchar_t* how = createdByInstsrv ? L" was created by instsrv.exe, which ended with exit code 0"
+                                          : L" was there when the button was pressed";
+    return TheService() + how +
+           L", but now the service manager has no such service: something else removed it in the meantime." +
+           kParagraph +
+           L"Look in the Services console (services.msc) for what removes it, then press the button again.";
+}
+
 std::wstring CannotQuery(const std::wstring& reason) {
     return L"Can't check the service " + Quoted(texts::kServiceName) + L" with the service manager: " + reason +
            kParagraph + L"Look at the service in the Services console (services.msc).";
@@ -119,6 +167,16 @@ std::wstring CreatedServiceLeft(const std::wstring& reason, const std::wstring& 
 std::wstring CreatedServiceUnknown(std::uint32_t seconds, const std::wstring& programFolder) {
     return kParagraph + std::wstring(L"instsrv.exe has not finished after ") + DecimalText(seconds) +
            L" seconds, so a service it creates is left as it is. To remove it, " + RemoveCommand(programFolder) + L".";
+}
+
+std::wstring EarlierValuesPutBack() {
+    return kParagraph + std::wstring(L"The values under ") + texts::kParametersKeyShownAs +
+           L" were put back as they were before the button was pressed.";
+}
+
+std::wstring EarlierValuesNotPutBack(const std::wstring& reason) {
+    return kParagraph + std::wstring(L"The values under ") + texts::kParametersKeyShownAs +
+           L" could not be put back as they were before the button was pressed: " + reason;
 }
 
 }  // namespace qeltor::messages

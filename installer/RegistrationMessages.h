@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,9 @@ namespace qeltor::messages {
 std::wstring Unrepresentable(const std::wstring& path);
 std::wstring NotAFullPath(const std::wstring& path);
 std::wstring NotAProgram(const std::wstring& path, const std::wstring& reason);
+std::wstring PathTooLong(const std::wstring& path, std::size_t limit);
+std::wstring SixtyFourBitOnThirtyTwo(const std::wstring& path, const std::wstring& reason);
+std::wstring CannotReadValues(const std::wstring& reason);
 
 std::wstring CannotStart(const std::wstring& program, const std::wstring& reason);
 std::wstring CannotCreateKey(const std::wstring& reason);
@@ -19,6 +23,10 @@ std::wstring InstsrvStillRunning(std::uint32_t seconds);
 std::wstring NotCreated(std::uint32_t exitCode);
 std::wstring RunsAnotherProgram(const std::wstring& program, const std::wstring& programFolder);
 std::wstring NotAutomatic(std::uint32_t startType);
+std::wstring MarkedForDeletion();
+std::wstring UnquotedPath(const std::wstring& stored, const std::wstring& program);
+// The service is gone although instsrv.exe created it, or it was there before the click.
+std::wstring RemovedMeanwhile(bool createdByInstsrv);
 std::wstring CannotQuery(const std::wstring& reason);
 
 // What became of what this run wrote, added to the message of a failed run.
@@ -27,5 +35,7 @@ std::wstring WrittenValuesLeft(const std::wstring& reason);
 std::wstring CreatedServiceRemoved();
 std::wstring CreatedServiceLeft(const std::wstring& reason, const std::wstring& programFolder);
 std::wstring CreatedServiceUnknown(std::uint32_t seconds, const std::wstring& programFolder);
+std::wstring EarlierValuesPutBack();
+std::wstring EarlierValuesNotPutBack(const std::wstring& reason);
 
 }  // namespace qeltor::messages

@@ -37,9 +37,17 @@ std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wst
     if (!IsFullPath(path)) {
         return messages::NotAFullPath(path);
     }
-    const OsStatus program = platform.CheckWindowsProgram(path);
+    // The service starts the server without long-path support, so the path and its NUL must fit.
+    if (path.size() >= kMaxPath) {
+        return messages::PathTooLong(path, kMaxPath);
+    }
+    bool is64Bit = false;
+    const OsStatus program = platform.CheckWindowsProgram(path, is64Bit);
     if (program != kOsSuccess) {
         return messages::NotAProgram(path, platform.ErrorText(program));
+    }
+    if (is64Bit && !platform.IsWindows64Bit()) {
+        return messages::SixtyFourBitOnThirtyTwo(path, platform.ErrorText(kOsBadExeFormat));
     }
     return std::nullopt;
 }

@@ -6,12 +6,14 @@
 
 namespace qeltor {
 
-// Where the service stands once instsrv.exe has ended.
+// Where the service stands, before the click changes anything and once instsrv.exe has ended.
 enum class ServiceState {
     Ready,               // ours, and it starts with Windows
     Missing,             // the service manager has no such service
     RunsAnotherProgram,  // it exists, for some other program
     NotAutomatic,        // ours, but disabled or started by hand only
+    MarkedForDeletion,   // deleted, and gone as soon as nobody holds it open any more
+    UnquotedPath,        // ours by its path, but unquoted with a space, which Windows may read otherwise
     Unknown,             // the service manager could not tell
 };
 
@@ -19,7 +21,8 @@ enum class ServiceState {
 ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const std::wstring& program);
 
 // Whether the command line the service manager holds runs exactly `program`, compared as Windows
-// compares paths: letters in either case, the quotes around the path ignored.
+// compares paths: letters in either case, the quotes around the path ignored. An unquoted path
+// with a space never does: Windows tries its first word as a program first.
 bool RunsProgram(const std::wstring& stored, const std::wstring& program);
 
 }  // namespace qeltor

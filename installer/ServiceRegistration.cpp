@@ -1,140 +1,28 @@
 #include "installer/ServiceRegistration.h"
 
 #include "installer/InstallerTexts.h"
+#include "installer/ParameterWrites.h"
 #include "installer/RegistrationMessages.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
 
-#include <array>
+#include <cstddef>
 #include <optional>
-#include <utility>
 
 namespace qeltor {
 namespace {
 
-struct RegistryValue {
-    const wchar_t* name;
-    std::string nameBytes;
-    std::string data;
-    std::uint32_t byteCount;
-};
-
-// Everything the registry writes need, already in the ANSI code page, so that nothing is
-// started or written when some text cannot be written faithfully.
-struct AnsiParameters {
-    std::string keyPath;
-    std::array<RegistryValue, 3> values;
-};
-
 std::wstring Quoted(const std::wstring& text) {
     return L'"' + text + L'"';
 }
-
-// `text` converted, or nothing after telling the user why it cannot be.
-std::optional<std::string> ConvertOrReport(Platform& platform, const std::wstring& text) {
-    auto converted = platform.ToAnsiCodePage(text);
-    if (!converted) {
-        platform.rtcMsgBox(messages::Unrepresentable(text), kMsgBoxCritical);
-    }
-    return converted;
-}
-
-enum class Terminator { Nul, None };
-
-// Paths are stored with their NUL; the empty arguments are stored with no byte at all.
-std::optional<RegistryValue> ConvertValue(Platform& platform, const wchar_t* name, const std::wstring& data,
-                                          Terminator terminator) {
-    auto nameBytes = ConvertOrReport(platform, name);
-    if (!nameBytes) {
-        return std::nullopt;
-    }
-    auto dataBytes = ConvertOrReport(platform, data);
-    if (!dataBytes) {
-        return std::nullopt;
-    }
-    const auto byteCount = terminator == Terminator::Nul ? static_cast<std::uint32_t>(dataBytes->size() + 1) : 0U;
-    return RegistryValue{name, std::move(*nameBytes), std::move(*dataBytes), byteCount};
-}
-
-std::optional<AnsiParameters> ConvertParameters(Platform& platform, const InstallerPaths& paths) {
-    auto application = ConvertValue(platform, texts::kApplicationValue, paths.ServerExePath, Terminator::Nul);
-    if (!application) {
-        return std::nullopt;
-    }
-    auto appDirectory = ConvertValue(platform, texts::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul);
-    if (!appDirectory) {
-        return std::nullopt;
-    }
-    auto appParameters = ConvertValue(platform, texts::kAppParametersValue, std::wstring{}, Terminator::None);
-    auto keyPath = appParameters ? ConvertOrReport(platform, texts::kParametersKey) : std::nullopt;
-    if (!keyPath) {
-        return std::nullopt;
-    }
-    return AnsiParameters{std::move(*keyPath),
-                          {std::move(*application), std::move(*appDirectory), std::move(*appParameters)}};
-}
-
-// Closes the key on every way out, so that a failed write does not leak it.
-class OpenRegKey {
-public:
-    explicit OpenRegKey(Platform& platform) : platform_(platform) {}
-    OpenRegKey(const OpenRegKey&) = delete;
-    OpenRegKey& operator=(const OpenRegKey&) = delete;
-    OpenRegKey(OpenRegKey&&) = delete;
-    OpenRegKey& operator=(OpenRegKey&&) = delete;
-    ~OpenRegKey() {
-        if (key_ != kNullRegKey) {
-            platform_.RegCloseKey(key_);
-        }
-    }
-
-    RegKey& Handle() { return key_; }
-
-private:
-    Platform& platform_;
-    RegKey key_ = kNullRegKey;
-};
 
 bool ReportFailure(Platform& platform, const std::wstring& message) {
     platform.rtcMsgBox(message, kMsgBoxCritical);
     return false;
 }
 
-// Why the values could not all be written, or nothing when they were. The key is closed by the
-// time this returns, either way.
-std::optional<std::wstring> WriteParameters(Platform& platform, const AnsiParameters& parameters) {
-    OpenRegKey key(platform);
-    const OsStatus created = platform.RegCreateKeyA(kHkeyLocalMachine, parameters.keyPath, key.Handle());
-    if (created != kOsSuccess) {
-        return messages::CannotCreateKey(platform.ErrorText(created));
-    }
-    for (const auto& value : parameters.values) {
-        const OsStatus written =
-            platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz, value.data, value.byteCount);
-        if (written != kOsSuccess) {
-            return messages::CannotWriteValue(value.name, platform.ErrorText(written));
-        }
-    }
-    return std::nullopt;
-}
-
 std::wstring OurServiceHost(const InstallerPaths& paths) {
     return paths.ProgramFolder + texts::kSrvanyExe;
-}
-
-// Takes away the Parameters key this run wrote, and the service's own key when the service is
-// not ours to keep and the key holds nothing else.
-std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
-    const OsStatus removed =
-        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::WithItsValues);
-    if (serviceKeyIsOurs) {
-        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kServiceKey, KeyDeletion::OnlyIfEmpty);
-    }
-    if (removed == kOsFileNotFound) {
-        return {};  // nothing had been written
-    }
-    return removed == kOsSuccess ? messages::WrittenValuesRemoved()
-                                 : messages::WrittenValuesLeft(platform.ErrorText(removed));
 }
 
 // After a failed write: a service that instsrv.exe created in this run goes again, with its event
@@ -160,27 +48,74 @@ std::wstring UndoNewService(Platform& platform, const InstallerPaths& paths, boo
     return messages::CreatedServiceRemoved();
 }
 
-// Tells the user the outcome as the service manager sees it; true only for a service that will
-// run the server from the next start of Windows on.
-bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode, bool serviceIsNew) {
+// Why a service in `state` is not one that a click can finish.
+std::wstring WhyNotReady(Platform& platform, ServiceState state, OsStatus queried, const ServiceConfig& config,
+                         const InstallerPaths& paths) {
+    switch (state) {
+        case ServiceState::RunsAnotherProgram:
+            return messages::RunsAnotherProgram(config.programPath, paths.ProgramFolder);
+        case ServiceState::NotAutomatic:
+            return messages::NotAutomatic(config.startType);
+        case ServiceState::MarkedForDeletion:
+            return messages::MarkedForDeletion();
+        case ServiceState::UnquotedPath:
+            return messages::UnquotedPath(config.programPath, OurServiceHost(paths));
+        default:
+            return messages::CannotQuery(platform.ErrorText(queried));
+    }
+}
+
+// What the click has to go on with: the service as it was, and the values it will overwrite.
+struct Before {
+    bool serviceIsNew = false;
+    EarlierParameters parameters;
+};
+
+// Judges the service that is there before anything is started or written: only a missing one, or
+// ours starting automatically, can be finished by this click. Anything else is refused.
+std::optional<Before> JudgeBefore(Platform& platform, const InstallerPaths& paths) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
-    switch (JudgeService(queried, config, OurServiceHost(paths))) {
-        case ServiceState::Ready:
-            platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
-            platform.Unload();
-            return true;
-        case ServiceState::Missing:
-            return ReportFailure(platform,
-                                 messages::NotCreated(instsrvExitCode) + RemoveWrittenValues(platform, serviceIsNew));
-        case ServiceState::RunsAnotherProgram:
-            return ReportFailure(platform, messages::RunsAnotherProgram(config.programPath, paths.ProgramFolder));
-        case ServiceState::NotAutomatic:
-            return ReportFailure(platform, messages::NotAutomatic(config.startType));
-        case ServiceState::Unknown:
-            break;
+    const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
+    if (state != ServiceState::Ready && state != ServiceState::Missing) {
+        ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths));
+        return std::nullopt;
     }
-    return ReportFailure(platform, messages::CannotQuery(platform.ErrorText(queried)));
+    Before before{state == ServiceState::Missing, {}};
+    const OsStatus read = ReadEarlierParameters(platform, before.parameters);
+    if (read != kOsSuccess) {
+        ReportFailure(platform, messages::CannotReadValues(platform.ErrorText(read)));
+        return std::nullopt;
+    }
+    return before;
+}
+
+// What a failed click adds about what it had written: a service that was there before gets its
+// earlier values back; a new one is left as it is.
+std::wstring TakeBack(Platform& platform, const Before& before, std::size_t written) {
+    return before.serviceIsNew ? std::wstring{} : PutBackEarlierValues(platform, before.parameters, written);
+}
+
+// Tells the user the outcome as the service manager sees it; true only for a service that will
+// run the server from the next start of Windows on.
+bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
+                   const Before& before) {
+    ServiceConfig config;
+    const OsStatus queried = platform.QueryService(texts::kServiceName, config);
+    const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
+    if (state == ServiceState::Ready) {
+        platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
+        platform.Unload();
+        return true;
+    }
+    if (state == ServiceState::Missing) {
+        const bool notCreated = before.serviceIsNew && instsrvExitCode != 0;
+        const std::wstring what =
+            notCreated ? messages::NotCreated(instsrvExitCode) : messages::RemovedMeanwhile(before.serviceIsNew);
+        return ReportFailure(platform, what + RemoveWrittenValues(platform, before.serviceIsNew));
+    }
+    return ReportFailure(
+        platform, WhyNotReady(platform, state, queried, config, paths) + TakeBack(platform, before, kParameterCount));
 }
 
 }  // namespace
@@ -202,10 +137,10 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
         return ReportFailure(platform, *refusal);
     }
-    // Only a service that is not there yet may be taken away again if this run fails; when the
-    // manager cannot tell, it counts as there.
-    ServiceConfig before;
-    const bool serviceIsNew = platform.QueryService(texts::kServiceName, before) == kOsServiceDoesNotExist;
+    const auto before = JudgeBefore(platform, paths);
+    if (!before) {
+        return false;
+    }
 
     const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
     const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus);
@@ -213,17 +148,18 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
         return ReportFailure(platform, messages::CannotStart(instsrv, platform.ErrorText(started)));
     }
 
-    const auto writeFailure = WriteParameters(platform, *parameters);
+    const WriteOutcome written = WriteParameters(platform, *parameters);
     const auto instsrvExitCode = platform.WaitForStartedProgram(kInstsrvPatienceMs);
-    if (writeFailure) {
-        const std::wstring undone =
-            serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value()) : std::wstring{};
-        return ReportFailure(platform, *writeFailure + undone);
+    if (written.failure) {
+        const std::wstring undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
+                                                         : TakeBack(platform, *before, written.written);
+        return ReportFailure(platform, *written.failure + undone);
     }
     if (!instsrvExitCode) {
-        return ReportFailure(platform, messages::InstsrvStillRunning(kInstsrvPatienceMs / 1000));
+        return ReportFailure(platform, messages::InstsrvStillRunning(kInstsrvPatienceMs / 1000) +
+                                           TakeBack(platform, *before, written.written));
     }
-    return ReportService(platform, paths, *instsrvExitCode, serviceIsNew);
+    return ReportService(platform, paths, *instsrvExitCode, *before);
 }
 
 }  // namespace qeltor

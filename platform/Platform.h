@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qeltor {
 
@@ -28,6 +31,9 @@ inline constexpr OsStatus kOsFileNotFound = 2;
 inline constexpr OsStatus kOsBadExeFormat = 193;
 inline constexpr OsStatus kOsServiceDoesNotExist = 1060;
 
+// The longest path, with its NUL, that a program can be started from without long-path support.
+inline constexpr std::size_t kMaxPath = 260;
+
 // Service start types, as the service manager reports them.
 inline constexpr std::uint32_t kServiceAutoStart = 2;
 inline constexpr std::uint32_t kServiceDemandStart = 3;
@@ -37,7 +43,16 @@ inline constexpr std::uint32_t kServiceDisabled = 4;
 struct ServiceConfig {
     std::wstring programPath;  // the command line it runs, as stored
     std::uint32_t startType = 0;
+    bool markedForDeletion = false;  // deleted, and gone once the last handle to it is closed
 };
+
+// A registry value exactly as stored: its type and its bytes.
+struct StoredValue {
+    std::uint32_t type = 0;
+    std::string bytes;
+    bool operator==(const StoredValue&) const = default;
+};
+using StoredValues = std::map<std::wstring, StoredValue>;
 
 // How much a key may hold for DeleteRegistryKey to delete it; a key with subkeys is never deleted.
 enum class KeyDeletion {
@@ -80,8 +95,12 @@ public:
     // Deletes a service that is not running.
     virtual OsStatus RemoveService(const std::wstring& serviceName) = 0;
 
-    // kOsSuccess when `path` is a program Windows can start; otherwise why not.
-    virtual OsStatus CheckWindowsProgram(const std::wstring& path) = 0;
+    // kOsSuccess when `path` is a program Windows can start, 32- or 64-bit as `is64Bit` says;
+    // otherwise why not.
+    virtual OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) = 0;
+
+    // Whether this Windows runs 64-bit programs.
+    virtual bool IsWindows64Bit() = 0;
 
     // Modal message box captioned with the application title.
     virtual void rtcMsgBox(const std::wstring& text, unsigned style) = 0;
@@ -109,6 +128,15 @@ public:
 
     // Deletes `subKey` under `root` as `how` allows; kOsFileNotFound when it is not there.
     virtual OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) = 0;
+
+    // Those of the values `names` that `subKey` holds, exactly as stored; kOsFileNotFound when
+    // the key is not there.
+    virtual OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
+                                        StoredValues& values) = 0;
+
+    // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
+    virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
+                                          const std::optional<StoredValue>& value) = 0;
 };
 
 }  // namespace qeltor

@@ -5,6 +5,7 @@
 #include "win32/Handles.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace qeltor {
@@ -126,22 +127,72 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
     return kOsSuccess;
 }
 
+// Messages are handled while the program runs, so that the window keeps answering; a quit
+// message is kept for the main loop, which ends once the click is over.
 std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t timeoutMs) {
+    if (!started_) {
+        return std::nullopt;
+    }
+    const DWORD start = ::GetTickCount();
+    std::optional<WPARAM> quit;
+    bool ended = false;
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;  // unsigned: right across the counter's wrap
+        HANDLE program = started_.get();
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &program, elapsed < timeoutMs ? timeoutMs - elapsed : 0,
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + 1) {
+            ended = woke == WAIT_OBJECT_0;
+            break;
+        }
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+            if (message.message == WM_QUIT) {
+                quit = message.wParam;
+            } else if (owner_ == nullptr || ::IsDialogMessageW(owner_, &message) == FALSE) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
+    }
+    if (quit) {
+        ::PostQuitMessage(static_cast<int>(*quit));
+    }
     DWORD exitCode = 0;
-    if (!started_ || ::WaitForSingleObject(started_.get(), timeoutMs) != WAIT_OBJECT_0 ||
-        ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
+    if (!ended || ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
         return std::nullopt;
     }
     started_.reset();
     return exitCode;
 }
 
+namespace {
+
+// A service deleted while someone holds it open stays until they let go. Its configuration does
+// not say so; a change that changes nothing is refused for it with its own error.
+bool IsMarkedForDeletion(SC_HANDLE service) {
+    return ::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr) == FALSE &&
+           ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
+}
+
+}  // namespace
+
 OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceConfig& config) {
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
         return ::GetLastError();
     }
-    const win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG));
+    win32::UniqueServiceHandle service(
+        ::OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG));
+    const bool mayChange = static_cast<bool>(service);
+    if (!service && ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE) {
+        config = {{}, SERVICE_DISABLED, true};
+        return kOsSuccess;
+    }
+    if (!service) {  // without the right to change it, whether it is marked stays unknown
+        service.reset(::OpenServiceW(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG));
+    }
     if (!service) {
         return ::GetLastError();
     }
@@ -154,6 +205,7 @@ OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceCon
     }
     config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
     config.startType = queried->dwStartType;
+    config.markedForDeletion = mayChange && IsMarkedForDeletion(service.get());
     return kOsSuccess;
 }
 
@@ -169,14 +221,24 @@ OsStatus Win32Platform::RemoveService(const std::wstring& serviceName) {
     return kOsSuccess;
 }
 
-OsStatus Win32Platform::CheckWindowsProgram(const std::wstring& path) {
+OsStatus Win32Platform::CheckWindowsProgram(const std::wstring& path, bool& is64Bit) {
     DWORD type = 0;
     if (::GetBinaryTypeW(path.c_str(), &type) == FALSE) {
         const DWORD error = ::GetLastError();
         return error != ERROR_SUCCESS ? error : ERROR_BAD_EXE_FORMAT;
     }
+    is64Bit = type == SCS_64BIT_BINARY;
     // DOS and 16-bit programs are binaries too, but no service can run them.
     return type == SCS_32BIT_BINARY || type == SCS_64BIT_BINARY ? kOsSuccess : ERROR_BAD_EXE_FORMAT;
+}
+
+// This program is 32-bit; the native system says what the machine itself runs.
+bool Win32Platform::IsWindows64Bit() {
+    SYSTEM_INFO system{};
+    ::GetNativeSystemInfo(&system);
+    const WORD architecture = system.wProcessorArchitecture;
+    return architecture == PROCESSOR_ARCHITECTURE_AMD64 || architecture == PROCESSOR_ARCHITECTURE_ARM64 ||
+           architecture == PROCESSOR_ARCHITECTURE_IA64;
 }
 
 void Win32Platform::rtcMsgBox(const std::wstring& text, unsigned style) {
@@ -236,6 +298,54 @@ OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKe
         return ERROR_DIR_NOT_EMPTY;
     }
     return static_cast<OsStatus>(::RegDeleteKeyW(ToHkey(root), subKey.c_str()));
+}
+
+OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subKey,
+                                           const std::vector<std::wstring>& names, StoredValues& values) {
+    HKEY opened = nullptr;
+    const LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    const win32::UniqueRegKey key(opened);
+    for (const auto& name : names) {
+        DWORD type = 0;
+        DWORD size = 0;
+        std::string bytes;
+        LSTATUS read = ::RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size);
+        while (read == ERROR_SUCCESS || read == ERROR_MORE_DATA) {
+            bytes.resize(size);
+            read =
+                ::RegQueryValueExW(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+            if (read == ERROR_SUCCESS) {
+                bytes.resize(size);
+                values[name] = {type, std::move(bytes)};
+                break;
+            }
+        }
+        if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) {
+            return static_cast<OsStatus>(read);
+        }
+    }
+    return kOsSuccess;
+}
+
+// The W functions store the bytes as they are: what was read is what is written back.
+OsStatus Win32Platform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
+                                             const std::optional<StoredValue>& value) {
+    HKEY opened = nullptr;
+    const LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_SET_VALUE, &opened);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    const win32::UniqueRegKey key(opened);
+    if (!value) {
+        const LSTATUS deleted = ::RegDeleteValueW(opened, name.c_str());
+        return deleted == ERROR_FILE_NOT_FOUND ? kOsSuccess : static_cast<OsStatus>(deleted);
+    }
+    return static_cast<OsStatus>(::RegSetValueExW(opened, name.c_str(), 0, value->type,
+                                                  reinterpret_cast<const BYTE*>(value->bytes.data()),
+                                                  static_cast<DWORD>(value->bytes.size())));
 }
 
 }  // namespace qeltor

@@ -25,7 +25,8 @@ public:
     std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
-    OsStatus CheckWindowsProgram(const std::wstring& path) override;
+    OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
+    bool IsWindows64Bit() override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     [[noreturn]] void EndProgram(int exitCode) override;
     void Unload() override;
@@ -36,6 +37,10 @@ public:
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
+    OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
+                                StoredValues& values) override;
+    OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
+                                  const std::optional<StoredValue>& value) override;
 
 private:
     HWND owner_ = nullptr;

@@ -210,16 +210,23 @@ void FormService::Form_Resize() {
 
 // One registration at a time: the button is disabled while one runs, and a click that was
 // queued behind it finds it busy. After a failure the user can fix the cause and press again.
+// The window keeps answering while instsrv.exe runs; a close asked for meanwhile waits until the
+// registration is over, so that none is cut off half-way.
 void FormService::Command1_Click() {
     if (registering_) {
         return;
     }
     registering_ = true;
     ::EnableWindow(command1_, FALSE);
-    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));  // while instsrv.exe runs
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     const bool registered = RegisterService(platform_, paths_);
     registering_ = false;
-    if (!registered && hwnd_ != nullptr) {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    if (closeRequested_) {
+        ::DestroyWindow(hwnd_);
+    } else if (!registered) {
         ::EnableWindow(command1_, TRUE);
         ::SetFocus(command1_);
     }
@@ -256,6 +263,18 @@ LRESULT FormService::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (focused != nullptr && ::IsChild(hwnd_, focused) != FALSE) {
                     focus_ = focused;
                 }
+            }
+            break;
+        case WM_CLOSE:
+            if (registering_) {
+                closeRequested_ = true;
+                return 0;
+            }
+            break;
+        case WM_SETCURSOR:
+            if (registering_) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
             }
             break;
         case WM_SETFOCUS:

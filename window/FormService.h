@@ -65,6 +65,7 @@ private:
     int dpi_ = layout::kDesignDpi;
     bool loaded_ = false;
     bool registering_ = false;
+    bool closeRequested_ = false;  // while registering: closed once the registration is over
     win32::UniqueFont buttonFont_;
     win32::UniqueFont labelFont_;
     win32::UniqueIcon bigIcon_;

@@ -86,13 +86,20 @@ void FakePlatform::RunInstsrv(const std::wstring& commandLine) {
     if (instsrv == Instsrv::Hangs) {
         instsrvExitCode_.reset();
     }
+    if (instsrv == Instsrv::Disables && services.contains(name)) {
+        services[name].startType = kServiceDisabled;
+    }
+    if (instsrv == Instsrv::CreatesThenGone) {
+        instsrvExitCode_ = 0;
+    }
     if (instsrv != Instsrv::Creates || services.contains(name)) {
         return;
     }
     const auto programStart = commandLine.rfind(L'"', commandLine.size() - 2);
     services[name] = {commandLine.substr(programStart), 2};
-    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\" + name)]["ImagePath"] = "set";
-    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name)]["TypesSupported"] = "7";
+    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\" + name)]["ImagePath"] = {kRegSz, "set"};
+    registry[Narrow(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name)]["TypesSupported"] = {4,
+                                                                                                                  "7"};
     instsrvExitCode_ = 0;
 }
 
@@ -128,9 +135,14 @@ OsStatus FakePlatform::RemoveService(const std::wstring& serviceName) {
 }
 
 // Programs here are the files named .exe.
-OsStatus FakePlatform::CheckWindowsProgram(const std::wstring& path) {
+OsStatus FakePlatform::CheckWindowsProgram(const std::wstring& path, bool& is64Bit) {
     calls.push_back(L"CheckProgram " + path);
+    is64Bit = path.ends_with(L"64.exe");
     return path.ends_with(L".exe") ? kOsSuccess : kOsBadExeFormat;
+}
+
+bool FakePlatform::IsWindows64Bit() {
+    return windows64;
 }
 
 void FakePlatform::rtcMsgBox(const std::wstring& text, unsigned style) {
@@ -210,7 +222,7 @@ OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, 
     if (key == kOpenedKey && status == kOsSuccess) {
         writes.push_back({key, valueName, reserved, type,
                           std::string(data.c_str(), data.size() + 1).substr(0, byteCount), byteCount});
-        registry[openedKey_][valueName] = writes.back().stored;
+        registry[openedKey_][valueName] = {type, writes.back().stored};
     }
     return key == kOpenedKey ? status : 6;  // ERROR_INVALID_HANDLE
 }
@@ -237,6 +249,37 @@ OsStatus FakePlatform::DeleteRegistryKey(RegKey root, const std::wstring& subKey
         return 5;  // ERROR_ACCESS_DENIED, as for a key with subkeys
     }
     registry.erase(found);
+    return kOsSuccess;
+}
+
+OsStatus FakePlatform::ReadRegistryValues(RegKey root, const std::wstring& subKey,
+                                          const std::vector<std::wstring>& names, StoredValues& values) {
+    calls.push_back(L"ReadValues " + subKey);
+    const auto found = registry.find(Narrow(subKey));
+    if (root != kHkeyLocalMachine || found == registry.end()) {
+        return kOsFileNotFound;
+    }
+    for (const auto& name : names) {
+        const auto value = found->second.find(Narrow(name));
+        if (value != found->second.end()) {
+            values[name] = value->second;
+        }
+    }
+    return kOsSuccess;
+}
+
+OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
+                                            const std::optional<StoredValue>& value) {
+    calls.push_back(L"RestoreValue " + name);
+    const auto found = registry.find(Narrow(subKey));
+    if (restoreStatus != kOsSuccess || root != kHkeyLocalMachine || found == registry.end()) {
+        return restoreStatus != kOsSuccess ? restoreStatus : kOsFileNotFound;
+    }
+    if (value) {
+        found->second[Narrow(name)] = *value;
+    } else {
+        found->second.erase(Narrow(name));
+    }
     return kOsSuccess;
 }
 

@@ -26,9 +26,10 @@ public:
         unsigned style;
     };
     // What the started instsrv.exe does: creates the service unless it exists (exit code 0, or 1
-    // when it exists), fails outright (exit code 1), or never ends.
-    enum class Instsrv { Creates, Fails, Hangs };
-    using Values = std::map<std::string, std::string>;
+    // when it exists), fails outright (exit code 1), or never ends. Or, while it runs, something
+    // else takes the service it created away again, or sets the existing one to disabled.
+    enum class Instsrv { Creates, Fails, Hangs, CreatesThenGone, Disables };
+    using Values = std::map<std::string, StoredValue>;
 
     // The world the installer sees.
     std::wstring appPath = L"C:\\Tools";
@@ -36,6 +37,7 @@ public:
     std::vector<std::wstring> currentFolderFiles;   // what a probe of the empty text finds
     std::map<std::wstring, std::wstring> settings;  // "application\section\key" -> value
     bool doubleByteCodePage = false;
+    bool windows64 = true;  // programs named *64.exe are 64-bit ones
     OsStatus shellStatus = kOsSuccess;
     OsStatus createKeyStatus = kOsSuccess;
     std::map<std::string, OsStatus> setValueStatus;  // by value name
@@ -43,6 +45,7 @@ public:
     std::map<std::wstring, ServiceConfig> services;  // the service manager's, by name
     OsStatus queryStatus = kOsSuccess;               // a failing service manager
     OsStatus removeStatus = kOsSuccess;
+    OsStatus restoreStatus = kOsSuccess;
     std::map<std::string, Values> registry;  // keys under HKEY_LOCAL_MACHINE, with their values
 
     // What the installer did.
@@ -72,7 +75,8 @@ public:
     std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
-    OsStatus CheckWindowsProgram(const std::wstring& path) override;
+    OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
+    bool IsWindows64Bit() override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     void EndProgram(int code) override;
     void Unload() override;
@@ -83,6 +87,10 @@ public:
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
+    OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
+                                StoredValues& values) override;
+    OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
+                                  const std::optional<StoredValue>& value) override;
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';

@@ -112,7 +112,7 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
         // Drive letter, colon, separator; or two separators, a server, a share and a separator.
         const bool fullPath =
             std::regex_search(stored, std::wregex(LR"(^([A-Za-z]:[\\/]|[\\/]{2}[^\\/]+[\\/][^\\/]+[\\/]))"));
-        const bool program = stored.ends_with(L".exe");
+        const bool program = stored.ends_with(L".exe") && stored.size() < 260;  // and startable without long paths
         const auto application = WesternBytes(fake, stored);
         const auto cut = stored.rfind(L'\\');
         const auto directory = WesternBytes(fake, cut == std::wstring::npos ? L"" : stored.substr(0, cut + 1));

@@ -14,13 +14,24 @@ const std::string kParametersKey = kServiceKey + R"(\Parameters)";
 const std::string kEventSourceKey =
     R"(SYSTEM\CurrentControlSet\Services\EventLog\Application\Qeltor Monitoring Server)";
 const std::wstring kOurs = L"\"C:\\Tools\\srvany.exe\"";
+const std::wstring kSpacedFolder = L"C:\\Program Files\\Qeltor Kit\\";
+
+// What the Parameters key holds afterwards: nothing, exactly what was there before the click, or
+// what the click writes.
+enum class Parameters { None, Earlier, Written };
 
 struct Left {
     bool service;
-    bool parameters;
+    Parameters parameters;
     bool eventSource;
     bool operator==(const Left&) const = default;
 };
+
+// An administrator's values under a service that was there before: one of another type, one the
+// click does not write, and none for AppDirectory.
+const FakePlatform::Values kEarlierValues = {{"Application", {1, std::string("C:\\OldServer\\Monitor.exe\0", 25)}},
+                                             {"AppParameters", {2, std::string("/port 9000\0", 11)}},
+                                             {"AppEnvironment", {7, std::string("A=1\0\0", 5)}}};
 
 using Instsrv = FakePlatform::Instsrv;
 const std::wstring kSuccess = L"Run as service successfully.";
@@ -29,7 +40,9 @@ const std::wstring kServer = L"D:\\Srv\\Monitor.exe";
 // Each row gives what differs from a click that registers kServer with instsrv.exe run.
 struct Outcome {
     const char* name;
+    std::wstring folder = L"C:\\Tools\\";
     std::wstring serverPath = kServer;
+    bool windows64 = true;
     std::optional<ServiceConfig> before = std::nullopt;  // the service as it was before the click
     Instsrv instsrv = Instsrv::Creates;
     unsigned style;
@@ -43,23 +56,33 @@ void PrintTo(const Outcome& outcome, std::ostream* out) {
     *out << outcome.name;
 }
 
+constexpr auto kNone = Parameters::None;
+constexpr auto kEarlier = Parameters::Earlier;
+constexpr auto kWritten = Parameters::Written;
+
 const Outcome kOutcomes[] = {
-    {.name = "Created", .style = 64, .says = kSuccess, .left = {true, true, true}},
+    {.name = "Created", .style = 64, .says = kSuccess, .left = {true, kWritten, true}},
     {.name = "NotCreated",
      .instsrv = Instsrv::Fails,
      .style = 16,
      .says = L"instsrv.exe did not create the service \"Qeltor Monitoring Server\": it ended with exit code 1.",
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
+    {.name = "CreatedThenRemovedBySomethingElse",
+     .instsrv = Instsrv::CreatesThenGone,
+     .style = 16,
+     .says = L"was created by instsrv.exe, which ended with exit code 0, but now the service manager has no such "
+             L"service: something else removed it in the meantime.",
+     .left = {false, kNone, false}},
     {.name = "ExistsWithOurProgram",
      .before = ServiceConfig{kOurs, 2},
      .style = 64,
      .says = kSuccess,
-     .left = {true, true, false}},
+     .left = {true, kWritten, false}},
     {.name = "OursInOtherCaseUnquoted",
      .before = ServiceConfig{L"c:\\TOOLS\\srvany.EXE", 2},
      .style = 64,
      .says = kSuccess,
-     .left = {true, true, false}},
+     .left = {true, kWritten, false}},
     {.name = "ExistsWithAnotherProgram",
      .before = ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
      .style = 16,
@@ -68,89 +91,170 @@ const Outcome kOutcomes[] = {
          L"run the monitoring server through this folder's srvany.exe.\r\n\r\nTo replace it, run instsrv.exe \"Qeltor "
          L"Monitoring Server\" remove in a command prompt run as administrator, in the folder C:\\Tools\\, then run "
          L"QeltorService again.",
-     .left = {true, true, false}},
+     .started = false,
+     .left = {true, kEarlier, false}},
     {.name = "OursWithAnExtraArgument",
      .before = ServiceConfig{kOurs + L" -x", 2},
      .style = 16,
      .says = L"runs another program",
-     .left = {true, true, false}},
+     .started = false,
+     .left = {true, kEarlier, false}},
     {.name = "Disabled",
      .before = ServiceConfig{kOurs, 4},
      .style = 16,
      .says = L"is disabled, so it will not start with Windows.",
-     .left = {true, true, false}},
+     .started = false,
+     .left = {true, kEarlier, false}},
     {.name = "ManualStart",
      .before = ServiceConfig{kOurs, 3},
      .style = 16,
      .says = L"is set to start manually, so it will not start with Windows.",
-     .left = {true, true, false}},
+     .started = false,
+     .left = {true, kEarlier, false}},
+    {.name = "MarkedForDeletion",
+     .before = ServiceConfig{kOurs, 2, true},
+     .style = 16,
+     .says = L"is marked for deletion",
+     .started = false,
+     .left = {true, kEarlier, false}},
+    {.name = "OursUnquotedWithASpace",
+     .folder = kSpacedFolder,
+     .before = ServiceConfig{L"C:\\Program Files\\Qeltor Kit\\srvany.exe", 2},
+     .style = 16,
+     .says = L"Windows may start C:\\Program.exe instead, with the rest as its arguments. It was left unchanged."
+             L"\r\n\r\nTo quote the path, run sc config \"Qeltor Monitoring Server\" binPath= \"\\\"C:\\Program "
+             L"Files\\Qeltor Kit\\srvany.exe\\\"\" in a command prompt",
+     .started = false,
+     .left = {true, kEarlier, false}},
+    {.name = "OursQuotedWithASpace",
+     .folder = kSpacedFolder,
+     .before = ServiceConfig{L"\"C:\\Program Files\\Qeltor Kit\\srvany.exe\"", 2},
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, false}},
+    {.name = "DisabledWhileInstsrvRan",
+     .before = ServiceConfig{kOurs, 2},
+     .instsrv = Instsrv::Disables,
+     .style = 16,
+     .says = L"is disabled, so it will not start with Windows.\r\n\r\nSet its startup type to Automatic in the "
+             L"Services console (services.msc), or run sc config \"Qeltor Monitoring Server\" start= auto in a "
+             L"command prompt run as administrator.\r\n\r\nThe values under HKEY_LOCAL_MACHINE\\SYSTEM\\"
+             L"CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters were put back as they were before "
+             L"the button was pressed.",
+     .left = {true, kEarlier, false}},
     {.name = "WriteFailedAfterCreation",
      .style = 16,
      .failingValue = "AppDirectory",
      .says = L"that instsrv.exe had just created was removed again",
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
     {.name = "WriteFailedOnAnOlderService",
      .before = ServiceConfig{kOurs, 2},
      .style = 16,
      .failingValue = "AppDirectory",
      .says = L"Can't write the registry value AppDirectory",
-     .left = {true, true, false}},
+     .left = {true, kEarlier, false}},
     {.name = "WriteFailedAndNotCreated",
      .instsrv = Instsrv::Fails,
      .style = 16,
      .failingValue = "AppParameters",
      .says = L"The values written for the service were removed again.",
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
     {.name = "InstsrvNeverEnds",
      .instsrv = Instsrv::Hangs,
      .style = 16,
      .says = L"has not finished after 30 seconds",
-     .left = {false, true, false}},
+     .left = {false, kWritten, false}},
     {.name = "RelativePath",
      .serverPath = L"..\\apps\\Monitor.exe",
      .style = 16,
      .says = L"the path \"..\\apps\\Monitor.exe\" is not a full path",
      .started = false,
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
     {.name = "DriveRelativePath",
      .serverPath = L"D:Monitor.exe",
      .style = 16,
      .says = L"is not a full path",
      .started = false,
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
     {.name = "NotAProgram",
      .serverPath = L"D:\\Srv\\notes.txt",
      .style = 16,
      .says = L"\"D:\\Srv\\notes.txt\" is not a program that Windows can start, so the service could not run it. The "
              L"system says: system error 193.",
      .started = false,
-     .left = {false, false, false}},
+     .left = {false, kNone, false}},
+    {.name = "SixtyFourBitOnThirtyTwo",
+     .serverPath = L"D:\\Srv\\Monitor64.exe",
+     .windows64 = false,
+     .style = 16,
+     .says = L"\"D:\\Srv\\Monitor64.exe\" is a 64-bit program, and this Windows is 32-bit",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "SixtyFourBitOnSixtyFour",
+     .serverPath = L"D:\\Srv\\Monitor64.exe",
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, true}},
+    {.name = "PathOfMaxPathCharacters",
+     .serverPath = L"D:\\" + std::wstring(253, L'x') + L".exe",
+     .style = 16,
+     .says = L" is 260 characters long, and the service can start a program only from a path shorter than 260 "
+             L"characters.",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "PathJustShortEnough",
+     .serverPath = L"D:\\" + std::wstring(252, L'x') + L".exe",
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, true}},
     {.name = "SlashesAndShares",
      .serverPath = L"C:/Srv/Monitor.exe",
      .style = 64,
      .says = kSuccess,
-     .left = {true, true, true}},
+     .left = {true, kWritten, true}},
     {.name = "Share",
      .serverPath = L"\\\\host\\share\\Monitor.exe",
      .style = 64,
      .says = kSuccess,
-     .left = {true, true, true}},
+     .left = {true, kWritten, true}},
 };
 
 class RegistrationOutcomeTest : public ::testing::TestWithParam<Outcome> {};
 
+// What the Parameters key holds: nothing, the earlier values exactly, or the written ones (checked
+// here, beside values of the administrator's that the click does not write).
+Parameters ParametersLeft(const FakePlatform& fake, const InstallerPaths& paths) {
+    const auto found = fake.registry.find(kParametersKey);
+    if (found == fake.registry.end()) {
+        return Parameters::None;
+    }
+    if (found->second == kEarlierValues) {
+        return Parameters::Earlier;
+    }
+    const FakePlatform::Values written = {{"Application", {1, Narrow(paths.ServerExePath) + '\0'}},
+                                          {"AppDirectory", {1, Narrow(paths.ServerFolder) + '\0'}},
+                                          {"AppParameters", {1, ""}}};
+    for (const auto& [name, value] : written) {
+        EXPECT_EQ(found->second.contains(name) ? found->second.at(name) : StoredValue{}, value) << name;
+    }
+    return Parameters::Written;
+}
+
 TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     const Outcome& outcome = GetParam();
     FakePlatform fake;
+    fake.appPath = outcome.folder;
     fake.instsrv = outcome.instsrv;
+    fake.windows64 = outcome.windows64;
     if (outcome.before) {
         fake.services[kService] = *outcome.before;
-        fake.registry[kServiceKey]["ImagePath"] = "set";
+        fake.registry[kServiceKey]["ImagePath"] = {2, "set"};
+        fake.registry[kParametersKey] = kEarlierValues;
     }
     if (outcome.failingValue != nullptr) {
         fake.setValueStatus[outcome.failingValue] = 5;
     }
-    const InstallerPaths paths{L"C:\\Tools\\", outcome.serverPath,
+    const InstallerPaths paths{outcome.folder, outcome.serverPath,
                                outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};
 
     EXPECT_EQ(RegisterService(fake, paths), outcome.style == 64);
@@ -160,12 +264,15 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     EXPECT_NE(fake.boxes[0].text.find(outcome.says), std::wstring::npos) << fake.boxes[0].text;
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
-    const Left left{fake.services.contains(kService), fake.registry.contains(kParametersKey),
+    if (!outcome.started) {
+        EXPECT_TRUE(fake.createdKeys.empty());
+    }
+    const Left left{fake.services.contains(kService), ParametersLeft(fake, paths),
                     fake.registry.contains(kEventSourceKey)};
-    EXPECT_EQ(left, outcome.left) << "service " << left.service << ", parameters " << left.parameters
+    EXPECT_EQ(left, outcome.left) << "service " << left.service << ", parameters " << static_cast<int>(left.parameters)
                                   << ", event source " << left.eventSource;
     // A service key that belongs to no service is never left behind by a failed run.
-    if (!left.service && !left.parameters) {
+    if (!left.service && left.parameters == kNone) {
         EXPECT_FALSE(fake.registry.contains(kServiceKey));
     }
     // A service that was there before the click stays as it was.
@@ -181,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(Registration, RegistrationOutcomeTest, ::testing::Value
 TEST(RegistrationOutcomeTest, ServiceKeyThatHoldsMoreThanOurValuesIsKept) {
     FakePlatform fake;
     fake.instsrv = FakePlatform::Instsrv::Fails;
-    fake.registry[kServiceKey]["Description"] = "an administrator's own";
+    fake.registry[kServiceKey]["Description"] = {1, "an administrator's own"};
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
     EXPECT_FALSE(RegisterService(fake, paths));
     EXPECT_FALSE(fake.registry.contains(kParametersKey));
@@ -201,7 +308,7 @@ TEST(RegistrationOutcomeTest, ServiceThatCannotBeRemovedAgainIsNamedWithTheWayTo
         << fake.boxes[0].text;
 }
 
-TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothingRemoved) {
+TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothingStartedOrWritten) {
     FakePlatform fake;
     fake.queryStatus = 5;
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
@@ -211,7 +318,22 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
                                       L"manager: system error 5."),
               std::wstring::npos)
         << fake.boxes[0].text;
-    EXPECT_TRUE(fake.registry.contains(kParametersKey));
+    EXPECT_TRUE(fake.shellCommands.empty());
+    EXPECT_FALSE(fake.registry.contains(kParametersKey));
+}
+
+TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheReason) {
+    FakePlatform fake;
+    fake.services[kService] = ServiceConfig{kOurs, 2};
+    fake.registry[kParametersKey] = kEarlierValues;
+    fake.setValueStatus["AppParameters"] = 5;
+    fake.restoreStatus = 5;
+    EXPECT_FALSE(RegisterService(fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_TRUE(
+        fake.boxes[0].text.ends_with(L"Parameters could not be put back as they were before the button was "
+                                     L"pressed: system error 5."))
+        << fake.boxes[0].text;
 }
 
 }  // namespace

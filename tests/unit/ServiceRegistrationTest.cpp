@@ -12,6 +12,7 @@ using Calls = std::vector<std::wstring>;
 using namespace std::string_literals;
 
 const std::string kParametersKey = R"(SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)";
+const std::wstring kParametersKeyWide = LR"(SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)";
 
 class ServiceRegistrationTest : public ::testing::Test {
 protected:
@@ -46,9 +47,10 @@ TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReports
     EXPECT_TRUE(Run());
 
     EXPECT_EQ(fake.calls,
-              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"QueryService", L"Shell 4", L"RegCreateKeyA 2147483650",
-                     L"RegSetValueExA Application", L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters",
-                     L"RegCloseKey", L"Wait 30000", L"QueryService", L"MsgBox 64", L"Unload"}));
+              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"QueryService", L"ReadValues " + kParametersKeyWide,
+                     L"Shell 4", L"RegCreateKeyA 2147483650", L"RegSetValueExA Application",
+                     L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters", L"RegCloseKey", L"Wait 30000",
+                     L"QueryService", L"MsgBox 64", L"Unload"}));
     EXPECT_EQ(fake.shellCommands, (std::vector<std::wstring>{BuildInstsrvCommandLine(paths)}));
     EXPECT_EQ(fake.createdKeys, (std::vector<std::string>{kParametersKey}));
 
