@@ -2,12 +2,28 @@
 # Runs a command inside a throwaway Wine session: its own Xvfb display and a fresh
 # 32-bit prefix, with drive D: mapped to <prefix-dir>/../d-drive.
 # Usage: scripts/wine-session.sh <prefix-dir> <command...>
+#        scripts/wine-session.sh --can-run   (whether Wine can start on this machine)
 # shellcheck disable=SC2317  # cleanup and stop run from traps
 set -euo pipefail
+
+# Wine's 32-bit loader is a 32-bit Linux program. Some virtual machines' kernels run none, and
+# then no Wine prefix can be made here.
+can_run_32bit() {
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+if [ "${1:-}" = --can-run ]; then
+  can_run_32bit && exit 0
+  echo "wine-session: this machine's kernel does not run 32-bit programs (/lib/ld-linux.so.2: $(/lib/ld-linux.so.2 --version 2>&1 >/dev/null | sed 's/.*: //' | head -n 1)), so Wine cannot start here" >&2
+  exit 1
+fi
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 <prefix-dir> <command...>" >&2
   exit 64
+fi
+if ! can_run_32bit; then
+  "$0" --can-run
+  exit 1
 fi
 prefix=$(realpath -m "$1")
 ddrive=$(realpath -m "$prefix/../d-drive")

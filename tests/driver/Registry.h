@@ -23,6 +23,7 @@ win32::UniqueRegKey OpenKey(HKEY root, const std::wstring& path, REGSAM access =
 struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> bytes;
+    bool operator==(const RegValue&) const = default;
 };
 std::optional<RegValue> ReadValue(HKEY key, const wchar_t* name);
 

@@ -83,11 +83,25 @@ std::optional<ServiceConfig> QueryConfig(const std::wstring& service) {
 }
 
 DWORD CreateAutoService(const std::wstring& service, const std::wstring& imagePath) {
+    return CreateOwnService(service, imagePath, SERVICE_AUTO_START);
+}
+
+DWORD CreateOwnService(const std::wstring& service, const std::wstring& imagePath, DWORD startType) {
     const UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     const UniqueServiceHandle created(::CreateServiceW(
-        manager.get(), service.c_str(), service.c_str(), SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS,
-        SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+        manager.get(), service.c_str(), service.c_str(), SERVICE_QUERY_STATUS, SERVICE_WIN32_OWN_PROCESS, startType,
+        SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     return created ? ERROR_SUCCESS : ::GetLastError();
+}
+
+UniqueServiceHandle HoldAndDelete(const std::wstring& service) {
+    const UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueServiceHandle held(::OpenServiceW(manager.get(), service.c_str(), SERVICE_QUERY_STATUS));
+    const UniqueServiceHandle deleting(::OpenServiceW(manager.get(), service.c_str(), DELETE));
+    if (!held || !deleting || ::DeleteService(deleting.get()) == FALSE) {
+        return nullptr;
+    }
+    return held;
 }
 
 namespace {

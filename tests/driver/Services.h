@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Waiting.h"
+#include "win32/Handles.h"
 
 namespace qeltor::driver {
 
@@ -29,6 +30,11 @@ std::optional<ServiceConfig> QueryConfig(const std::wstring& service);
 // An automatic own-process service for `imagePath`, as another program would create it; the
 // error when it could not.
 DWORD CreateAutoService(const std::wstring& service, const std::wstring& imagePath);
+DWORD CreateOwnService(const std::wstring& service, const std::wstring& imagePath, DWORD startType);
+
+// Deletes the service while a handle to it stays open, as an open Services console does: it is
+// marked for deletion until the handle returned is closed. Null when that could not be done.
+win32::UniqueServiceHandle HoldAndDelete(const std::wstring& service);
 
 // Whether the Application event log holds an error from `source` whose text contains `fragment`;
 // nullopt when the log cannot be read at all (Wine keeps none).

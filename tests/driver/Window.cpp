@@ -9,6 +9,7 @@ namespace qeltor::driver {
 namespace {
 
 constexpr ULONGLONG kPatienceAfterBoxMs = 500;
+constexpr UINT kProbePatienceMs = 2000;  // how long a window may take to answer before it counts as hung
 constexpr wchar_t kMainTitle[] = L"Set Monitoring Server as Service";
 constexpr wchar_t kButtonText[] = L"Set Run as Service";
 
@@ -77,6 +78,8 @@ public:
                 ::PostMessageW(button, BM_CLICK, 0, 0);
             }
             acted_ = true;
+        } else if (action_ == WindowAction::ClickProbeAndClose && outcome_.boxes.empty()) {
+            Probe(main);
         } else if (!outcome_.closedByDriver && (action_ == WindowAction::Close || AnswerOutlived())) {
             ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);  // as a person would
             outcome_.closedByDriver = true;
@@ -84,6 +87,19 @@ public:
     }
 
 private:
+    void Probe(HWND main) {
+        DWORD_PTR result = 0;
+        if (::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kProbePatienceMs, &result) == 0) {
+            ++outcome_.probesMissed;
+            return;
+        }
+        ++outcome_.probesAnswered;
+        if (!closeAsked_) {
+            ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            closeAsked_ = true;
+        }
+    }
+
     [[nodiscard]] bool AnswerOutlived() const {
         return lastAnswer_ != 0 && kPatienceAfterBoxMs < ::GetTickCount64() - lastAnswer_;
     }
@@ -93,6 +109,7 @@ private:
     Outcome& outcome_;
     std::set<HWND> answered_;
     bool acted_ = false;
+    bool closeAsked_ = false;
     ULONGLONG lastAnswer_ = 0;
 };
 

@@ -24,12 +24,16 @@ struct Outcome {
     bool windowShown = false;     // the main window appeared
     bool closedByDriver = false;  // it was still open after everything else, and was closed
     DWORD exitCode = STILL_ACTIVE;
-    std::string problem;  // why the run could not be watched to its end, if it could not
+    std::string problem;     // why the run could not be watched to its end, if it could not
+    int probesAnswered = 0;  // with ClickProbeAndClose: how often the window answered before a box showed
+    int probesMissed = 0;    // and how often it did not within 2 s
 };
 
 // What to do with the main window once it shows: press its button (twice in a row, as an
-// impatient double click would), or close it untouched.
-enum class WindowAction { ClickButton, ClickButtonTwice, Close };
+// impatient double click would), or close it untouched. Or press it, then, until a message box
+// shows, keep sending it a message that a window answering its queue returns at once, and ask it
+// once to close.
+enum class WindowAction { ClickButton, ClickButtonTwice, Close, ClickProbeAndClose };
 
 // Starts `exe` in its own folder, confirms each message box it shows, acts on the main window,
 // closes it when it is still open half a second after a message was answered, and returns once

@@ -72,10 +72,13 @@ void StartAfresh() {
 
 void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath) {
     const fs::path tool = kFolder / L"instsrv.exe";
-    if (instsrv == Instsrv::Program || instsrv == Instsrv::Failing) {
+    if (instsrv == Instsrv::Program || instsrv == Instsrv::Failing || instsrv == Instsrv::SlowFailing) {
         fs::copy_file(g_standins / L"instsrv.exe", tool);
     }
-    if (instsrv == Instsrv::Failing) {
+    if (instsrv == Instsrv::SlowFailing) {
+        std::ofstream(kFolder / L"instsrv-slow.txt") << "4 s";
+    }
+    if (instsrv == Instsrv::Failing || instsrv == Instsrv::SlowFailing) {
         std::ofstream(kFolder / L"instsrv-fails.txt") << "exit 1";
     } else if (instsrv == Instsrv::Folder) {
         fs::create_directory(tool);

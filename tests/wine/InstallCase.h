@@ -25,8 +25,8 @@ inline constexpr wchar_t kSuccessMessage[] =
     L"service first through your Windows Control Panel, then run the executable file manually.";
 using driver::kPatienceMs;
 
-// Failing: a stand-in that creates nothing and exits with 1.
-enum class Instsrv { Missing, Program, Failing, Folder, TextFile };
+// Failing: a stand-in that creates nothing and exits with 1; SlowFailing: the same after 4 s.
+enum class Instsrv { Missing, Program, Failing, SlowFailing, Folder, TextFile };
 
 // Takes GoogleTest's flags, then where the product and the stand-ins were built, and `more`
 // arguments after them. False, once it has said how to call the program, when they are missing

@@ -4,10 +4,12 @@
 // Usage: InstallerWineTest <QeltorService.exe> <folder with the tool stand-ins>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "Codes.h"
 #include "InstallCase.h"
+#include "Registry.h"
 #include "Services.h"
 #include "Window.h"
 
@@ -64,6 +66,18 @@ protected:
         return FailureText(outcome, atStartUp);
     }
 
+    // The values under the service's Parameters key, as stored.
+    static std::map<std::wstring, qeltor::driver::RegValue> ParameterValues() {
+        std::map<std::wstring, qeltor::driver::RegValue> values;
+        const auto key = qeltor::driver::OpenKey(HKEY_LOCAL_MACHINE, qeltor::driver::ParametersKey(kService));
+        for (const wchar_t* name : {L"Application", L"AppDirectory", L"AppParameters"}) {
+            if (auto value = key ? qeltor::driver::ReadValue(key.get(), name) : std::nullopt) {
+                values[name] = *value;
+            }
+        }
+        return values;
+    }
+
     // One information box with the success message, and the program ends by itself.
     static void ExpectSuccess(const Outcome& outcome) {
         EXPECT_TRUE(outcome.windowShown);
@@ -109,18 +123,70 @@ TEST_F(InstallerTest, InstsrvThatCreatesNothingIsReportedAndItsValuesRemoved) {
     ExpectNoServiceLeft();
 }
 
-TEST_F(InstallerTest, ServiceOfAProgramThatIsGoneIsNamedAndLeftAlone) {
-    const std::wstring gone = L"\"C:\\Old Kit\\srvany.exe\"";
-    ASSERT_EQ(qeltor::driver::CreateAutoService(kService, gone), qeltor::driver::kErrorSuccess);
+// While a slow instsrv.exe runs the window answers; a close asked for meanwhile waits until the
+// registration is over and its box answered, and then the window closes by itself.
+TEST_F(InstallerTest, WindowAnswersWhileInstsrvRunsAndClosesAfterTheBox) {
+    LayOut(Instsrv::SlowFailing, true, kMonitor);
+    const Outcome outcome = RunProgram(WindowAction::ClickProbeAndClose);
+    EXPECT_GE(outcome.probesAnswered, 3);
+    EXPECT_EQ(outcome.probesMissed, 0);
+    ASSERT_EQ(outcome.boxes.size(), 1U);
+    EXPECT_TRUE(BoxText(outcome.boxes[0], L"hand").starts_with(L"instsrv.exe did not create the service"));
+    EXPECT_FALSE(outcome.closedByDriver);
+    EXPECT_EQ(outcome.exitCode, 0U);
+}
+
+// A service that is there and that a click cannot finish is refused before anything is started
+// or written: the administrator's values under it stay exactly as they were.
+struct ExistingService {
+    const char* name;
+    const wchar_t* image;
+    DWORD startType;
+    bool markedForDeletion;
+    const wchar_t* says;
+};
+
+void PrintTo(const ExistingService& service, std::ostream* out) {
+    *out << service.name;
+}
+
+class ExistingServiceTest : public InstallerTest, public testing::WithParamInterface<ExistingService> {};
+
+TEST_P(ExistingServiceTest, IsRefusedWithItsValuesLeftAsTheyWere) {
+    const ExistingService& existing = GetParam();
+    ASSERT_EQ(qeltor::driver::CreateOwnService(kService, existing.image, existing.startType),
+              qeltor::driver::kErrorSuccess);
+    qeltor::driver::WriteParameters(kService, L"C:\\OldServer\\Monitor.exe", std::nullopt, L"/port 9000");
+    const auto earlier = ParameterValues();
+    ASSERT_EQ(earlier.size(), 2U);
+    qeltor::win32::UniqueServiceHandle held;
+    if (existing.markedForDeletion) {
+        held = qeltor::driver::HoldAndDelete(kService);
+        ASSERT_TRUE(held);
+    }
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
-    EXPECT_NE(text.find(L"exists already and runs another program: " + gone), std::wstring::npos) << text;
-    EXPECT_NE(
-        text.find(L"run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as administrator"),
-        std::wstring::npos)
-        << text;
+    EXPECT_NE(text.find(existing.says), std::wstring::npos) << text;
+    EXPECT_FALSE(CommandLineRecorded());
+    EXPECT_EQ(ParameterValues(), earlier);
     EXPECT_TRUE(qeltor::driver::ServiceExists(kService));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Installer, ExistingServiceTest,
+    testing::Values(
+        ExistingService{"OfAProgramThatIsGone", L"\"C:\\Old Kit\\srvany.exe\"", SERVICE_AUTO_START, false,
+                        L"exists already and runs another program: \"C:\\Old Kit\\srvany.exe\". It was left "
+                        L"unchanged, so it does not run the monitoring server through this folder's srvany.exe.\r\n\r\n"
+                        L"To replace it, run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run "
+                        L"as administrator"},
+        ExistingService{"OursSetToStartManually", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_DEMAND_START, false,
+                        L"is set to start manually, so it will not start with Windows."},
+        ExistingService{"OursMarkedForDeletion", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_AUTO_START, true,
+                        L"is marked for deletion"},
+        ExistingService{"OursUnquotedWithASpace", L"C:\\Qeltor Test\\srvany.exe", SERVICE_AUTO_START, false,
+                        L"Windows may start C:\\Qeltor.exe instead"}),
+    [](const testing::TestParamInfo<ExistingService>& param) { return std::string(param.param.name); });
 
 struct Refusal {
     const char* name;

@@ -1,7 +1,8 @@
 // Stands in for instsrv.exe: adds the command line it was started with, exactly as the system
 // hands it over, to instsrv-commandline.bin beside itself; then, like the real tool, creates an
 // automatic service <name> for <program> and exits 0, or exits 1 when that service exists.
-// With instsrv-fails.txt beside it, it creates nothing and exits 1.
+// With instsrv-fails.txt beside it, it creates nothing and exits 1; with instsrv-slow.txt, it
+// first takes 4 seconds, as a busy service manager may.
 //   instsrv.exe <name> <program>
 #include <windows.h>
 
@@ -40,6 +41,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     const std::wstring folder = OwnFolder();
     if (folder.empty() || !Record(folder + L"instsrv-commandline.bin")) {
         return 4;
+    }
+    if (GetFileAttributesW((folder + L"instsrv-slow.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        Sleep(4000);
     }
     if (GetFileAttributesW((folder + L"instsrv-fails.txt").c_str()) != INVALID_FILE_ATTRIBUTES || __argc != 3) {
         return 1;
