@@ -10,8 +10,8 @@ namespace qeltor {
 namespace {
 
 // In the order they are written.
-constexpr std::array<const wchar_t*, kParameterCount> kParameterNames{texts::kApplicationValue, texts::kAppDirectoryValue,
-                                                        texts::kAppParametersValue};
+constexpr std::array<const wchar_t*, kParameterCount> kParameterNames{
+    texts::kApplicationValue, texts::kAppDirectoryValue, texts::kAppParametersValue};
 
 // `text` converted, or nothing after telling the user why it cannot be.
 std::optional<std::string> ConvertOrReport(Platform& platform, const std::wstring& text) {
