@@ -27,6 +27,11 @@ inline constexpr const wchar_t* kParametersKey =
 inline constexpr const wchar_t* kParametersKeyShownAs =
     L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
 
+// The server's own settings, which it reads from the current user's hive: as a service that is the
+// hive of LocalSystem, HKEY_USERS\.DEFAULT (also reached as HKEY_USERS\S-1-5-18 on Windows).
+inline constexpr const wchar_t* kSettingsTree = L"Software\\VB and VBA Program Settings\\mxqeltor";
+inline constexpr const wchar_t* kServiceSettingsTree = L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor";
+
 inline constexpr const wchar_t* kSettingShownAs =
     L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\m";
 

@@ -71,6 +71,37 @@ std::wstring CannotReadValues(const std::wstring& reason) {
            L"Nothing was started or written.";
 }
 
+std::wstring OnDriveTheServiceLacks(const std::wstring& what, const std::wstring& path, wchar_t drive, DriveKind kind,
+                                    bool isKitFolder) {
+    const std::wstring letter{drive, L':'};
+    const bool mapped = kind == DriveKind::Network || kind == DriveKind::Subst;
+    const std::wstring where = kind == DriveKind::Network ? L"a network drive (" + letter + L")"
+                               : kind == DriveKind::Subst ? L"a drive made with subst (" + letter + L")"
+                               : kind == DriveKind::CdRom ? L"a CD or DVD drive (" + letter + L")"
+                                                          : L"a removable drive (" + letter + L")";
+    const std::wstring why = mapped ? L"A service starts without the drive letters that a user's logon maps, so it "
+                                      L"would not find it."
+                                    : L"The service could start it only while that medium happens to be inserted.";
+    const std::wstring fix =
+        isKitFolder ? L"Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, "
+                      L"and run it from there."
+                    : L"Copy the monitoring server to a folder on a local drive (or run it from its share, "
+                      L"\\\\server\\share\\...), run it once from there, then run QeltorService again.";
+    return L"Can't register the service: " + what + L" " + Quoted(path) + L" is on " + where + L". " + why +
+           kParagraph + fix;
+}
+
+std::wstring SettingsNotCopied(const std::wstring& reason) {
+    return TheService() +
+           L" is registered and runs the monitoring server from the next start of Windows, but the server's settings "
+           L"could not be copied for the account the service runs as: " +
+           reason + kParagraph + L"As a service the server reads its settings from HKEY_USERS\\" +
+           texts::kServiceSettingsTree +
+           L", not from yours. Press the button again, or run in a command prompt run as "
+           L"administrator:\r\nreg copy \"HKCU\\" +
+           texts::kSettingsTree + L"\" \"HKU\\" + texts::kServiceSettingsTree + L"\" /s /f";
+}
+
 std::wstring CannotStart(const std::wstring& program, const std::wstring& reason) {
     return L"Can't start " + program + L": " + reason;
 }

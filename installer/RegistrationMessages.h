@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +16,10 @@ std::wstring NotAProgram(const std::wstring& path, const std::wstring& reason);
 std::wstring PathTooLong(const std::wstring& path, std::size_t limit);
 std::wstring SixtyFourBitOnThirtyTwo(const std::wstring& path, const std::wstring& reason);
 std::wstring CannotReadValues(const std::wstring& reason);
+// `what` names the file or folder for the user; `kind` says why the service would not reach it.
+std::wstring OnDriveTheServiceLacks(const std::wstring& what, const std::wstring& path, wchar_t drive, DriveKind kind,
+                                    bool isKitFolder);
+std::wstring SettingsNotCopied(const std::wstring& reason);
 
 std::wstring CannotStart(const std::wstring& program, const std::wstring& reason);
 std::wstring CannotCreateKey(const std::wstring& reason);

@@ -1,5 +1,6 @@
 #include "installer/ServiceRegistration.h"
 
+#include "installer/DriveCheck.h"
 #include "installer/InstallerTexts.h"
 #include "installer/ParameterWrites.h"
 #include "installer/RegistrationMessages.h"
@@ -104,6 +105,12 @@ bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
     if (state == ServiceState::Ready) {
+        // As a service the server reads its settings from the service account's hive, not the user's.
+        const OsStatus copied =
+            platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers, texts::kServiceSettingsTree);
+        if (copied != kOsSuccess) {
+            return ReportFailure(platform, messages::SettingsNotCopied(platform.ErrorText(copied)));
+        }
         platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
         platform.Unload();
         return true;
@@ -135,6 +142,9 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
         return false;
     }
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
+        return ReportFailure(platform, *refusal);
+    }
+    if (const auto refusal = DriveRefusal(platform, paths)) {
         return ReportFailure(platform, *refusal);
     }
     const auto before = JudgeBefore(platform, paths);

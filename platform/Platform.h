@@ -16,7 +16,9 @@ inline constexpr OsStatus kOsSuccess = 0;
 // A registry key handle as the A functions see it; 0 is the null handle.
 using RegKey = std::uintptr_t;
 inline constexpr RegKey kNullRegKey = 0;
+inline constexpr RegKey kHkeyCurrentUser = 0x80000001U;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002U;
+inline constexpr RegKey kHkeyUsers = 0x80000003U;
 inline constexpr std::uint32_t kRegSz = 1;
 
 // Message box styles the installer uses.
@@ -45,6 +47,10 @@ struct ServiceConfig {
     std::uint32_t startType = 0;
     bool markedForDeletion = false;  // deleted, and gone once the last handle to it is closed
 };
+
+// Where a drive letter's files come from, as far as a service is concerned: a service has
+// neither the letters a user's logon maps nor the media that happen to be inserted.
+enum class DriveKind { Local, Network, Subst, Removable, CdRom };
 
 // A registry value exactly as stored: its type and its bytes.
 struct StoredValue {
@@ -102,6 +108,9 @@ public:
     // Whether this Windows runs 64-bit programs.
     virtual bool IsWindows64Bit() = 0;
 
+    // What kind of drive the letter `drive` names for the running user.
+    virtual DriveKind KindOfDrive(wchar_t drive) = 0;
+
     // Modal message box captioned with the application title.
     virtual void rtcMsgBox(const std::wstring& text, unsigned style) = 0;
 
@@ -133,6 +142,11 @@ public:
     // the key is not there.
     virtual OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
                                         StoredValues& values) = 0;
+
+    // Copies every value and subkey of `fromKey` into `toKey`, creating it: values of the same name
+    // are overwritten, others there are kept.
+    virtual OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
+                                      const std::wstring& toKey) = 0;
 
     // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
     virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

@@ -5,6 +5,7 @@
 #include "win32/Handles.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -54,8 +55,17 @@ std::wstring ProgramOf(const std::wstring& commandLine) {
 }
 
 HKEY ToHkey(RegKey key) {
-    // The predefined root is sign-extended in HKEY_LOCAL_MACHINE; spell it as Windows does.
-    return key == kHkeyLocalMachine ? HKEY_LOCAL_MACHINE : reinterpret_cast<HKEY>(key);
+    // The predefined roots are sign-extended in the headers; spell them as Windows does.
+    switch (key) {
+        case kHkeyCurrentUser:
+            return HKEY_CURRENT_USER;
+        case kHkeyLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case kHkeyUsers:
+            return HKEY_USERS;
+        default:
+            return reinterpret_cast<HKEY>(key);
+    }
 }
 
 std::optional<std::wstring> ReadStringValue(HKEY key, const std::wstring& name) {
@@ -232,6 +242,28 @@ OsStatus Win32Platform::CheckWindowsProgram(const std::wstring& path, bool& is64
     return type == SCS_32BIT_BINARY || type == SCS_64BIT_BINARY ? kOsSuccess : ERROR_BAD_EXE_FORMAT;
 }
 
+// A subst drive's device is a path on another drive, \??\C:\....
+DriveKind Win32Platform::KindOfDrive(wchar_t drive) {
+    const wchar_t root[] = {drive, L':', L'\\', L'\0'};
+    switch (::GetDriveTypeW(root)) {
+        case DRIVE_REMOTE:
+            return DriveKind::Network;
+        case DRIVE_REMOVABLE:
+            return DriveKind::Removable;
+        case DRIVE_CDROM:
+            return DriveKind::CdRom;
+        default:
+            break;
+    }
+    const wchar_t device[] = {drive, L':', L'\0'};
+    std::vector<wchar_t> target(1024, L'\0');
+    if (::QueryDosDeviceW(device, target.data(), static_cast<DWORD>(target.size())) != 0 &&
+        std::wstring_view(target.data()).starts_with(L"\\??\\")) {
+        return DriveKind::Subst;
+    }
+    return DriveKind::Local;
+}
+
 // This program is 32-bit; the native system says what the machine itself runs.
 bool Win32Platform::IsWindows64Bit() {
     SYSTEM_INFO system{};
@@ -328,6 +360,23 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
         }
     }
     return kOsSuccess;
+}
+
+OsStatus Win32Platform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
+                                         const std::wstring& toKey) {
+    HKEY source = nullptr;
+    LSTATUS status = ::RegOpenKeyExW(ToHkey(fromRoot), fromKey.c_str(), 0, KEY_READ, &source);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    const win32::UniqueRegKey sourceOwner(source);
+    HKEY target = nullptr;
+    status = ::RegCreateKeyExW(ToHkey(toRoot), toKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return static_cast<OsStatus>(status);
+    }
+    const win32::UniqueRegKey targetOwner(target);
+    return static_cast<OsStatus>(::RegCopyTreeW(source, nullptr, target));
 }
 
 // The W functions store the bytes as they are: what was read is what is written back.

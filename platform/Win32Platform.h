@@ -27,6 +27,7 @@ public:
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
     bool IsWindows64Bit() override;
+    DriveKind KindOfDrive(wchar_t drive) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     [[noreturn]] void EndProgram(int exitCode) override;
     void Unload() override;
@@ -39,6 +40,8 @@ public:
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
     OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
                                 StoredValues& values) override;
+    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
+                              const std::wstring& toKey) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
 

@@ -145,6 +145,12 @@ bool FakePlatform::IsWindows64Bit() {
     return windows64;
 }
 
+DriveKind FakePlatform::KindOfDrive(wchar_t drive) {
+    calls.push_back(std::wstring(L"Drive ") + drive);
+    const auto found = drives.find(drive);
+    return found == drives.end() ? DriveKind::Local : found->second;
+}
+
 void FakePlatform::rtcMsgBox(const std::wstring& text, unsigned style) {
     calls.push_back(L"MsgBox " + std::to_wstring(style));
     boxes.push_back({text, style});
@@ -266,6 +272,16 @@ OsStatus FakePlatform::ReadRegistryValues(RegKey root, const std::wstring& subKe
         }
     }
     return kOsSuccess;
+}
+
+OsStatus FakePlatform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
+                                        const std::wstring& toKey) {
+    calls.emplace_back(L"CopyTree");
+    if (copyStatus == kOsSuccess) {
+        copiedTrees.push_back(std::to_wstring(fromRoot) + L" " + fromKey + L" -> " + std::to_wstring(toRoot) + L" " +
+                              toKey);
+    }
+    return copyStatus;
 }
 
 OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

@@ -37,7 +37,9 @@ public:
     std::vector<std::wstring> currentFolderFiles;   // what a probe of the empty text finds
     std::map<std::wstring, std::wstring> settings;  // "application\section\key" -> value
     bool doubleByteCodePage = false;
-    bool windows64 = true;  // programs named *64.exe are 64-bit ones
+    bool windows64 = true;                // programs named *64.exe are 64-bit ones
+    std::map<wchar_t, DriveKind> drives;  // by upper-case letter; the others are local
+    OsStatus copyStatus = kOsSuccess;
     OsStatus shellStatus = kOsSuccess;
     OsStatus createKeyStatus = kOsSuccess;
     std::map<std::string, OsStatus> setValueStatus;  // by value name
@@ -55,6 +57,7 @@ public:
     std::vector<RegWrite> writes;
     std::vector<std::string> createdKeys;
     std::vector<RegKey> closedKeys;
+    std::vector<std::wstring> copiedTrees;  // "<root> <key> -> <root> <key>" of each copy made
     bool ended = false;
     int exitCode = 0;
     bool unloaded = false;
@@ -77,6 +80,7 @@ public:
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
     bool IsWindows64Bit() override;
+    DriveKind KindOfDrive(wchar_t drive) override;
     void rtcMsgBox(const std::wstring& text, unsigned style) override;
     void EndProgram(int code) override;
     void Unload() override;
@@ -89,6 +93,8 @@ public:
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
     OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
                                 StoredValues& values) override;
+    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
+                              const std::wstring& toKey) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
 

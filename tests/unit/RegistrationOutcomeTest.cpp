@@ -43,6 +43,7 @@ struct Outcome {
     std::wstring folder = L"C:\\Tools\\";
     std::wstring serverPath = kServer;
     bool windows64 = true;
+    std::map<wchar_t, DriveKind> drives = {};
     std::optional<ServiceConfig> before = std::nullopt;  // the service as it was before the click
     Instsrv instsrv = Instsrv::Creates;
     unsigned style;
@@ -207,6 +208,43 @@ const Outcome kOutcomes[] = {
      .style = 64,
      .says = kSuccess,
      .left = {true, kWritten, true}},
+    {.name = "ServerOnANetworkDrive",
+     .drives = {{L'D', DriveKind::Network}},
+     .style = 16,
+     .says = L"Can't register the service: the monitoring server's executable \"D:\\Srv\\Monitor.exe\" is on a network "
+             L"drive (D:). A service starts without the drive letters that a user's logon maps",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "ServerOnASubstDrive",
+     .drives = {{L'D', DriveKind::Subst}},
+     .style = 16,
+     .says = L"is on a drive made with subst (D:)",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "ServerOnARemovableDrive",
+     .drives = {{L'D', DriveKind::Removable}},
+     .style = 16,
+     .says = L"is on a removable drive (D:). The service could start it only while that medium happens to be inserted.",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "ServerOnACd",
+     .drives = {{L'D', DriveKind::CdRom}},
+     .style = 16,
+     .says = L"is on a CD or DVD drive (D:)",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "KitOnANetworkDrive",
+     .drives = {{L'C', DriveKind::Network}},
+     .style = 16,
+     .says = L"this kit's folder \"C:\\Tools\\\" is on a network drive (C:).",
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "KitOnASubstDrive",
+     .drives = {{L'C', DriveKind::Subst}},
+     .style = 16,
+     .says = L"this kit's folder \"C:\\Tools\\\" is on a drive made with subst (C:).",
+     .started = false,
+     .left = {false, kNone, false}},
     {.name = "SlashesAndShares",
      .serverPath = L"C:/Srv/Monitor.exe",
      .style = 64,
@@ -246,6 +284,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     fake.appPath = outcome.folder;
     fake.instsrv = outcome.instsrv;
     fake.windows64 = outcome.windows64;
+    fake.drives = outcome.drives;
     if (outcome.before) {
         fake.services[kService] = *outcome.before;
         fake.registry[kServiceKey]["ImagePath"] = {2, "set"};
@@ -263,6 +302,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
     EXPECT_NE(fake.boxes[0].text.find(outcome.says), std::wstring::npos) << fake.boxes[0].text;
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
+    EXPECT_EQ(fake.copiedTrees.size(), outcome.style == 64 ? 1U : 0U) << "the settings are copied on success only";
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
     if (!outcome.started) {
         EXPECT_TRUE(fake.createdKeys.empty());
@@ -320,6 +360,32 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
         << fake.boxes[0].text;
     EXPECT_TRUE(fake.shellCommands.empty());
     EXPECT_FALSE(fake.registry.contains(kParametersKey));
+}
+
+// The service stays registered; a second click copies again.
+TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheCommandThatCopiesThem) {
+    FakePlatform fake;
+    fake.copyStatus = 5;
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterService(fake, paths));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_EQ(fake.boxes[0].style, 16U);
+    EXPECT_NE(fake.boxes[0].text.find(L"is registered and runs the monitoring server from the next start of Windows, "
+                                      L"but the server's settings could not be copied for the account the service "
+                                      L"runs as: system error 5."),
+              std::wstring::npos)
+        << fake.boxes[0].text;
+    EXPECT_TRUE(fake.boxes[0].text.ends_with(
+        L"reg copy \"HKCU\\Software\\VB and VBA Program Settings\\mxqeltor\" \"HKU\\.DEFAULT\\Software\\VB and VBA "
+        L"Program Settings\\mxqeltor\" /s /f"))
+        << fake.boxes[0].text;
+    EXPECT_TRUE(fake.services.contains(kService));
+    EXPECT_FALSE(fake.unloaded);
+
+    fake.copyStatus = kOsSuccess;
+    fake.boxes.clear();
+    EXPECT_TRUE(RegisterService(fake, paths));
+    EXPECT_EQ(fake.copiedTrees.size(), 1U);
 }
 
 TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheReason) {
