@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command inside a throwaway Wine session: its own Xvfb display and a fresh
-# 32-bit prefix, with drive D: mapped to <prefix-dir>/../d-drive.
+# 32-bit prefix, with drive D: mapped to <prefix-dir>/../d-drive and N:, which Wine presents
+# as a network drive, to <prefix-dir>/../n-drive.
 # Usage: scripts/wine-session.sh <prefix-dir> <command...>
 #        scripts/wine-session.sh --can-run   (whether Wine can start on this machine)
 # shellcheck disable=SC2317  # cleanup and stop run from traps
@@ -27,6 +28,7 @@ if ! can_run_32bit; then
 fi
 prefix=$(realpath -m "$1")
 ddrive=$(realpath -m "$prefix/../d-drive")
+ndrive=$(realpath -m "$prefix/../n-drive")
 shift
 
 xvfb_pid=
@@ -84,14 +86,17 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 [ -d "$prefix" ] && { wineserver -k 2>/dev/null || true; }
 rm -rf "$prefix"
-mkdir -p "$(dirname "$prefix")" "$ddrive"
+mkdir -p "$(dirname "$prefix")" "$ddrive" "$ndrive"
 start=$SECONDS
 wineboot -i >/dev/null 2>&1
 # Xvfb runs no window manager, so Wine would wait 2 s for one at the end of every
 # process that showed a managed window; unmanaged windows end at once.
 [ -z "$xvfb_pid" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# A drive's kind is read when the wineserver starts, so it is set before this one ends.
+wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f >/dev/null 2>&1
 wineserver -w
 ln -sfn "$ddrive" "$prefix/dosdevices/d:"
+ln -sfn "$ndrive" "$prefix/dosdevices/n:"
 echo "wine-session: prefix ready in $((SECONDS - start)) s ($prefix, DISPLAY=$DISPLAY)" >&2
 
 "$@" &

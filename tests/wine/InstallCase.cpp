@@ -59,6 +59,7 @@ void StartAfresh() {
     driver::DeleteServiceIfPresent(kService);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, driver::ServiceKey(kService).c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\mxqeltor");
+    RegDeleteTreeW(HKEY_USERS, kServiceSettings);
     fs::remove_all(kFolder);
     fs::create_directories(kFolder);
     fs::copy_file(g_product, kProgram);
@@ -68,6 +69,12 @@ void StartAfresh() {
     fs::create_directories(L"D:\\Srv");
     fs::copy_file(g_standins / L"srvany.exe", kMonitor);  // any program will do
     std::ofstream(fs::path(kServerNotes)) << "not a program";
+
+    ASSERT_EQ(GetDriveTypeW(L"N:\\"), DRIVE_REMOTE)
+        << "drive N: is no network drive; run under scripts/wine-session.sh";
+    fs::remove_all(L"N:\\Srv");
+    fs::create_directories(L"N:\\Srv");
+    fs::copy_file(g_standins / L"srvany.exe", kNetworkMonitor);
 }
 
 void LayOut(Instsrv instsrv, bool srvany, const wchar_t* serverPath) {
@@ -125,11 +132,23 @@ void ExpectServiceRegistered() {
     ExpectValue(key.get(), L"Application", driver::WideSz(kMonitor), 19);
     ExpectValue(key.get(), L"AppDirectory", driver::WideSz(L"D:\\Srv\\"), 8);
     ExpectValue(key.get(), L"AppParameters", {}, 0);
+
+    // The server's settings, copied for the account the service runs as.
+    const auto settings = driver::OpenKey(HKEY_USERS, std::wstring(kServiceSettings) + L"\\m");
+    ASSERT_TRUE(settings);
+    const auto exePath = driver::ReadValue(settings.get(), L"exepath");
+    ASSERT_TRUE(exePath.has_value());
+    EXPECT_EQ(exePath->bytes, driver::WideSz(kMonitor));
 }
 
 void ExpectNothingDone() {
     ExpectNoServiceLeft();
     EXPECT_FALSE(CommandLineRecorded());
+    EXPECT_FALSE(ServiceSettingsExist());
+}
+
+bool ServiceSettingsExist() {
+    return static_cast<bool>(driver::OpenKey(HKEY_USERS, kServiceSettings));
 }
 
 void ExpectNoServiceLeft() {

@@ -19,6 +19,9 @@ inline const std::filesystem::path kProgram = kFolder / L"QeltorService.exe";
 inline constexpr wchar_t kService[] = L"Qeltor Monitoring Server";
 inline constexpr wchar_t kMonitor[] = L"D:\\Srv\\Monitor.exe";
 inline constexpr wchar_t kServerNotes[] = L"D:\\Srv\\notes.txt";
+inline constexpr wchar_t kNetworkMonitor[] = L"N:\\Srv\\Monitor.exe";  // N: is a network drive
+// The server's settings as the service's account reads them.
+inline constexpr wchar_t kServiceSettings[] = L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor";
 inline constexpr wchar_t kSuccessMessage[] =
     L"Run as service successfully. Please restart your Windows,the monitoring server will run as a service called "
     L"'Qeltor Monitoring Server'.\r\nIf you need view the interface of monitoring server, you should stop the "
@@ -48,10 +51,13 @@ void ForgetRecordedCommandLine();
 
 // GoogleTest checks that `box` is one of the program's, with that icon; gives its text.
 std::wstring BoxText(const driver::ShownBox& box, const wchar_t* icon);
-// GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind.
+// GoogleTest checks of what a successful registration of D:\Srv\Monitor.exe leaves behind,
+// the server's settings copied for the service's account among it.
 void ExpectServiceRegistered();
 // GoogleTest checks that nothing was started and no service key written.
 void ExpectNothingDone();
+// Whether anything of the server's settings is under the service account's hive.
+bool ServiceSettingsExist();
 // GoogleTest checks that no service and no key of it are left.
 void ExpectNoServiceLeft();
 

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "Codes.h"
 #include "InstallCase.h"
@@ -88,10 +89,21 @@ protected:
     }
 };
 
+// A value that only the service's account holds is kept beside the copied settings.
 TEST_F(InstallerTest, RegistersTheServerAsService) {
+    const std::wstring own = std::wstring(kServiceSettings) + L"\\m";
+    const std::vector<BYTE> note = qeltor::driver::WideSz(L"the service's own");
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_USERS, own.c_str(), L"servicenote", REG_SZ, note.data(), static_cast<DWORD>(note.size())),
+        ERROR_SUCCESS);
     LayOut(Instsrv::Program, true, kMonitor);
     ExpectSuccess(RunProgram());
     ExpectServiceRegistered();
+    const auto key = qeltor::driver::OpenKey(HKEY_USERS, own);
+    ASSERT_TRUE(key);
+    const auto kept = qeltor::driver::ReadValue(key.get(), L"servicenote");
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->bytes, note);
 }
 
 // The second run finds the service there already, its own: instsrv.exe says so and fails, and the
@@ -121,6 +133,7 @@ TEST_F(InstallerTest, InstsrvThatCreatesNothingIsReportedAndItsValuesRemoved) {
         << text;
     EXPECT_TRUE(CommandLineRecorded());
     ExpectNoServiceLeft();
+    EXPECT_FALSE(ServiceSettingsExist());
 }
 
 // While a slow instsrv.exe runs the window answers; a close asked for meanwhile waits until the
@@ -230,7 +243,10 @@ INSTANTIATE_TEST_SUITE_P(
                         "NotAProgram", Instsrv::Program, true, kServerNotes, false,
                         L"Can't register the service: \"D:\\Srv\\notes.txt\" is not a program that Windows can start"},
                     Refusal{"InstsrvCannotStart", Instsrv::TextFile, true, kMonitor, false,
-                            L"Can't start C:\\Qeltor Test\\instsrv.exe: "}),
+                            L"Can't start C:\\Qeltor Test\\instsrv.exe: "},
+                    Refusal{"ServerOnANetworkDrive", Instsrv::Program, true, kNetworkMonitor, false,
+                            L"Can't register the service: the monitoring server's executable \"N:\\Srv\\Monitor.exe\" "
+                            L"is on a network drive (N:)."}),
     [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.name); });
 
 TEST_F(InstallerTest, RefusesAServerPathOutsideTheAnsiCodePage) {
