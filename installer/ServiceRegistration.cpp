@@ -1,6 +1,7 @@
 #include "installer/ServiceRegistration.h"
 
 #include "installer/InstallerTexts.h"
+#include "installer/PermissionCheck.h"
 #include "installer/RegistrationMessages.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
@@ -200,6 +201,9 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
         return false;
     }
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
+        return ReportFailure(platform, *refusal);
+    }
+    if (const auto refusal = PermissionRefusal(platform, paths)) {
         return ReportFailure(platform, *refusal);
     }
     // Only a service that is not there yet may be taken away again if this run fails; when the

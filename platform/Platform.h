@@ -1,8 +1,11 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qeltor {
 
@@ -109,6 +112,11 @@ public:
 
     // Deletes `subKey` under `root` as `how` allows; kOsFileNotFound when it is not there.
     virtual OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) = 0;
+
+    // kOsSuccess with what the permissions of the file or folder at `path` give each of `sids`
+    // (SIDs as text, "S-1-1-0") and whether it is a folder; otherwise why they cannot be read.
+    virtual OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                                      AccessRights& rights) = 0;
 };
 
 }  // namespace qeltor

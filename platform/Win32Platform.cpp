@@ -3,6 +3,7 @@
 #include "platform/AnsiCodePage.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/ReadAccessRights.h"
 #include "win32/RegistryText.h"
 
 #include <algorithm>
@@ -219,6 +220,11 @@ OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKe
         return ERROR_DIR_NOT_EMPTY;
     }
     return static_cast<OsStatus>(::RegDeleteKeyW(ToHkey(root), subKey.c_str()));
+}
+
+OsStatus Win32Platform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                                         AccessRights& rights) {
+    return win32::ReadAccessRights(path, sids, rights);
 }
 
 }  // namespace qeltor

@@ -36,6 +36,8 @@ public:
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
+    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                              AccessRights& rights) override;
 
 private:
     HWND owner_ = nullptr;

@@ -44,6 +44,10 @@ public:
     OsStatus queryStatus = kOsSuccess;               // a failing service manager
     OsStatus removeStatus = kOsSuccess;
     std::map<std::string, Values> registry;  // keys under HKEY_LOCAL_MACHINE, with their values
+    // The permissions each path gives the groups asked for; a path not here gives them nothing that
+    // changes it. A status here is why a path's permissions cannot be read.
+    std::map<std::wstring, AccessRights> accessRights;
+    std::map<std::wstring, OsStatus> accessStatus;
 
     // What the installer did.
     std::vector<std::wstring> calls;
@@ -83,6 +87,8 @@ public:
                             const std::string& data, std::uint32_t byteCount) override;
     OsStatus RegCloseKey(RegKey key) override;
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
+    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                              AccessRights& rights) override;
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';

@@ -46,9 +46,11 @@ TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReports
     EXPECT_TRUE(Run());
 
     EXPECT_EQ(fake.calls,
-              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"QueryService", L"Shell 4", L"RegCreateKeyA 2147483650",
-                     L"RegSetValueExA Application", L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters",
-                     L"RegCloseKey", L"Wait 30000", L"QueryService", L"MsgBox 64", L"Unload"}));
+              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"Rights C:\\Program Files\\Tools\\srvany.exe",
+                     L"Rights C:\\Program Files\\Tools\\", L"Rights D:\\Srv\\Monitor.exe", L"Rights D:\\Srv\\",
+                     L"QueryService", L"Shell 4", L"RegCreateKeyA 2147483650", L"RegSetValueExA Application",
+                     L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters", L"RegCloseKey", L"Wait 30000",
+                     L"QueryService", L"MsgBox 64", L"Unload"}));
     EXPECT_EQ(fake.shellCommands, (std::vector<std::wstring>{BuildInstsrvCommandLine(paths)}));
     EXPECT_EQ(fake.createdKeys, (std::vector<std::string>{kParametersKey}));
 
