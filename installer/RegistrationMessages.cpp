@@ -1,6 +1,7 @@
 #include "installer/RegistrationMessages.h"
 
 #include "installer/InstallerTexts.h"
+#include "installer/PermissionRules.h"
 #include "platform/Platform.h"
 #include "win32/Decimal.h"
 
@@ -208,6 +209,25 @@ std::wstring EarlierValuesPutBack() {
 std::wstring EarlierValuesNotPutBack(const std::wstring& reason) {
     return kParagraph + std::wstring(L"The values under ") + texts::kParametersKeyShownAs +
            L" could not be put back as they were before the button was pressed: " + reason;
+}
+
+}  // namespace qeltor::messages
+
+namespace qeltor::messages {
+
+std::wstring ChangeableByUsers(const std::wstring& path, const permissions::Changer& changer, bool isFolder) {
+    return L"Can't register the service: " + permissions::ChangeableText(path, changer) + kParagraph +
+           permissions::FixWords() + L":\r\n" + permissions::FixCommand(path, isFolder) + kParagraph +
+           L"Then press the button again.";
+}
+
+std::wstring PermissionsUnreadable(const std::wstring& path, const std::wstring& reason) {
+    return L"Can't register the service: the permissions of " + Quoted(path) +
+           L" cannot be read, so it is not known whether users who are no administrators can change what the "
+           L"service runs with full control of this computer. The system says: " +
+           reason + kParagraph +
+           L"Make sure that QeltorService runs as an administrator and that administrators may read these "
+           L"permissions, then press the button again.";
 }
 
 }  // namespace qeltor::messages

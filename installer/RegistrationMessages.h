@@ -45,3 +45,15 @@ std::wstring EarlierValuesPutBack();
 std::wstring EarlierValuesNotPutBack(const std::wstring& reason);
 
 }  // namespace qeltor::messages
+
+namespace qeltor::permissions {
+struct Changer;
+}  // namespace qeltor::permissions
+
+namespace qeltor::messages {
+
+// What the service runs as the system can be changed by `changer`, or who can change it is not known.
+std::wstring ChangeableByUsers(const std::wstring& path, const permissions::Changer& changer, bool isFolder);
+std::wstring PermissionsUnreadable(const std::wstring& path, const std::wstring& reason);
+
+}  // namespace qeltor::messages

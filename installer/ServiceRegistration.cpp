@@ -3,6 +3,7 @@
 #include "installer/DriveCheck.h"
 #include "installer/InstallerTexts.h"
 #include "installer/ParameterWrites.h"
+#include "installer/PermissionCheck.h"
 #include "installer/RegistrationMessages.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
@@ -145,6 +146,9 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
         return ReportFailure(platform, *refusal);
     }
     if (const auto refusal = DriveRefusal(platform, paths)) {
+        return ReportFailure(platform, *refusal);
+    }
+    if (const auto refusal = PermissionRefusal(platform, paths)) {
         return ReportFailure(platform, *refusal);
     }
     const auto before = JudgeBefore(platform, paths);

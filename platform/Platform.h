@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/AccessRights.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -151,6 +153,10 @@ public:
     // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
     virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                           const std::optional<StoredValue>& value) = 0;
+    // kOsSuccess with what the permissions of the file or folder at `path` give each of `sids`
+    // (SIDs as text, "S-1-1-0") and whether it is a folder; otherwise why they cannot be read.
+    virtual OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                                      AccessRights& rights) = 0;
 };
 
 }  // namespace qeltor

@@ -3,6 +3,8 @@
 #include "platform/AnsiCodePage.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/ReadAccessRights.h"
+#include "win32/RegistryText.h"
 
 #include <algorithm>
 #include <string_view>
@@ -68,26 +70,6 @@ HKEY ToHkey(RegKey key) {
     }
 }
 
-std::optional<std::wstring> ReadStringValue(HKEY key, const std::wstring& name) {
-    DWORD type = 0;
-    DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-    std::vector<wchar_t> buffer;
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        if (type != REG_SZ) {
-            return std::nullopt;
-        }
-        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');  // room for a NUL the data may lack
-        const std::size_t capacity = buffer.size() * sizeof(wchar_t);
-        size = static_cast<DWORD>(capacity);
-        status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-        if (status == ERROR_SUCCESS && type == REG_SZ) {
-            return std::wstring(buffer.data());  // up to the first NUL, as a string reader sees it
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::wstring Win32Platform::AppPath() {
@@ -116,7 +98,9 @@ std::wstring Win32Platform::rtcGetSetting(const std::wstring& application, const
         return fallback;
     }
     const win32::UniqueRegKey owner(opened);
-    return ReadStringValue(opened, key).value_or(fallback);
+    std::wstring text;
+    DWORD type = 0;
+    return win32::ReadRegistryText(opened, key.c_str(), {REG_SZ}, text, type) == ERROR_SUCCESS ? text : fallback;
 }
 
 OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
@@ -268,7 +252,7 @@ DriveKind Win32Platform::KindOfDrive(wchar_t drive) {
 bool Win32Platform::IsWindows64Bit() {
     SYSTEM_INFO system{};
     ::GetNativeSystemInfo(&system);
-    const WORD architecture = system.wProcessorArchitecture;
+    const WORD architecture = system.wProcessorArchitecture;  // NOLINT(cppcoreguidelines-pro-type-union-access)
     return architecture == PROCESSOR_ARCHITECTURE_AMD64 || architecture == PROCESSOR_ARCHITECTURE_ARM64 ||
            architecture == PROCESSOR_ARCHITECTURE_IA64;
 }
@@ -395,6 +379,11 @@ OsStatus Win32Platform::RestoreRegistryValue(RegKey root, const std::wstring& su
     return static_cast<OsStatus>(::RegSetValueExW(opened, name.c_str(), 0, value->type,
                                                   reinterpret_cast<const BYTE*>(value->bytes.data()),
                                                   static_cast<DWORD>(value->bytes.size())));
+}
+
+OsStatus Win32Platform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                                         AccessRights& rights) {
+    return win32::ReadAccessRights(path, sids, rights);
 }
 
 }  // namespace qeltor

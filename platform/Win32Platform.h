@@ -44,6 +44,8 @@ public:
                               const std::wstring& toKey) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
+    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                              AccessRights& rights) override;
 
 private:
     HWND owner_ = nullptr;

@@ -7,12 +7,14 @@
 #include <optional>
 #include <vector>
 
+#include "installer/PermissionRules.h"
 #include "servicetools/common/Console.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/ReadAccessRights.h"
 
 namespace qeltor::service {
 namespace {
@@ -59,6 +61,29 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
         return Quoted(program) + L" is a folder, not a program." + advice;
     }
     return std::nullopt;
+}
+
+// Whoever can change the program or its folder runs code as the system. A general tool may be
+// asked for such a service all the same: it says so, once, and creates it.
+void WarnIfUsersCanChange(const std::wstring& program) {
+    const std::wstring paths[] = {program, program.substr(0, program.find_last_of(L'\\') + 1)};
+    const std::vector<std::wstring> sids = permissions::UserGroupSids();
+    for (const std::wstring& path : paths) {
+        AccessRights rights;
+        const DWORD read = path.empty() ? ERROR_SUCCESS : win32::ReadAccessRights(path, sids, rights);
+        if (read != ERROR_SUCCESS) {
+            PrintErrorLine(L"Warning: the permissions of " + Quoted(path) +
+                           L" cannot be read, so it is not known whether users who are no administrators can change "
+                           L"it: " +
+                           win32::ErrorText(read, path));
+            return;
+        }
+        if (const auto changer = permissions::FindChanger(rights)) {
+            PrintErrorLine(L"Warning: " + permissions::ChangeableText(path, *changer) + L' ' + permissions::FixWords() +
+                           L": " + permissions::FixCommand(path, rights.isFolder));
+            return;
+        }
+    }
 }
 
 bool Exists(SC_HANDLE manager, const std::wstring& name) {
@@ -161,6 +186,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
                                              : Fail(L"Cannot create the service " + Quoted(name), error);
     }
     PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
+    WarnIfUsersCanChange(fullPath);
     SetRecovery(service.get());
     RegisterServiceEventSource(name);
     return 0;

@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include <optional>
-#include <vector>
 
 #include "servicetools/srvany/ValueType.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/RegistryText.h"
 
 namespace qeltor::service {
 namespace {
@@ -36,31 +36,19 @@ TextValue Expanded(const wchar_t* name, const std::wstring& text) {
     }
 }
 
-// RegQueryValueExW neither adds a missing terminator nor minds a 0-byte string, so the length
-// comes from the byte count and stops at the first NUL.
 TextValue ReadText(HKEY key, const wchar_t* name) {
+    std::wstring text;
     DWORD type = 0;
-    DWORD bytes = 0;
-    LSTATUS status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes);
+    const DWORD status = win32::ReadRegistryText(key, name, {REG_SZ, REG_EXPAND_SZ}, text, type);
     if (status == ERROR_FILE_NOT_FOUND) {
         return std::optional<std::wstring>();
     }
-    if (status != ERROR_SUCCESS) {
-        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, static_cast<DWORD>(status));
-    }
-    if (auto refused = RefuseNonText(name, type)) {
+    if (auto refused = status == win32::kWrongValueType ? RefuseNonText(name, type) : std::nullopt) {
         return *refused;
     }
-    std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
-    const size_t room = buffer.size() * sizeof(wchar_t);
-    auto capacity = static_cast<DWORD>(room);
-    status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &capacity);
     if (status != ERROR_SUCCESS) {
-        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, static_cast<DWORD>(status));
+        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, status);
     }
-    const size_t stored = capacity / sizeof(wchar_t);
-    std::wstring text(buffer.data(), stored < buffer.size() ? stored : buffer.size());
-    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
     if (type == REG_EXPAND_SZ) {
         return Expanded(name, text);
     }

@@ -299,4 +299,17 @@ OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& sub
     return kOsSuccess;
 }
 
+// A path the test sets up gives each group the rights it lists; any other gives them none.
+OsStatus FakePlatform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                                        AccessRights& rights) {
+    calls.push_back(L"Rights " + path);
+    if (const auto status = accessStatus.find(path); status != accessStatus.end()) {
+        return status->second;
+    }
+    const auto found = accessRights.find(path);
+    rights = found == accessRights.end() ? AccessRights{path.ends_with(L'\\'), false, {}} : found->second;
+    rights.masks.resize(sids.size());
+    return kOsSuccess;
+}
+
 }  // namespace qeltor::testing

@@ -49,6 +49,10 @@ public:
     OsStatus removeStatus = kOsSuccess;
     OsStatus restoreStatus = kOsSuccess;
     std::map<std::string, Values> registry;  // keys under HKEY_LOCAL_MACHINE, with their values
+    // The permissions each path gives the groups asked for; a path not here gives them nothing that
+    // changes it. A status here is why a path's permissions cannot be read.
+    std::map<std::wstring, AccessRights> accessRights;
+    std::map<std::wstring, OsStatus> accessStatus;
 
     // What the installer did.
     std::vector<std::wstring> calls;
@@ -97,6 +101,8 @@ public:
                               const std::wstring& toKey) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
+    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
+                              AccessRights& rights) override;
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';

@@ -51,6 +51,8 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     std::wstring says;                   // a part of the message
     bool started = true;                 // instsrv.exe was run
     Left left;
+    const wchar_t* changeable = nullptr;  // a path that Authenticated Users may modify
+    const wchar_t* unreadable = nullptr;  // a path whose permissions cannot be read
 };
 
 void PrintTo(const Outcome& outcome, std::ostream* out) {
@@ -255,6 +257,51 @@ const Outcome kOutcomes[] = {
      .style = 64,
      .says = kSuccess,
      .left = {true, kWritten, true}},
+    {.name = "SrvanyChangeableByUsers",
+     .style = 16,
+     .says = L"Can't register the service: users who are no administrators can change \"C:\\Tools\\srvany.exe\": "
+             L"Authenticated Users can write to it. The service runs it with full control of this computer at every "
+             L"start of Windows, so any of them could take over this computer.\r\n\r\nMove it to a folder that only "
+             L"administrators can change, such as one under C:\\Program Files, or run this in a command prompt run "
+             L"as administrator:\r\nicacls \"C:\\Tools\\srvany.exe\" /inheritance:r /grant:r *S-1-5-32-544:F "
+             L"*S-1-5-18:F *S-1-5-32-545:RX\r\n\r\nThen press the button again.",
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"C:\\Tools\\srvany.exe"},
+    {.name = "KitFolderChangeableByUsers",
+     .style = 16,
+     .says = L"change \"C:\\Tools\\\": Authenticated Users can add files and folders to it.",
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"C:\\Tools\\"},
+    {.name = "ServerChangeableByUsers",
+     .style = 16,
+     .says = L"change \"D:\\Srv\\Monitor.exe\": Authenticated Users can write to it.",
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"D:\\Srv\\Monitor.exe"},
+    {.name = "ServerFolderChangeableByUsers",
+     .style = 16,
+     .says = L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+             L"*S-1-5-32-545:(OI)(CI)RX",
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"D:\\Srv\\"},
+    {.name = "ChangeableFolderOfAnOlderService",
+     .before = ServiceConfig{kOurs, 2},
+     .style = 16,
+     .says = L"Authenticated Users can add files and folders to it.",
+     .started = false,
+     .left = {true, kEarlier, false},
+     .changeable = L"D:\\Srv\\"},
+    {.name = "PermissionsUnreadable",
+     .style = 16,
+     .says = L"Can't register the service: the permissions of \"D:\\Srv\\Monitor.exe\" cannot be read, so it is "
+             L"not known whether users who are no administrators can change what the service runs with full control "
+             L"of this computer. The system says: system error 5.",
+     .started = false,
+     .left = {false, kNone, false},
+     .unreadable = L"D:\\Srv\\Monitor.exe"},
 };
 
 class RegistrationOutcomeTest : public ::testing::TestWithParam<Outcome> {};
@@ -292,6 +339,13 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     }
     if (outcome.failingValue != nullptr) {
         fake.setValueStatus[outcome.failingValue] = 5;
+    }
+    if (outcome.changeable != nullptr) {
+        const std::wstring path = outcome.changeable;
+        fake.accessRights[path] = {path.ends_with(L'\\'), false, {0x1200a9, 0x1301bf, 0x1200a9, 0, 0}};
+    }
+    if (outcome.unreadable != nullptr) {
+        fake.accessStatus[outcome.unreadable] = 5;
     }
     const InstallerPaths paths{outcome.folder, outcome.serverPath,
                                outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};

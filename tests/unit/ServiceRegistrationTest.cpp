@@ -46,11 +46,26 @@ TEST_F(ServiceRegistrationTest, CommandLineQuotesEachTokenAndKeepsSpacesInside) 
 TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReportsAndUnloads) {
     EXPECT_TRUE(Run());
 
-    EXPECT_EQ(fake.calls,
-              (Calls{L"CheckProgram D:\\Srv\\Monitor.exe", L"Drive D", L"Drive C", L"QueryService",
-                     L"ReadValues " + kParametersKeyWide, L"Shell 4", L"RegCreateKeyA 2147483650",
-                     L"RegSetValueExA Application", L"RegSetValueExA AppDirectory", L"RegSetValueExA AppParameters",
-                     L"RegCloseKey", L"Wait 30000", L"QueryService", L"CopyTree", L"MsgBox 64", L"Unload"}));
+    EXPECT_EQ(fake.calls, (Calls{L"CheckProgram D:\\Srv\\Monitor.exe",
+                                 L"Drive D",
+                                 L"Drive C",
+                                 L"Rights C:\\Program Files\\Tools\\srvany.exe",
+                                 L"Rights C:\\Program Files\\Tools\\",
+                                 L"Rights D:\\Srv\\Monitor.exe",
+                                 L"Rights D:\\Srv\\",
+                                 L"QueryService",
+                                 L"ReadValues " + kParametersKeyWide,
+                                 L"Shell 4",
+                                 L"RegCreateKeyA 2147483650",
+                                 L"RegSetValueExA Application",
+                                 L"RegSetValueExA AppDirectory",
+                                 L"RegSetValueExA AppParameters",
+                                 L"RegCloseKey",
+                                 L"Wait 30000",
+                                 L"QueryService",
+                                 L"CopyTree",
+                                 L"MsgBox 64",
+                                 L"Unload"}));
     // The server's settings, for the account the service runs as.
     EXPECT_EQ(fake.copiedTrees,
               (std::vector<std::wstring>{L"2147483649 Software\\VB and VBA Program Settings\\mxqeltor -> 2147483651 "

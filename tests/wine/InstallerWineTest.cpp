@@ -10,6 +10,7 @@
 
 #include "Codes.h"
 #include "InstallCase.h"
+#include "Permissions.h"
 #include "Registry.h"
 #include "Services.h"
 #include "Window.h"
@@ -200,6 +201,22 @@ INSTANTIATE_TEST_SUITE_P(
         ExistingService{"OursUnquotedWithASpace", L"C:\\Qeltor Test\\srvany.exe", SERVICE_AUTO_START, false,
                         L"Windows may start C:\\Qeltor.exe instead"}),
     [](const testing::TestParamInfo<ExistingService>& param) { return std::string(param.param.name); });
+// Whoever can put a file into the server's folder could run it as the system: the click is refused
+// while Everyone may, and succeeds as before once only the owner may.
+TEST_F(InstallerTest, RefusesAServerFolderEveryoneCanChangeUntilThatIsUndone) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", true), qeltor::driver::kErrorSuccess);
+    const std::wstring text = RefusalText(RunProgram(), false);
+    EXPECT_TRUE(
+        text.starts_with(L"Can't register the service: users who are no administrators can change "
+                         L"\"D:\\Srv\\\": Everyone can add files and folders to it."))
+        << text;
+    EXPECT_NE(text.find(L"icacls \"D:\\Srv\" /inheritance:r"), std::wstring::npos) << text;
+
+    ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", false), qeltor::driver::kErrorSuccess);
+    ExpectSuccess(RunProgram());
+    ExpectServiceRegistered();
+}
 
 struct Refusal {
     const char* name;

@@ -1,0 +1,15 @@
+#pragma once
+
+// The permissions of the files and folders the tests lay out.
+#include <windows.h>
+
+#include <filesystem>
+
+namespace qeltor::driver {
+
+// Gives Everyone (S-1-1-0) the right to change `path` (write, add, delete, change its permissions),
+// or only to read and run it, in place of whatever Everyone had; the other entries stay. Wine keeps
+// this as the Unix mode's o+w, or its absence. The error, or ERROR_SUCCESS.
+DWORD LetEveryoneChange(const std::filesystem::path& path, bool change);
+
+}  // namespace qeltor::driver
