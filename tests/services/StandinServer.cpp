@@ -1,14 +1,19 @@
 // A stand-in for the monitored server, for srvany to host:
-//   StandinServer [<heartbeat file>] [--child | --helper <ms>] [--no-window] [--stubborn]
-//                 [--save <ms>] [--exit <code>]
+//   StandinServer [<heartbeat file>] [--child | --helper <ms> | --dialog-child | --children <n>]
+//                 [--no-window] [--stubborn] [--dialog] [--ctrl-c-left-off] [--save <ms>] [--exit <code>]
 // It rewrites the heartbeat file ("<pid> <beat>") every 100 ms (heartbeat.txt in the current
 // folder by default) and adds each request to end it gets to "<heartbeat file>.ended" ("close",
 // "ctrl"), so that a request made twice shows. It ends with 0 when asked: with its window, on
 // WM_CLOSE only, like a windowed program; with --no-window, on Ctrl+C or Ctrl+Break; with
-// --stubborn, never, and it notes nothing. With --save it first takes that long to save its work,
-// then writes "saved" into "<heartbeat file>.saved". With --exit it ends by itself after a few
-// beats. --child starts a stubborn copy of it, which only the end of its job can stop; --helper
-// a windowed copy that takes <ms> to save ("<heartbeat file>.child.saved").
+// --stubborn, never, and it notes nothing; with --dialog, never either: WM_CLOSE asks "Save
+// changes?" in a message box that nobody in a service answers. With --save it first takes that
+// long to save its work, then writes "saved" into "<heartbeat file>.saved". With --exit it ends
+// by itself after a few beats. --ctrl-c-left-off leaves Ctrl+C ignored, as a new process group
+// starts (only Ctrl+Break reaches it), where every other mode turns it back on.
+// --child starts a stubborn copy of it, which only the end of its job can stop; --helper a
+// windowed copy that takes <ms> to save ("<heartbeat file>.child.saved"); --dialog-child a
+// --dialog copy; --children <n> copies without a window that take as long to save as it does
+// ("<heartbeat file>.1" to ".<n>"). All of them share its console.
 #include <windows.h>
 
 #include <filesystem>
@@ -26,6 +31,10 @@ struct Options {
     bool child = false;
     bool window = true;
     bool stubborn = false;
+    bool dialog = false;
+    bool dialogChild = false;
+    bool ctrlCLeftOff = false;
+    int children = 0;
     int exitCode = -1;
     int helperSaveMs = -1;
     DWORD saveMs = 0;
@@ -46,6 +55,7 @@ void RecordEnd(const char* reason) {
 // Windowed, it notes a Ctrl event but does not end on it; stubborn, it swallows it unnoted.
 bool g_windowed = false;
 bool g_stubborn = false;
+bool g_dialog = false;
 
 BOOL WINAPI OnCtrl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
@@ -60,6 +70,11 @@ BOOL WINAPI OnCtrl(DWORD event) {
 }
 
 LRESULT CALLBACK OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE && g_dialog) {
+        RecordRequest("close");
+        ::MessageBoxW(window, L"Save changes?", L"Stand-in server", MB_YESNOCANCEL | MB_ICONQUESTION);
+        return 0;
+    }
     if (message == WM_CLOSE) {
         RecordEnd("close");
         return 0;
@@ -77,6 +92,14 @@ Options Parse(const std::vector<std::wstring>& arguments) {
         } else if (arguments[i] == L"--stubborn") {
             options.window = false;
             options.stubborn = true;
+        } else if (arguments[i] == L"--dialog") {
+            options.dialog = true;
+        } else if (arguments[i] == L"--dialog-child") {
+            options.dialogChild = true;
+        } else if (arguments[i] == L"--ctrl-c-left-off") {
+            options.ctrlCLeftOff = true;
+        } else if (arguments[i] == L"--children" && i + 1 < arguments.size()) {
+            options.children = std::stoi(arguments[++i]);
         } else if (arguments[i] == L"--exit" && i + 1 < arguments.size()) {
             options.exitCode = std::stoi(arguments[++i]);
         } else if (arguments[i] == L"--helper" && i + 1 < arguments.size()) {
@@ -94,7 +117,7 @@ Options Parse(const std::vector<std::wstring>& arguments) {
 void StartChild(const std::wstring& heartbeat, const std::wstring& options) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L".child\" " + options;
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L"\" " + options;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
@@ -123,16 +146,26 @@ int wmain(int argc, wchar_t** argv) {
     g_endedFile = options.heartbeat + L".ended";
     g_windowed = options.window;
     g_stubborn = options.stubborn;
-    ::SetConsoleCtrlHandler(nullptr, FALSE);  // a new process group starts with Ctrl+C ignored
+    g_dialog = options.dialog;
+    if (!options.ctrlCLeftOff) {
+        ::SetConsoleCtrlHandler(nullptr, FALSE);  // a new process group starts with Ctrl+C ignored
+    }
     ::SetConsoleCtrlHandler(OnCtrl, TRUE);
     if (options.window) {
         CreateCloseableWindow();
     }
     if (options.child) {
-        StartChild(options.heartbeat, L"--stubborn");
+        StartChild(options.heartbeat + L".child", L"--stubborn");
     }
     if (options.helperSaveMs >= 0) {
-        StartChild(options.heartbeat, L"--save " + std::to_wstring(options.helperSaveMs));
+        StartChild(options.heartbeat + L".child", L"--save " + std::to_wstring(options.helperSaveMs));
+    }
+    if (options.dialogChild) {
+        StartChild(options.heartbeat + L".child", L"--dialog");
+    }
+    for (int child = 1; child <= options.children; ++child) {
+        StartChild(options.heartbeat + L"." + std::to_wstring(child),
+                   L"--no-window --save " + std::to_wstring(options.saveMs));
     }
     for (int beat = 1;; ++beat) {
         std::ofstream(std::filesystem::path(options.heartbeat)) << ::GetCurrentProcessId() << ' ' << beat;
