@@ -101,6 +101,15 @@ TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
     EXPECT_TRUE(recovery.onNonCrashFailures);
 }
 
+// At a shutdown of Windows the service manager waits the preshutdown timeout for a service, then
+// stops the others, which the application may need while it saves.
+TEST(StopTimes, TheWholeStopFitsThePreshutdownTimeout) {
+    using namespace qeltor::service;
+    EXPECT_GT(kPreshutdownTimeoutMs, kGracePeriodMs + kTerminatePatienceMs);
+    EXPECT_GT(kPreshutdownTimeoutMs, 10000U);   // Windows' own default since Windows 10 1703
+    EXPECT_LE(kPreshutdownTimeoutMs, 180000U);  // its default before: no shutdown held longer for us
+}
+
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
     EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_SZ).has_value());
     EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_EXPAND_SZ).has_value());

@@ -95,6 +95,8 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     EXPECT_EQ(config->startType, DWORD{SERVICE_AUTO_START});
     EXPECT_EQ(config->program, L"\"" + kSrvany.wstring() + L"\"");
     EXPECT_EQ(config->displayName, name_);
+    // A shutdown waits for the whole stop (Wine's own default would be 180000 ms).
+    EXPECT_EQ(QueryPreshutdownTimeout(name_), qeltor::service::kPreshutdownTimeoutMs);
     // Event Viewer finds the texts of the service's events in the srvany.exe beside instsrv.exe.
     EXPECT_EQ(ReadMachineText(EventSourceKey(name_), L"EventMessageFile"),
               (g_instsrv.parent_path() / L"srvany.exe").wstring());
