@@ -1,6 +1,7 @@
 // A stand-in for the monitored server, for srvany to host:
 //   StandinServer [<heartbeat file>] [--child | --helper <ms> | --dialog-child | --children <n>]
-//                 [--no-window] [--stubborn] [--dialog] [--ctrl-c-left-off] [--save <ms>] [--exit <code>]
+//                 [--no-window] [--stubborn] [--dialog] [--ctrl-c-left-off] [--ready <ms>] [--save <ms>]
+//                 [--beat <ms>] [--exit <code>]
 // It rewrites the heartbeat file ("<pid> <beat>") every 100 ms (heartbeat.txt in the current
 // folder by default) and adds each request to end it gets to "<heartbeat file>.ended" ("close",
 // "ctrl"), so that a request made twice shows. It ends with 0 when asked: with its window, on
@@ -8,12 +9,14 @@
 // --stubborn, never, and it notes nothing; with --dialog, never either: WM_CLOSE asks "Save
 // changes?" in a message box that nobody in a service answers. With --save it first takes that
 // long to save its work, then writes "saved" into "<heartbeat file>.saved". With --exit it ends
-// by itself after a few beats. --ctrl-c-left-off leaves Ctrl+C ignored, as a new process group
+// by itself after a few beats. With --ready it takes that long to start before it listens for
+// requests to end. --ctrl-c-left-off leaves Ctrl+C ignored, as a new process group
 // starts (only Ctrl+Break reaches it), where every other mode turns it back on.
 // --child starts a stubborn copy of it, which only the end of its job can stop; --helper a
 // windowed copy that takes <ms> to save ("<heartbeat file>.child.saved"); --dialog-child a
 // --dialog copy; --children <n> copies without a window that take as long to save as it does
-// ("<heartbeat file>.1" to ".<n>"). All of them share its console.
+// ("<heartbeat file>.1" to ".<n>"), each beating every 5 s (--beat <ms>) so that hundreds of
+// them leave the machine free. All of them share its console.
 #include <windows.h>
 
 #include <filesystem>
@@ -35,9 +38,11 @@ struct Options {
     bool dialogChild = false;
     bool ctrlCLeftOff = false;
     int children = 0;
+    DWORD beatMs = kBeatMs;
     int exitCode = -1;
     int helperSaveMs = -1;
     DWORD saveMs = 0;
+    DWORD readyMs = 0;
 };
 
 HANDLE g_quit = nullptr;
@@ -98,12 +103,16 @@ Options Parse(const std::vector<std::wstring>& arguments) {
             options.dialogChild = true;
         } else if (arguments[i] == L"--ctrl-c-left-off") {
             options.ctrlCLeftOff = true;
+        } else if (arguments[i] == L"--beat" && i + 1 < arguments.size()) {
+            options.beatMs = static_cast<DWORD>(std::stoul(arguments[++i]));
         } else if (arguments[i] == L"--children" && i + 1 < arguments.size()) {
             options.children = std::stoi(arguments[++i]);
         } else if (arguments[i] == L"--exit" && i + 1 < arguments.size()) {
             options.exitCode = std::stoi(arguments[++i]);
         } else if (arguments[i] == L"--helper" && i + 1 < arguments.size()) {
             options.helperSaveMs = std::stoi(arguments[++i]);
+        } else if (arguments[i] == L"--ready" && i + 1 < arguments.size()) {
+            options.readyMs = static_cast<DWORD>(std::stoul(arguments[++i]));
         } else if (arguments[i] == L"--save" && i + 1 < arguments.size()) {
             options.saveMs = static_cast<DWORD>(std::stoul(arguments[++i]));
         } else {
@@ -128,6 +137,41 @@ void StartChild(const std::wstring& heartbeat, const std::wstring& options) {
     }
 }
 
+// Hundreds of processes started one after the other take minutes under Wine: several threads
+// start them at once.
+constexpr int kStarters = 4;
+constexpr DWORD kChildBeatMs = 5000;
+
+struct Starter {
+    const Options* options = nullptr;
+    int first = 0;
+};
+
+DWORD WINAPI StartChildren(void* context) {
+    const Starter& starter = *static_cast<const Starter*>(context);
+    for (int child = starter.first; child <= starter.options->children; child += kStarters) {
+        StartChild(starter.options->heartbeat + L"." + std::to_wstring(child),
+                   L"--no-window --beat " + std::to_wstring(kChildBeatMs) + L" --save " +
+                       std::to_wstring(starter.options->saveMs));
+    }
+    return 0;
+}
+
+void StartManyChildren(const Options& options) {
+    Starter starters[kStarters];
+    HANDLE threads[kStarters] = {};
+    for (int i = 0; i < kStarters; ++i) {
+        starters[i] = Starter{&options, i + 1};
+        threads[i] = ::CreateThread(nullptr, 0, StartChildren, &starters[i], 0, nullptr);
+    }
+    for (HANDLE thread : threads) {
+        if (thread != nullptr) {
+            ::WaitForSingleObject(thread, INFINITE);
+            ::CloseHandle(thread);
+        }
+    }
+}
+
 void CreateCloseableWindow() {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = OnMessage;
@@ -147,6 +191,7 @@ int wmain(int argc, wchar_t** argv) {
     g_windowed = options.window;
     g_stubborn = options.stubborn;
     g_dialog = options.dialog;
+    ::Sleep(options.readyMs);
     if (!options.ctrlCLeftOff) {
         ::SetConsoleCtrlHandler(nullptr, FALSE);  // a new process group starts with Ctrl+C ignored
     }
@@ -163,16 +208,15 @@ int wmain(int argc, wchar_t** argv) {
     if (options.dialogChild) {
         StartChild(options.heartbeat + L".child", L"--dialog");
     }
-    for (int child = 1; child <= options.children; ++child) {
-        StartChild(options.heartbeat + L"." + std::to_wstring(child),
-                   L"--no-window --save " + std::to_wstring(options.saveMs));
+    if (options.children > 0) {
+        StartManyChildren(options);
     }
     for (int beat = 1;; ++beat) {
         std::ofstream(std::filesystem::path(options.heartbeat)) << ::GetCurrentProcessId() << ' ' << beat;
         if (options.exitCode >= 0 && beat >= kBeatsBeforeExit) {
             return options.exitCode;
         }
-        if (::MsgWaitForMultipleObjects(1, &g_quit, FALSE, kBeatMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+        if (::MsgWaitForMultipleObjects(1, &g_quit, FALSE, options.beatMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
             if (options.saveMs > 0) {
                 ::Sleep(options.saveMs);
                 std::ofstream(std::filesystem::path(options.heartbeat + L".saved")) << "saved";
