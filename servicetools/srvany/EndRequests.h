@@ -27,7 +27,7 @@ std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWO
 struct ConsoleAttendance {
     std::vector<DWORD> attached;       // the processes attached to the console, the host among them
     std::vector<DWORD> toAsk;          // job processes to be asked now on their console
-    std::vector<DWORD> askedByWindow;  // job processes asked by WM_CLOSE before, still running
+    std::vector<DWORD> askedByWindow;  // job processes asked by WM_CLOSE before
 };
 
 // The process groups to signal on one console: the application's alone, which it leads and its
