@@ -9,9 +9,11 @@
 
 #include "installer/PermissionRules.h"
 #include "servicetools/common/Console.h"
+#include "servicetools/common/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
 #include "servicetools/instsrv/Recovery.h"
+#include "win32/Decimal.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/ReadAccessRights.h"
@@ -134,6 +136,32 @@ void SetRecovery(SC_HANDLE service) {
                    win32::ErrorText(error) + L". The service was created without it; README.txt says how to set it.");
 }
 
+// The preshutdown timeout the service manager keeps for the service, or the error that says why
+// it cannot be read.
+DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
+    SERVICE_PRESHUTDOWN_INFO stored{};
+    DWORD needed = 0;
+    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&stored),
+                               sizeof(stored), &needed) == FALSE) {
+        return ::GetLastError();
+    }
+    return stored.dwPreshutdownTimeout == kPreshutdownTimeoutMs ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// At a shutdown of Windows the service manager waits this long for the service's whole stop
+// before it stops the rest; like recovery, a system that does not keep it is told on one line.
+void SetPreshutdownTimeout(SC_HANDLE service) {
+    SERVICE_PRESHUTDOWN_INFO info{kPreshutdownTimeoutMs};
+    const DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) != FALSE
+                            ? PreshutdownTimeoutKept(service)
+                            : ::GetLastError();
+    if (error != ERROR_SUCCESS) {
+        PrintErrorLine(L"This system does not take the service's preshutdown timeout of " +
+                       DecimalText(kPreshutdownTimeoutMs) + L" ms: " + win32::ErrorText(error) +
+                       L". The service was created without it; README.txt says how to set it.");
+    }
+}
+
 DWORD CurrentState(SC_HANDLE service) {
     SERVICE_STATUS status{};
     if (::QueryServiceStatus(service, &status) == FALSE) {
@@ -188,6 +216,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
     WarnIfUsersCanChange(fullPath);
     SetRecovery(service.get());
+    SetPreshutdownTimeout(service.get());
     RegisterServiceEventSource(name);
     return 0;
 }

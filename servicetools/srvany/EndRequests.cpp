@@ -30,23 +30,19 @@ std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWO
     return shown;
 }
 
-std::vector<DWORD> ConsoleGroupsToSignal(const std::vector<DWORD>& attached, DWORD host, DWORD application,
-                                         const std::vector<DWORD>& askedOnConsole) {
-    std::vector<DWORD> groups{application};
+std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist) {
     bool anyone = false;
-    for (const DWORD process : attached) {
+    for (const DWORD process : console.attached) {
         if (process == host) {
             continue;
         }
-        if (!Contains(askedOnConsole, process)) {
+        if (Contains(console.toAsk, process)) {
+            anyone = true;
+        } else if (!insist || !Contains(console.askedByWindow, process)) {
             return {};
         }
-        anyone = true;
-        if (!Contains(groups, process)) {
-            groups.push_back(process);
-        }
     }
-    return anyone ? groups : std::vector<DWORD>{};
+    return anyone ? std::vector<DWORD>{application} : std::vector<DWORD>{};
 }
 
 }  // namespace qeltor::service

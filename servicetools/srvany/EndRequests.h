@@ -23,12 +23,20 @@ struct TopLevelWindow {
 // closed instead, the one a program that runs hidden keeps. Empty: ask it on its console.
 std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId);
 
-// The process groups to signal on one console, given the processes attached to it. A console
-// event reaches every process of a group on that console, so it is sent only when each of them
-// (but the host itself) is a job process to be asked this way: nobody is asked twice, nothing
-// outside the job is asked at all. The groups are those each process may lead, and the
-// application's, which it leads and which its children join.
-std::vector<DWORD> ConsoleGroupsToSignal(const std::vector<DWORD>& attached, DWORD host, DWORD application,
-                                         const std::vector<DWORD>& askedOnConsole);
+// Who is on a console when the host looks at it, for ConsoleGroupsToSignal.
+struct ConsoleAttendance {
+    std::vector<DWORD> attached;       // the processes attached to the console, the host among them
+    std::vector<DWORD> toAsk;          // job processes to be asked now on their console
+    std::vector<DWORD> askedByWindow;  // job processes asked by WM_CLOSE before
+};
+
+// The process groups to signal on one console: the application's alone, which it leads and its
+// children join. Never the id of any other process: an id that leads no group reaches every
+// process on the console, each once per id sent. The event goes out only when each process
+// attached (but the host) is a job process to be asked now, so that nothing outside the job is
+// asked at all. A process asked by WM_CLOSE keeps the console waiting while it may still be
+// ending, but only until `insist` (half the grace period is over): a second request to a process
+// stuck in a dialog is better than no request to the others beside it.
+std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist);
 
 }  // namespace qeltor::service

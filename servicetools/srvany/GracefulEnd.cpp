@@ -68,7 +68,7 @@ std::vector<DWORD> ProcessesOnConsole() {
 }
 
 // Ctrl+Break, since a new process group starts with Ctrl+C ignored; where Ctrl+Break cannot be
-// sent (Wine), Ctrl+C still reaches a program that listens for it.
+// sent (Wine), Ctrl+C still reaches a program that has turned Ctrl+C back on.
 void SignalGroup(DWORD group) {
     if (::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, group) == FALSE) {
         ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, group);
@@ -81,11 +81,12 @@ bool Contains(const std::vector<DWORD>& ids, DWORD id) {
 
 // A service has no console of its own: it borrows each console in turn, for as long as the
 // events take. Returns the processes the events went to.
-std::vector<DWORD> AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationId) {
+std::vector<DWORD> AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationId, bool insist,
+                                 const std::vector<DWORD>& askedByWindow) {
     IgnoreCtrlEvents();
     const DWORD host = ::GetCurrentProcessId();
     std::vector<DWORD> visited;
-    std::vector<DWORD> asked;
+    std::vector<DWORD> reached;
     for (const DWORD process : toAsk) {
         if (Contains(visited, process)) {
             continue;
@@ -94,38 +95,50 @@ std::vector<DWORD> AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicat
         if (::AttachConsole(process) == FALSE) {
             continue;  // no console, at least not yet
         }
-        const std::vector<DWORD> attached = ProcessesOnConsole();
-        visited.insert(visited.end(), attached.begin(), attached.end());
-        const std::vector<DWORD> groups = ConsoleGroupsToSignal(attached, host, applicationId, toAsk);
+        const ConsoleAttendance console{ProcessesOnConsole(), toAsk, askedByWindow};
+        visited.insert(visited.end(), console.attached.begin(), console.attached.end());
+        const std::vector<DWORD> groups = ConsoleGroupsToSignal(console, host, applicationId, insist);
         for (const DWORD group : groups) {
             SignalGroup(group);
         }
-        for (const DWORD reached : groups.empty() ? std::vector<DWORD>{} : attached) {
-            if (reached != host) {
-                asked.push_back(reached);
+        for (const DWORD attached : groups.empty() ? std::vector<DWORD>{} : console.attached) {
+            if (Contains(toAsk, attached)) {
+                reached.push_back(attached);
             }
         }
         ::FreeConsole();
     }
-    return asked;
+    return reached;
 }
 
 }  // namespace
 
-std::vector<DWORD> AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId) {
-    const std::vector<TopLevelWindow> windows = TopLevelWindowsOf(processIds);
-    std::vector<DWORD> asked;
-    std::vector<DWORD> onConsole;
+void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool insist, Asked& asked) {
+    std::vector<DWORD> notAsked;
     for (const DWORD process : processIds) {
+        if (!Contains(asked.processes, process)) {
+            notAsked.push_back(process);
+        }
+    }
+    if (notAsked.empty()) {
+        return;
+    }
+    const std::vector<TopLevelWindow> windows = TopLevelWindowsOf(notAsked);
+    std::vector<DWORD> onConsole;
+    for (const DWORD process : notAsked) {
         const std::vector<HWND> toClose = WindowsToClose(windows, process);
         for (HWND window : toClose) {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
         }
-        (toClose.empty() ? onConsole : asked).push_back(process);
+        if (toClose.empty()) {
+            onConsole.push_back(process);
+        } else {
+            asked.processes.push_back(process);
+            asked.byWindow.push_back(process);
+        }
     }
-    const std::vector<DWORD> signalled = AskOnConsoles(onConsole, applicationId);
-    asked.insert(asked.end(), signalled.begin(), signalled.end());
-    return asked;
+    const std::vector<DWORD> signalled = AskOnConsoles(onConsole, applicationId, insist, asked.byWindow);
+    asked.processes.insert(asked.processes.end(), signalled.begin(), signalled.end());
 }
 
 }  // namespace qeltor::service

@@ -77,25 +77,38 @@ DWORD JobProcess::ExitCode() const {
 }
 
 std::vector<DWORD> JobProcess::ProcessIds() const {
-    constexpr size_t kMaxIds = 256;
     constexpr size_t kHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
-    std::vector<BYTE> buffer(kHeader + kMaxIds * sizeof(ULONG_PTR));
-    const auto size = static_cast<DWORD>(buffer.size());
-    JOBOBJECT_BASIC_PROCESS_ID_LIST header{};
-    if (::QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, buffer.data(), size, nullptr) == FALSE) {
-        return {processId_};
+    // Room for those the job counts now and a few more; a job that grows past it between the
+    // count and the list answers ERROR_MORE_DATA with its new count, and the list is taken again.
+    constexpr DWORD kSpare = 16;
+    constexpr int kTries = 8;
+    DWORD room = ActiveCount() + kSpare;
+    for (int i = 0; i < kTries; ++i) {
+        std::vector<BYTE> buffer(kHeader + room * sizeof(ULONG_PTR));
+        const auto size = static_cast<DWORD>(buffer.size());
+        const BOOL listed =
+            ::QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, buffer.data(), size, nullptr);
+        if (listed == FALSE && ::GetLastError() != ERROR_MORE_DATA) {
+            break;
+        }
+        JOBOBJECT_BASIC_PROCESS_ID_LIST header{};
+        std::memcpy(&header, buffer.data(), kHeader);
+        if (listed == FALSE) {
+            room = header.NumberOfAssignedProcesses + kSpare;
+            continue;
+        }
+        std::vector<DWORD> ids;
+        for (size_t id = 0; id < header.NumberOfProcessIdsInList && id < room; ++id) {
+            ULONG_PTR value = 0;
+            std::memcpy(&value, buffer.data() + kHeader + id * sizeof(ULONG_PTR), sizeof(value));
+            ids.push_back(static_cast<DWORD>(value));
+        }
+        if (!ids.empty()) {
+            return ids;
+        }
+        break;
     }
-    std::memcpy(&header, buffer.data(), kHeader);
-    std::vector<DWORD> ids;
-    for (size_t i = 0; i < header.NumberOfProcessIdsInList && i < kMaxIds; ++i) {
-        ULONG_PTR id = 0;
-        std::memcpy(&id, buffer.data() + kHeader + i * sizeof(ULONG_PTR), sizeof(id));
-        ids.push_back(static_cast<DWORD>(id));
-    }
-    if (ids.empty()) {
-        ids.push_back(processId_);
-    }
-    return ids;
+    return {processId_};
 }
 
 DWORD JobProcess::ActiveCount() const {

@@ -21,7 +21,8 @@ public:
     [[nodiscard]] DWORD ExitCode() const;
     // How many processes of the job still run; the application alone when the job cannot tell.
     [[nodiscard]] DWORD ActiveCount() const;
-    // The ids of the processes still in the job; the application's own when the job cannot tell.
+    // The ids of the processes still in the job, however many; the application's own when the job
+    // cannot tell.
     [[nodiscard]] std::vector<DWORD> ProcessIds() const;
     // Ends every process in the job and waits, within `patienceMs`, for them to be gone.
     void TerminateAll(DWORD patienceMs) const;

@@ -52,6 +52,9 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
         plan.commandLine += L" " + arguments;
     }
     const std::wstring directory = parameters.directory.value_or(L"");
+    if (!directory.empty() && !IsFullPath(directory)) {
+        return Failure(ERROR_BAD_PATHNAME, L"The AppDirectory folder is not a full path: " + directory);
+    }
     plan.directory = directory.empty() ? WorkingFolderOf(application) : directory;
     return plan;
 }

@@ -1,10 +1,9 @@
 #include "servicetools/srvany/ServiceHost.h"
 
-#include <algorithm>
 #include <string>
 #include <variant>
-#include <vector>
 
+#include "servicetools/common/StopTimes.h"
 #include "servicetools/srvany/EventLog.h"
 #include "servicetools/srvany/GracefulEnd.h"
 #include "servicetools/srvany/JobProcess.h"
@@ -17,9 +16,10 @@
 namespace qeltor::service {
 namespace {
 
-constexpr DWORD kGracePeriodMs = 10000;
 constexpr DWORD kGraceStepMs = 250;
-constexpr DWORD kTerminatePatienceMs = 5000;
+// A program stopped right after its start may not have set up its handlers yet: the first
+// requests wait until it has run this long, within the grace period.
+constexpr ULONGLONG kSettleMs = 1000;
 
 // Set by the control handler, on the dispatcher's thread, when the service is to stop.
 struct StopSignal {
@@ -53,28 +53,17 @@ std::variant<JobProcess, HostFailure> StartApplication(const std::wstring& servi
     return JobProcess::Start(std::get<LaunchPlan>(plan));
 }
 
-// Asks the processes of the job that have not been asked yet, if they can be reached now.
-void AskThoseNotAsked(const JobProcess& application, std::vector<DWORD>& asked) {
-    std::vector<DWORD> notAsked;
-    for (const DWORD process : application.ProcessIds()) {
-        if (std::find(asked.begin(), asked.end(), process) == asked.end()) {
-            notAsked.push_back(process);
-        }
-    }
-    if (!notAsked.empty()) {
-        const std::vector<DWORD> now = AskToEnd(notAsked, application.ProcessId());
-        asked.insert(asked.end(), now.begin(), now.end());
-    }
-}
-
 // Asks every process of the job to end, once each, and gives them, together, the grace period,
-// in steps so that the service manager sees the stop progress. Returns how many were still
-// running when it was over and had to be ended.
-DWORD EndApplication(const JobProcess& application, StatusReporter& status) {
+// in steps so that the service manager sees the stop progress. Halfway through, a console waits
+// no longer for a process asked by its window. Returns how many were still running when it was
+// over and had to be ended. `ranMs`: how long the application had run when the stop came.
+DWORD EndApplication(const JobProcess& application, ULONGLONG ranMs, StatusReporter& status) {
     status.StopPending(kGracePeriodMs + kTerminatePatienceMs);
-    std::vector<DWORD> asked;
+    Asked asked;
     for (DWORD waited = 0; waited < kGracePeriodMs && application.ActiveCount() != 0; waited += kGraceStepMs) {
-        AskThoseNotAsked(application, asked);
+        if (ranMs + waited >= kSettleMs) {
+            AskToEnd(application.ProcessIds(), application.ProcessId(), waited >= kGracePeriodMs / 2, asked);
+        }
         ::Sleep(kGraceStepMs);
         status.StopPending(kGracePeriodMs - waited + kTerminatePatienceMs);
     }
@@ -99,7 +88,7 @@ ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter
     }
     // Asked to stop, the service stops cleanly even when something had to be ended, so that its
     // recovery actions do not restart it.
-    const DWORD ended = EndApplication(application, status);
+    const DWORD ended = EndApplication(application, ::GetTickCount64() - started, status);
     if (ended != 0) {
         log.StopEndedProcesses(application.Plan().application, ended, kGracePeriodMs / 1000);
     }

@@ -82,6 +82,17 @@ std::optional<ServiceConfig> QueryConfig(const std::wstring& service) {
     return ServiceConfig{config->dwServiceType, config->dwStartType, config->lpBinaryPathName, config->lpDisplayName};
 }
 
+std::optional<DWORD> QueryPreshutdownTimeout(const std::wstring& service) {
+    const UniqueServiceHandle handle = OpenNamed(service, SERVICE_QUERY_CONFIG);
+    SERVICE_PRESHUTDOWN_INFO info{};
+    DWORD needed = 0;
+    if (!handle || ::QueryServiceConfig2W(handle.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&info),
+                                          sizeof(info), &needed) == FALSE) {
+        return std::nullopt;
+    }
+    return info.dwPreshutdownTimeout;
+}
+
 DWORD CreateAutoService(const std::wstring& service, const std::wstring& imagePath) {
     return CreateOwnService(service, imagePath, SERVICE_AUTO_START);
 }

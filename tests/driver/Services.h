@@ -26,6 +26,8 @@ struct ServiceConfig {
     std::wstring displayName;
 };
 std::optional<ServiceConfig> QueryConfig(const std::wstring& service);
+// How long a shutdown of Windows waits for the service's stop, as the service manager keeps it.
+std::optional<DWORD> QueryPreshutdownTimeout(const std::wstring& service);
 
 // An automatic own-process service for `imagePath`, as another program would create it; the
 // error when it could not.

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "Codes.h"
+#include "servicetools/common/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
 #include "servicetools/srvany/ValueType.h"
+#include "win32/Utf8.h"
 
 namespace {
 
@@ -53,6 +55,11 @@ TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
     }
     EXPECT_EQ(FailureFor({L"Monitor.exe", L"C:\\Srv", L""}).error, kErrorBadPathname);
     EXPECT_EQ(FailureFor({L"\"C:\\Srv\\Monitor.exe\"", {}, {}}).error, kErrorInvalidName);
+    // A relative folder would be taken in the system folder, where the service starts.
+    const HostFailure folder = FailureFor({L"C:\\Srv\\Monitor.exe", L"drivers", L""});
+    EXPECT_EQ(folder.error, kErrorBadPathname);
+    EXPECT_NE(folder.message.find(L"AppDirectory folder is not a full path: drivers"), std::wstring::npos)
+        << qeltor::win32::Utf8(folder.message);
 }
 
 TEST(ServiceExit, OnlyAFailingApplicationGivesAServiceSpecificError) {
@@ -94,6 +101,15 @@ TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
     EXPECT_TRUE(recovery.onNonCrashFailures);
 }
 
+// At a shutdown of Windows the service manager waits the preshutdown timeout for a service, then
+// stops the others, which the application may need while it saves.
+TEST(StopTimes, TheWholeStopFitsThePreshutdownTimeout) {
+    using namespace qeltor::service;
+    EXPECT_GT(kPreshutdownTimeoutMs, kGracePeriodMs + kTerminatePatienceMs);
+    EXPECT_GT(kPreshutdownTimeoutMs, 10000U);   // Windows' own default since Windows 10 1703
+    EXPECT_LE(kPreshutdownTimeoutMs, 180000U);  // its default before: no shutdown held longer for us
+}
+
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
     EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_SZ).has_value());
     EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_EXPAND_SZ).has_value());
@@ -127,18 +143,32 @@ TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
 TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
     constexpr DWORD kHost = 9;
     constexpr DWORD kApplication = 1;
+    // More processes than a job's first list of ids had room for, all on one console.
+    std::vector<DWORD> many{kHost};
+    for (DWORD id = 100; id < 400; ++id) {
+        many.push_back(id);
+    }
     const struct {
         std::vector<DWORD> attached;
-        std::vector<DWORD> askedOnConsole;
+        std::vector<DWORD> toAsk;
+        std::vector<DWORD> askedByWindow;
+        bool insist;
         std::vector<DWORD> groups;
-    } rows[] = {{{kHost, 1, 2}, {1, 2}, {1, 2}},
-                {{kHost, 3}, {1, 3}, {1, 3}},  // the application gone, its child still there
-                {{kHost, 1, 2}, {2}, {}},      // 1 has a window: a console event would ask it twice
-                {{kHost, 1, 7}, {1}, {}},      // 7 is no process of the job
-                {{kHost}, {1}, {}}};
+    } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, {kApplication}},  // the children are in its group
+                {{kHost, 3}, {1, 3}, {}, false, {kApplication}},     // the application gone, its child still there
+                {{kHost, 1, 2}, {2}, {1}, false, {}},  // 1 has a window: a console event would ask it twice
+                // ... unless half the grace period is over and it is still there
+                {{kHost, 1, 2}, {2}, {1}, true, {kApplication}},
+                {{kHost, 2}, {2}, {1}, false, {kApplication}},  // once 1 has gone, at once
+                {{kHost, 1, 7}, {1}, {}, false, {}},            // 7 is no process of the job
+                {{kHost, 1, 7}, {1}, {}, true, {}},             // ... not even halfway through
+                {{kHost, 1, 2}, {}, {1, 2}, true, {}},          // nobody left to ask there
+                {{kHost}, {1}, {}, false, {}},
+                {many, many, {}, false, {kApplication}}};
     for (const auto& row : rows) {
-        EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(row.attached, kHost, kApplication, row.askedOnConsole),
-                  row.groups);
+        const qeltor::service::ConsoleAttendance console{row.attached, row.toAsk, row.askedByWindow};
+        EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(console, kHost, kApplication, row.insist), row.groups)
+            << row.attached.size() << " attached, insisting " << row.insist;
     }
 }
 
