@@ -6,6 +6,12 @@ packages=(cmake g++ make libgtest-dev clang-format clang-tidy g++-mingw-w64-i686
           x11-utils imagemagick zip unzip python3
           fonts-wine fonts-liberation)
 
+# Where the kernel runs no 32-bit programs, 32-bit Wine cannot start: the tests then run a
+# 64-bit build under 64-bit Wine (scripts/test.sh).
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  packages+=(wine64 g++-mingw-w64-x86-64-posix)
+fi
+
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")

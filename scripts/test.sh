@@ -57,23 +57,43 @@ if configure_and_build "$build/native-sanitize" -DCMAKE_BUILD_TYPE=Debug -DQELTO
   count_ctest "$build/native-sanitize.ctest.log"
 fi
 
-echo "== QeltorService.exe under Wine"
-run_wine=ON
-scripts/wine-session.sh --can-run || run_wine=OFF
-if configure_and_build "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DQELTOR_RUN_WINE=$run_wine; then
-  if [ "$run_wine" = ON ]; then
+# Adds the Wine tests a build lists as not run to the skipped ones, naming them.
+count_not_run() {
+  local list=$1/wine-tests-not-run.txt not_run
+  not_run=$(grep -c . "$list" || true)
+  if [ "$not_run" -gt 0 ]; then
+    echo "test.sh: not run under Wine here ($not_run): $(tr '\n' ' ' <"$list")"
+    skipped=$((skipped + not_run))
+  fi
+}
+
+cross_build() {
+  local dir=$1 arch=$2
+  shift 2
+  configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel "$@"
+}
+
+if scripts/wine-session.sh --can-run; then
+  echo "== QeltorService.exe under Wine"
+  if cross_build "$build/win" i686; then
     scripts/wine-session.sh "$build/win/wine-prefix" ctest --test-dir "$build/win" --output-on-failure 2>&1 |
       tee "$build/win.ctest.log"
-  else
-    ctest --test-dir "$build/win" --output-on-failure 2>&1 | tee "$build/win.ctest.log"
+    count_ctest "$build/win.ctest.log"
   fi
-  count_ctest "$build/win.ctest.log"
-  # Each test program or script that needs Wine counts once as skipped when Wine cannot run.
-  not_run=$(grep -c . "$build/win/wine-tests-not-run.txt" || true)
-  if [ "$not_run" -gt 0 ]; then
-    echo "test.sh: not run without Wine ($not_run): $(tr '\n' ' ' <"$build/win/wine-tests-not-run.txt")"
-    skipped=$((skipped + not_run))
+else
+  # 32-bit Wine cannot start here: the 32-bit programs are built, linted and checked without
+  # Wine, and the same sources built for 64 bits run the Wine test programs under 64-bit Wine.
+  echo "== QeltorService.exe and the service tools, 32-bit, without Wine"
+  if cross_build "$build/win" i686 -DQELTOR_RUN_WINE=OFF; then
+    ctest --test-dir "$build/win" --output-on-failure 2>&1 | tee "$build/win.ctest.log"
+    count_ctest "$build/win.ctest.log"
+  fi
+  echo "== the same programs built for 64 bits, under 64-bit Wine"
+  if cross_build "$build/win64" x86_64 -DQELTOR_WINE_SCRIPTS=OFF; then
+    QELTOR_WINE_ARCH=win64 scripts/wine-session.sh "$build/win64/wine-prefix" \
+      ctest --test-dir "$build/win64" -L wine --output-on-failure 2>&1 | tee "$build/win64.ctest.log"
+    count_ctest "$build/win64.ctest.log"
+    count_not_run "$build/win64"
   fi
 fi
 

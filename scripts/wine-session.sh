@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command inside a throwaway Wine session: its own Xvfb display and a fresh
-# 32-bit prefix, with drive D: mapped to <prefix-dir>/../d-drive and N:, which Wine presents
+# 32-bit prefix (64-bit with QELTOR_WINE_ARCH=win64), with drive D: mapped to <prefix-dir>/../d-drive and N:, which Wine presents
 # as a network drive, to <prefix-dir>/../n-drive.
 # Usage: scripts/wine-session.sh <prefix-dir> <command...>
 #        scripts/wine-session.sh --can-run   (whether Wine can start on this machine)
@@ -22,7 +22,8 @@ if [ $# -lt 2 ]; then
   echo "usage: $0 <prefix-dir> <command...>" >&2
   exit 64
 fi
-if ! can_run_32bit; then
+arch=${QELTOR_WINE_ARCH:-win32}
+if [ "$arch" = win32 ] && ! can_run_32bit; then
   "$0" --can-run
   exit 1
 fi
@@ -80,7 +81,17 @@ else
   start_xvfb
 fi
 
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all QELTOR_WINE_SESSION=1
+export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all QELTOR_WINE_SESSION=1
+# Debian's wine and wineboot start the 32-bit loader whenever it is installed; a 64-bit session
+# goes to the 64-bit one directly.
+if [ "$arch" = win64 ]; then
+  loaders="$prefix.loaders"
+  mkdir -p "$loaders"
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$loaders/wine"
+  printf '#!/bin/sh\nexec "$(dirname "$0")/wine" wineboot.exe "$@"\n' >"$loaders/wineboot"
+  chmod +x "$loaders/wine" "$loaders/wineboot"
+  export PATH="$loaders:$PATH"
+fi
 # No Mono or Gecko install prompts: nothing here needs them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
