@@ -1,17 +1,4 @@
-# Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads flavour): the same sources, for
-# running their tests under 64-bit Wine on a machine where 32-bit Wine cannot start.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 64-bit Windows: the same sources, for running their tests under 64-bit Wine on a
+# machine where 32-bit Wine cannot start.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Everything static: the programs must run with nothing but the system's own DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CXX_FLAGS_INIT "-DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

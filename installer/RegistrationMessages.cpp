@@ -211,10 +211,6 @@ std::wstring EarlierValuesNotPutBack(const std::wstring& reason) {
            L" could not be put back as they were before the button was pressed: " + reason;
 }
 
-}  // namespace qeltor::messages
-
-namespace qeltor::messages {
-
 std::wstring ChangeableByUsers(const std::wstring& path, const permissions::Changer& changer, bool isFolder) {
     return L"Can't register the service: " + permissions::ChangeableText(path, changer) + kParagraph +
            permissions::FixWords() + L":\r\n" + permissions::FixCommand(path, isFolder) + kParagraph +
