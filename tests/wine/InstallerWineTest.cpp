@@ -94,9 +94,9 @@ protected:
 TEST_F(InstallerTest, RegistersTheServerAsService) {
     const std::wstring own = std::wstring(kServiceSettings) + L"\\m";
     const std::vector<BYTE> note = qeltor::driver::WideSz(L"the service's own");
-    ASSERT_EQ(
-        RegSetKeyValueW(HKEY_USERS, own.c_str(), L"servicenote", REG_SZ, note.data(), static_cast<DWORD>(note.size())),
-        ERROR_SUCCESS);
+    const LSTATUS seeded =
+        RegSetKeyValueW(HKEY_USERS, own.c_str(), L"servicenote", REG_SZ, note.data(), static_cast<DWORD>(note.size()));
+    ASSERT_EQ(static_cast<DWORD>(seeded), qeltor::driver::kErrorSuccess);
     LayOut(Instsrv::Program, true, kMonitor);
     ExpectSuccess(RunProgram());
     ExpectServiceRegistered();
