@@ -8,9 +8,6 @@
 
 namespace qeltor {
 
-// The drive letter a path starts with, or nothing for a share (\\server\share\...).
-std::optional<wchar_t> DriveLetterOf(const std::wstring& path);
-
 // Why the service could not reach the server's executable or this kit's folder, or nothing when
 // it could: a network or subst drive exists only in a user's logon, removable media only while
 // they are inserted. A share is reached as the computer's account, so it is accepted.

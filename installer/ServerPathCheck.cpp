@@ -28,8 +28,15 @@ bool IsSharePath(const std::wstring& path) {
 
 }  // namespace
 
+std::optional<wchar_t> DriveLetterOf(const std::wstring& path) {
+    if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
+        return static_cast<wchar_t>(path[0] >= L'a' ? path[0] - L'a' + L'A' : path[0]);
+    }
+    return std::nullopt;
+}
+
 bool IsFullPath(const std::wstring& path) {
-    const bool onDrive = path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2]);
+    const bool onDrive = DriveLetterOf(path) && path.size() >= 3 && IsSeparator(path[2]);
     return onDrive || IsSharePath(path);
 }
 

@@ -11,6 +11,9 @@ namespace qeltor {
 // from every current folder. Windows takes '/' as a separator as well.
 bool IsFullPath(const std::wstring& path);
 
+// The drive letter a path starts with, in upper case, or nothing when it names none (a share).
+std::optional<wchar_t> DriveLetterOf(const std::wstring& path);
+
 // Why a service could never start the server at `path`, or nothing when it could.
 std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wstring& path);
 

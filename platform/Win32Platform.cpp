@@ -326,21 +326,12 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
     const win32::UniqueRegKey key(opened);
     for (const auto& name : names) {
         DWORD type = 0;
-        DWORD size = 0;
         std::string bytes;
-        LSTATUS read = ::RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size);
-        while (read == ERROR_SUCCESS || read == ERROR_MORE_DATA) {
-            bytes.resize(size);
-            read =
-                ::RegQueryValueExW(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-            if (read == ERROR_SUCCESS) {
-                bytes.resize(size);
-                values[name] = {type, std::move(bytes)};
-                break;
-            }
-        }
-        if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) {
-            return static_cast<OsStatus>(read);
+        const DWORD read = win32::ReadRegistryBytes(opened, name.c_str(), type, bytes);
+        if (read == ERROR_SUCCESS) {
+            values[name] = {type, std::move(bytes)};
+        } else if (read != ERROR_FILE_NOT_FOUND) {
+            return read;
         }
     }
     return kOsSuccess;
