@@ -2,7 +2,11 @@
 
 #include "installer/InstallerTexts.h"
 #include "installer/RegistrationMessages.h"
+#include "installer/ServiceCheck.h"
+#include "installer/StartupChecks.h"
+#include "installer/StoredText.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -35,8 +39,9 @@ std::optional<RegistryValue> ConvertValue(Platform& platform, const wchar_t* nam
     if (!dataBytes) {
         return std::nullopt;
     }
-    const auto byteCount = terminator == Terminator::Nul ? static_cast<std::uint32_t>(dataBytes->size() + 1) : 0U;
-    return RegistryValue{name, std::move(*nameBytes), std::move(*dataBytes), byteCount};
+    const bool withNul = terminator == Terminator::Nul;
+    const auto byteCount = withNul ? static_cast<std::uint32_t>(dataBytes->size() + 1) : 0U;
+    return RegistryValue{name, std::move(*nameBytes), std::move(*dataBytes), byteCount, StoredText(data, withNul)};
 }
 
 // Closes the key on every way out, so that a failed write does not leak it.
@@ -59,6 +64,51 @@ private:
     Platform& platform_;
     RegKey key_ = kNullRegKey;
 };
+
+std::vector<std::wstring> Names() {
+    return {kParameterNames.begin(), kParameterNames.end()};
+}
+
+// What taking back the written values came to: why it could not be done, or the names of the
+// values it left because something else changed them after they were written.
+struct TakenBack {
+    OsStatus failure = kOsSuccess;
+    std::vector<std::wstring> changed;
+};
+
+// Each written value that still holds what was written goes back to its earlier value, or away
+// when there was none; a key that did not exist before goes once it is empty.
+TakenBack TakeBack(Platform& platform, const AnsiParameters& parameters, const EarlierParameters& earlier,
+                   const WriteOutcome& written) {
+    StoredValues current;
+    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
+    if (read != kOsSuccess && read != kOsFileNotFound) {
+        return {read, {}};
+    }
+    TakenBack taken;
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const RegistryValue& value = parameters.values.at(i);
+        if (!written.written.at(i)) {
+            continue;
+        }
+        const auto now = current.find(value.name);
+        if (now == current.end() || !HoldsTheSame(now->second, value.meant)) {
+            taken.changed.emplace_back(value.name);
+            continue;
+        }
+        const auto before = earlier.values.find(value.name);
+        const auto restore = before == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(before->second);
+        const OsStatus restored =
+            platform.RestoreRegistryValue(kHkeyLocalMachine, texts::kParametersKey, value.name, restore);
+        if (restored != kOsSuccess) {
+            return {restored, {}};
+        }
+    }
+    if (!earlier.keyExisted) {
+        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::OnlyIfEmpty);
+    }
+    return taken;
+}
 
 }  // namespace
 
@@ -84,26 +134,81 @@ WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameter
     OpenRegKey key(platform);
     const OsStatus created = platform.RegCreateKeyA(kHkeyLocalMachine, parameters.keyPath, key.Handle());
     if (created != kOsSuccess) {
-        return {0, messages::CannotCreateKey(platform.ErrorText(created))};
+        return {{}, messages::CannotCreateKey(platform.ErrorText(created))};
     }
     WriteOutcome outcome;
-    for (const auto& value : parameters.values) {
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const RegistryValue& value = parameters.values.at(i);
+        if (value.kept) {
+            continue;
+        }
         const OsStatus written =
             platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz, value.data, value.byteCount);
         if (written != kOsSuccess) {
             outcome.failure = messages::CannotWriteValue(value.name, platform.ErrorText(written));
             return outcome;
         }
-        ++outcome.written;
+        outcome.written.at(i) = true;
     }
     return outcome;
 }
 
 OsStatus ReadEarlierParameters(Platform& platform, EarlierParameters& earlier) {
-    const std::vector<std::wstring> names(kParameterNames.begin(), kParameterNames.end());
-    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, names, earlier.values);
+    const OsStatus read =
+        platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), earlier.values);
     earlier.keyExisted = read == kOsSuccess;
     return read == kOsFileNotFound ? kOsSuccess : read;
+}
+
+void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, const EarlierParameters& earlier,
+                              const InstallerPaths& paths) {
+    const auto earlierValue = [&](const wchar_t* name) {
+        const auto found = earlier.values.find(name);
+        return found == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(found->second);
+    };
+    const auto keep = [](RegistryValue& value, const StoredValue& administrators) {
+        value.kept = true;
+        value.meant = administrators;
+    };
+    auto& [application, appDirectory, appParameters] = parameters.values;
+    const auto earlierApplication = earlierValue(texts::kApplicationValue);
+    const auto earlierText = earlierApplication ? TextOf(*earlierApplication) : std::nullopt;
+    // Expanded as the administrator's environment has it; the names such a path uses
+    // (%ProgramFiles%, %SystemDrive%) are the system's, the same for the service.
+    if (earlierText && earlierApplication->type == kRegExpandSz &&
+        SamePath(platform.ExpandEnvironment(*earlierText), paths.ServerExePath)) {
+        keep(application, *earlierApplication);
+    }
+    if (const auto directory = earlierValue(texts::kAppDirectoryValue)) {
+        const bool clickWritten =
+            directory->type == kRegSz && (TextOf(*directory) == paths.ServerFolder ||
+                                          (earlierText && TextOf(*directory) == UpToLastBackslash(*earlierText)));
+        if (!clickWritten) {
+            keep(appDirectory, *directory);
+        }
+    }
+    if (const auto arguments = earlierValue(texts::kAppParametersValue)) {
+        if (arguments->type != kRegSz || !TextOf(*arguments)->empty()) {
+            keep(appParameters, *arguments);
+        }
+    }
+}
+
+OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& parameters, std::vector<ValueFound>& wrong) {
+    StoredValues current;
+    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
+    if (read != kOsSuccess && read != kOsFileNotFound) {
+        return read;
+    }
+    for (const auto& value : parameters.values) {
+        const auto found = current.find(value.name);
+        if (found == current.end()) {
+            wrong.push_back({value.name, std::nullopt});
+        } else if (!HoldsTheSame(found->second, value.meant)) {
+            wrong.push_back({value.name, found->second});
+        }
+    }
+    return kOsSuccess;
 }
 
 std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
@@ -119,23 +224,33 @@ std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
                                  : messages::WrittenValuesLeft(platform.ErrorText(removed));
 }
 
-std::wstring PutBackEarlierValues(Platform& platform, const EarlierParameters& earlier, std::size_t written) {
-    if (!earlier.keyExisted) {
-        return RemoveWrittenValues(platform, false);
+std::wstring PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
+                                  const EarlierParameters& earlier, const WriteOutcome& written) {
+    if (std::ranges::none_of(written.written, [](bool wrote) { return wrote; })) {
+        return earlier.keyExisted ? std::wstring{} : RemoveWrittenValues(platform, false);
     }
-    if (written == 0) {
-        return {};
+    const TakenBack taken = TakeBack(platform, parameters, earlier, written);
+    if (taken.failure != kOsSuccess) {
+        return messages::EarlierValuesNotPutBack(platform.ErrorText(taken.failure));
     }
-    for (std::size_t i = 0; i < written; ++i) {
-        const std::wstring name = kParameterNames.at(i);
-        const auto found = earlier.values.find(name);
-        const auto value = found == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(found->second);
-        const OsStatus restored = platform.RestoreRegistryValue(kHkeyLocalMachine, texts::kParametersKey, name, value);
-        if (restored != kOsSuccess) {
-            return messages::EarlierValuesNotPutBack(platform.ErrorText(restored));
+    const std::wstring changed = messages::ChangedValuesLeft(taken.changed);
+    return (earlier.keyExisted ? messages::EarlierValuesPutBack() : messages::WrittenValuesRemoved()) + changed;
+}
+
+std::wstring TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
+                                                const EarlierParameters& earlier, const WriteOutcome& written) {
+    std::vector<std::wstring> names;
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (written.written.at(i)) {
+            names.emplace_back(parameters.values.at(i).name);
         }
     }
-    return messages::EarlierValuesPutBack();
+    if (names.empty()) {
+        return {};
+    }
+    const TakenBack taken = TakeBack(platform, parameters, earlier, written);
+    return messages::WrittenIntoAnotherProgramsService(
+        names, taken.changed, taken.failure == kOsSuccess ? std::wstring{} : platform.ErrorText(taken.failure));
 }
 
 }  // namespace qeltor

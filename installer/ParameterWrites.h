@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The service's Parameters values: converted before anything is written, written in order, and
 // taken back again when the click fails.
@@ -21,6 +22,10 @@ struct RegistryValue {
     std::string nameBytes;
     std::string data;
     std::uint32_t byteCount;
+    // What the key is meant to hold once the click is over: what it writes, as the registry keeps
+    // it, or the administrator's own value that it keeps.
+    StoredValue meant;
+    bool kept = false;
 };
 
 // Everything the registry writes need, already in the ANSI code page, so that nothing is
@@ -33,15 +38,6 @@ struct AnsiParameters {
 // The converted values, or nothing after telling the user which text cannot be.
 std::optional<AnsiParameters> ConvertParameters(Platform& platform, const InstallerPaths& paths);
 
-// How far the writes got: the values stored, and why the next could not be, if one could not.
-struct WriteOutcome {
-    std::size_t written = 0;
-    std::optional<std::wstring> failure;
-};
-
-// Creates the key and writes the values in order; the key is closed again either way.
-WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameters);
-
 // The values a click overwrites, as they were before it.
 struct EarlierParameters {
     bool keyExisted = false;
@@ -51,13 +47,45 @@ struct EarlierParameters {
 // kOsSuccess with `earlier` filled, or why the values could not be read.
 OsStatus ReadEarlierParameters(Platform& platform, EarlierParameters& earlier);
 
+// Marks the values an administrator set by hand as kept: an Application of REG_EXPAND_SZ that
+// expands to the server's path, and an AppDirectory or AppParameters that holds anything but what
+// a click writes (the folder of the Application that is there, or this click's; the empty text).
+void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, const EarlierParameters& earlier,
+                              const InstallerPaths& paths);
+
+// How far the writes got: the values stored, and why the next could not be, if one could not.
+struct WriteOutcome {
+    std::array<bool, kParameterCount> written{};
+    std::optional<std::wstring> failure;
+};
+
+// Creates the key and writes the values that are not kept, in order; the key is closed again
+// either way.
+WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameters);
+
+// A value that is not as the click meant to leave it: missing, or holding something else.
+struct ValueFound {
+    const wchar_t* name = nullptr;
+    std::optional<StoredValue> found;
+};
+
+// Reads the values back: those that are not as meant, or why they could not be read.
+OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& parameters, std::vector<ValueFound>& wrong);
+
 // Takes away the Parameters key this run wrote, and the service's own key when the service is
 // not ours to keep and the key holds nothing else. What became of them, for the user.
 std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs);
 
-// After a failed click over a service that was there before: the first `written` values go back
-// to what they were, type and bytes, or away when they were not there; a key this run created goes.
-// What became of them, for the user.
-std::wstring PutBackEarlierValues(Platform& platform, const EarlierParameters& earlier, std::size_t written);
+// After a failed click over a service that was there before: the values it wrote go back to what
+// they were, type and bytes, or away when they were not there; a key this run created goes when it
+// is empty. A value that something else changed since it was written is left as it is. What became
+// of them, for the user.
+std::wstring PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
+                                  const EarlierParameters& earlier, const WriteOutcome& written);
+
+// After another program created the service while the click ran: the values the click wrote go
+// where they still hold what it wrote. What it wrote and what became of it, for the user.
+std::wstring TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
+                                                const EarlierParameters& earlier, const WriteOutcome& written);
 
 }  // namespace qeltor

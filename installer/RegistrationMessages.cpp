@@ -2,6 +2,7 @@
 
 #include "installer/InstallerTexts.h"
 #include "installer/PermissionRules.h"
+#include "installer/StoredText.h"
 #include "platform/Platform.h"
 #include "win32/Decimal.h"
 
@@ -27,6 +28,24 @@ std::wstring RemoveCommand(const std::wstring& programFolder) {
 std::wstring FixTheStoredPath() {
     return std::wstring(L"Set the value exepath under ") + texts::kSettingShownAs +
            L" to the full path of the monitoring server's executable, then run QeltorService again.";
+}
+
+// "A", "A and B", "A, B and C".
+std::wstring Listed(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += (i == 0 ? L"" : i + 1 == names.size() ? L" and " : L", ") + names[i];
+    }
+    return list;
+}
+
+// A value as the user would recognise it in the Registry Editor.
+std::wstring Shown(const StoredValue& value) {
+    const auto text = TextOf(value);
+    if (!text) {
+        return L"a value of type " + DecimalText(value.type);
+    }
+    return Quoted(*text) + (value.type == kRegExpandSz ? L" (REG_EXPAND_SZ)" : L"");
 }
 
 }  // namespace
@@ -92,11 +111,15 @@ std::wstring OnDriveTheServiceLacks(const std::wstring& what, const std::wstring
            kParagraph + fix;
 }
 
-std::wstring SettingsNotCopied(const std::wstring& reason) {
+std::wstring SettingsNotCopied(const std::wstring& reason, const std::wstring& failedKey) {
+    const std::wstring where = failedKey.empty() ? std::wstring{}
+                                                 : L" The key that could not be copied is " + failedKey +
+                                                       L"; nothing was copied, and the settings that the service's "
+                                                       L"account had are left as they were.";
     return TheService() +
            L" is registered and runs the monitoring server from the next start of Windows, but the server's settings "
            L"could not be copied for the account the service runs as: " +
-           reason + kParagraph + L"As a service the server reads its settings from HKEY_USERS\\" +
+           reason + where + kParagraph + L"As a service the server reads its settings from HKEY_USERS\\" +
            texts::kServiceSettingsTree +
            L", not from yours. Press the button again, or run in a command prompt run as "
            L"administrator:\r\nreg copy \"HKCU\\" +
@@ -177,6 +200,48 @@ std::wstring CannotQuery(const std::wstring& reason) {
            kParagraph + L"Look at the service in the Services console (services.msc).";
 }
 
+std::wstring ValuesChangedMeanwhile(const std::vector<ValueFound>& wrong) {
+    std::wstring found;
+    for (const auto& value : wrong) {
+        found += (found.empty() ? L"" : L"; ") + std::wstring(value.name) +
+                 (value.found ? L" holds " + Shown(*value.found) : std::wstring(L" is missing"));
+    }
+    return TheService() + L" is registered, but its values under " + texts::kParametersKeyShownAs +
+           L" are not as QeltorService wrote them: " + found +
+           L". Something else changed the service while QeltorService was registering it, so the service would not "
+           L"start the monitoring server as it should." +
+           kParagraph +
+           L"Find the program that changes the service (a deployment tool or a script, for example), then press the "
+           L"button again.";
+}
+
+std::wstring CannotReadValuesBack(const std::wstring& reason) {
+    return TheService() + L" is registered, but its values under " + texts::kParametersKeyShownAs +
+           L" could not be read back, so it is not known whether the service will start the monitoring server: " +
+           reason + kParagraph + L"Press the button again.";
+}
+
+std::wstring CreatedByAnotherProgram(const std::wstring& program, const std::wstring& programFolder,
+                                     const std::wstring& written) {
+    return L"Another program created the service " + Quoted(texts::kServiceName) +
+           L" while QeltorService was registering it, and the service runs that program: " + program +
+           L". It does not run the monitoring server through this folder's srvany.exe." + written + kParagraph +
+           L"To replace it, " + RemoveCommand(programFolder) + L", then run QeltorService again.";
+}
+
+std::wstring ValuesKept(const std::vector<ValueFound>& kept) {
+    if (kept.empty()) {
+        return {};
+    }
+    std::wstring values;
+    for (const auto& value : kept) {
+        values += (values.empty() ? L"" : L"; ") + std::wstring(value.name) + L" is " + Shown(*value.found);
+    }
+    return kParagraph + std::wstring(L"These values under ") + texts::kParametersKeyShownAs +
+           L" were set by hand and were kept as they are: " + values +
+           L". To have QeltorService write one of them again, delete that value, then run QeltorService again.";
+}
+
 std::wstring WrittenValuesRemoved() {
     return std::wstring(kParagraph) + L"The values written for the service were removed again.";
 }
@@ -209,6 +274,29 @@ std::wstring EarlierValuesPutBack() {
 std::wstring EarlierValuesNotPutBack(const std::wstring& reason) {
     return kParagraph + std::wstring(L"The values under ") + texts::kParametersKeyShownAs +
            L" could not be put back as they were before the button was pressed: " + reason;
+}
+
+std::wstring ChangedValuesLeft(const std::vector<std::wstring>& names) {
+    if (names.empty()) {
+        return {};
+    }
+    const bool one = names.size() == 1;
+    return L" Except " + Listed(names) + L": something else changed " + (one ? L"it" : L"them") +
+           L" after QeltorService wrote " + (one ? L"it" : L"them") + L", so " + (one ? L"it was" : L"they were") +
+           L" left as " + (one ? L"it is." : L"they are.");
+}
+
+std::wstring WrittenIntoAnotherProgramsService(const std::vector<std::wstring>& names,
+                                               const std::vector<std::wstring>& changed, const std::wstring& failure) {
+    const std::wstring wrote = kParagraph + std::wstring(L"QeltorService had written ") + Listed(names) + L" under " +
+                               texts::kParametersKeyShownAs + L"; ";
+    if (!failure.empty()) {
+        return wrote + L"they could not be removed again: " + failure;
+    }
+    if (changed.size() == names.size()) {
+        return wrote + L"something else changed them after that, so they were left as they are.";
+    }
+    return wrote + L"they were removed again." + ChangedValuesLeft(changed);
 }
 
 std::wstring ChangeableByUsers(const std::wstring& path, const permissions::Changer& changer, bool isFolder) {

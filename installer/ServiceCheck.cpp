@@ -17,16 +17,16 @@ std::wstring WithoutQuotes(const std::wstring& text) {
     return IsQuoted(text) ? text.substr(1, text.size() - 2) : text;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) { return Folded(x) == Folded(y); });
-}
-
 // C:\Program Files\Kit\srvany.exe unquoted is started as C:\Program.exe when that exists.
 bool IsAmbiguous(const std::wstring& stored) {
     return !IsQuoted(stored) && stored.find(L' ') != std::wstring::npos;
 }
 
 }  // namespace
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) { return Folded(x) == Folded(y); });
+}
 
 bool RunsProgram(const std::wstring& stored, const std::wstring& program) {
     return !IsAmbiguous(stored) && SamePath(WithoutQuotes(stored), program);

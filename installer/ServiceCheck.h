@@ -25,4 +25,7 @@ ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const s
 // with a space never does: Windows tries its first word as a program first.
 bool RunsProgram(const std::wstring& stored, const std::wstring& program);
 
+// Whether two paths name the same file as Windows compares them: letters in either case.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
 }  // namespace qeltor

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace qeltor {
 namespace {
@@ -94,27 +95,55 @@ std::optional<Before> JudgeBefore(Platform& platform, const InstallerPaths& path
 
 // What a failed click adds about what it had written: a service that was there before gets its
 // earlier values back; a new one is left as it is.
-std::wstring TakeBack(Platform& platform, const Before& before, std::size_t written) {
-    return before.serviceIsNew ? std::wstring{} : PutBackEarlierValues(platform, before.parameters, written);
+std::wstring TakeBack(Platform& platform, const Before& before, const AnsiParameters& parameters,
+                      const WriteOutcome& written) {
+    return before.serviceIsNew ? std::wstring{}
+                               : PutBackEarlierValues(platform, parameters, before.parameters, written);
+}
+
+// The values the click kept, for the success message.
+std::vector<ValueFound> KeptValues(const AnsiParameters& parameters) {
+    std::vector<ValueFound> kept;
+    for (const auto& value : parameters.values) {
+        if (value.kept) {
+            kept.push_back({value.name, value.meant});
+        }
+    }
+    return kept;
+}
+
+// The service is ours and starts with Windows: its values are read back, since something else may
+// have changed them while instsrv.exe ran, and the server's settings are copied for its account.
+bool ReportReady(Platform& platform, const AnsiParameters& parameters) {
+    std::vector<ValueFound> wrong;
+    const OsStatus read = FindValuesNotAsMeant(platform, parameters, wrong);
+    if (read != kOsSuccess) {
+        return ReportFailure(platform, messages::CannotReadValuesBack(platform.ErrorText(read)));
+    }
+    if (!wrong.empty()) {
+        return ReportFailure(platform, messages::ValuesChangedMeanwhile(wrong));
+    }
+    // As a service the server reads its settings from the service account's hive, not the user's.
+    std::wstring failedKey;
+    const OsStatus copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
+                                                      texts::kServiceSettingsTree, failedKey);
+    if (copied != kOsSuccess) {
+        return ReportFailure(platform, messages::SettingsNotCopied(platform.ErrorText(copied), failedKey));
+    }
+    platform.rtcMsgBox(SuccessMessage() + messages::ValuesKept(KeptValues(parameters)), kMsgBoxInformation);
+    platform.Unload();
+    return true;
 }
 
 // Tells the user the outcome as the service manager sees it; true only for a service that will
 // run the server from the next start of Windows on.
-bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
-                   const Before& before) {
+bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode, const Before& before,
+                   const AnsiParameters& parameters, const WriteOutcome& written) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
     if (state == ServiceState::Ready) {
-        // As a service the server reads its settings from the service account's hive, not the user's.
-        const OsStatus copied =
-            platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers, texts::kServiceSettingsTree);
-        if (copied != kOsSuccess) {
-            return ReportFailure(platform, messages::SettingsNotCopied(platform.ErrorText(copied)));
-        }
-        platform.rtcMsgBox(SuccessMessage(), kMsgBoxInformation);
-        platform.Unload();
-        return true;
+        return ReportReady(platform, parameters);
     }
     if (state == ServiceState::Missing) {
         const bool notCreated = before.serviceIsNew && instsrvExitCode != 0;
@@ -122,8 +151,13 @@ bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_
             notCreated ? messages::NotCreated(instsrvExitCode) : messages::RemovedMeanwhile(before.serviceIsNew);
         return ReportFailure(platform, what + RemoveWrittenValues(platform, before.serviceIsNew));
     }
-    return ReportFailure(
-        platform, WhyNotReady(platform, state, queried, config, paths) + TakeBack(platform, before, kParameterCount));
+    if (state == ServiceState::RunsAnotherProgram && before.serviceIsNew) {
+        const std::wstring taken = TakeBackFromAnotherProgramsService(platform, parameters, before.parameters, written);
+        return ReportFailure(platform,
+                             messages::CreatedByAnotherProgram(config.programPath, paths.ProgramFolder, taken));
+    }
+    return ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths) +
+                                       TakeBack(platform, before, parameters, written));
 }
 
 }  // namespace
@@ -138,7 +172,7 @@ std::wstring SuccessMessage() {
 }
 
 bool RegisterService(Platform& platform, const InstallerPaths& paths) {
-    const auto parameters = ConvertParameters(platform, paths);
+    auto parameters = ConvertParameters(platform, paths);
     if (!parameters) {
         return false;
     }
@@ -155,6 +189,7 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
     if (!before) {
         return false;
     }
+    KeepAdministratorsValues(platform, *parameters, before->parameters, paths);
 
     const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
     const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus);
@@ -166,14 +201,14 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
     const auto instsrvExitCode = platform.WaitForStartedProgram(kInstsrvPatienceMs);
     if (written.failure) {
         const std::wstring undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
-                                                         : TakeBack(platform, *before, written.written);
+                                                         : TakeBack(platform, *before, *parameters, written);
         return ReportFailure(platform, *written.failure + undone);
     }
     if (!instsrvExitCode) {
         return ReportFailure(platform, messages::InstsrvStillRunning(kInstsrvPatienceMs / 1000) +
-                                           TakeBack(platform, *before, written.written));
+                                           TakeBack(platform, *before, *parameters, written));
     }
-    return ReportService(platform, paths, *instsrvExitCode, *before);
+    return ReportService(platform, paths, *instsrvExitCode, *before, *parameters, written);
 }
 
 }  // namespace qeltor

@@ -146,9 +146,15 @@ public:
                                         StoredValues& values) = 0;
 
     // Copies every value and subkey of `fromKey` into `toKey`, creating it: values of the same name
-    // are overwritten, others there are kept.
+    // are overwritten, others there are kept. All or nothing: the whole tree is read before `toKey`
+    // is written to, and when it cannot be, `toKey` is left as it was and `failedKey` names the key
+    // that could not be read (or written), as a full registry path.
     virtual OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
-                                      const std::wstring& toKey) = 0;
+                                      const std::wstring& toKey, std::wstring& failedKey) = 0;
+
+    // `text` with its %NAME% environment variables replaced by their values, as the running user
+    // has them; `text` itself when it cannot be expanded.
+    virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
 
     // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
     virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

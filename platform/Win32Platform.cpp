@@ -5,8 +5,10 @@
 #include "win32/Handles.h"
 #include "win32/ReadAccessRights.h"
 #include "win32/RegistryText.h"
+#include "win32/RegistryTree.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -121,29 +123,28 @@ OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windo
     return kOsSuccess;
 }
 
-// Messages are handled while the program runs, so that the window keeps answering; a quit
-// message is kept for the main loop, which ends once the click is over.
-std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t timeoutMs) {
-    if (!started_) {
-        return std::nullopt;
-    }
+namespace {
+
+// Waits at most `timeoutMs` for `object` while handling the thread's messages, so that the window
+// keeps answering; a quit message is kept for the main loop, which ends once the click is over.
+// Whether `object` was signalled.
+bool WaitAnswering(HANDLE object, DWORD timeoutMs, HWND dialog) {
     const DWORD start = ::GetTickCount();
     std::optional<WPARAM> quit;
-    bool ended = false;
+    bool signalled = false;
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;  // unsigned: right across the counter's wrap
-        HANDLE program = started_.get();
-        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &program, elapsed < timeoutMs ? timeoutMs - elapsed : 0,
-                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD left = timeoutMs == INFINITE ? INFINITE : elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke != WAIT_OBJECT_0 + 1) {
-            ended = woke == WAIT_OBJECT_0;
+            signalled = woke == WAIT_OBJECT_0;
             break;
         }
         MSG message{};
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
             if (message.message == WM_QUIT) {
                 quit = message.wParam;
-            } else if (owner_ == nullptr || ::IsDialogMessageW(owner_, &message) == FALSE) {
+            } else if (dialog == nullptr || ::IsDialogMessageW(dialog, &message) == FALSE) {
                 ::TranslateMessage(&message);
                 ::DispatchMessageW(&message);
             }
@@ -152,8 +153,44 @@ std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t 
     if (quit) {
         ::PostQuitMessage(static_cast<int>(*quit));
     }
+    return signalled;
+}
+
+DWORD WINAPI RunWork(void* work) {
+    (*static_cast<std::function<void()>*>(work))();
+    return 0;
+}
+
+// Runs `work` on a thread of its own while this one keeps answering messages; on this thread when
+// no thread can be started.
+void RunAnswering(std::function<void()> work, HWND dialog) {
+    const win32::UniqueHandle thread(::CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr));
+    if (!thread) {
+        work();
+        return;
+    }
+    WaitAnswering(thread.get(), INFINITE, dialog);
+}
+
+const wchar_t* RootName(RegKey root) {
+    switch (root) {
+        case kHkeyCurrentUser:
+            return L"HKEY_CURRENT_USER\\";
+        case kHkeyLocalMachine:
+            return L"HKEY_LOCAL_MACHINE\\";
+        default:
+            return L"HKEY_USERS\\";
+    }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t timeoutMs) {
+    if (!started_) {
+        return std::nullopt;
+    }
     DWORD exitCode = 0;
-    if (!ended || ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
+    if (!WaitAnswering(started_.get(), timeoutMs, owner_) || ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
         return std::nullopt;
     }
     started_.reset();
@@ -337,21 +374,34 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
     return kOsSuccess;
 }
 
+// A large tree takes seconds: it is copied on a thread of its own while the window keeps answering.
 OsStatus Win32Platform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
-                                         const std::wstring& toKey) {
-    HKEY source = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(ToHkey(fromRoot), fromKey.c_str(), 0, KEY_READ, &source);
+                                         const std::wstring& toKey, std::wstring& failedKey) {
+    win32::TreeCopyFailure failure;
+    LSTATUS status = ERROR_SUCCESS;
+    RunAnswering(
+        [&] { status = win32::CopyRegistryTreeWhole(ToHkey(fromRoot), fromKey, ToHkey(toRoot), toKey, failure); },
+        owner_);
     if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+        failedKey =
+            failure.inSource ? RootName(fromRoot) + fromKey + failure.key : RootName(toRoot) + toKey + failure.key;
     }
-    const win32::UniqueRegKey sourceOwner(source);
-    HKEY target = nullptr;
-    status = ::RegCreateKeyExW(ToHkey(toRoot), toKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
-    if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+    return static_cast<OsStatus>(status);
+}
+
+std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
+    std::vector<wchar_t> expanded(text.size() + 1);
+    for (;;) {
+        const DWORD needed =
+            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+        if (needed == 0) {
+            return text;
+        }
+        if (needed <= expanded.size()) {
+            return expanded.data();
+        }
+        expanded.resize(needed);
     }
-    const win32::UniqueRegKey targetOwner(target);
-    return static_cast<OsStatus>(::RegCopyTreeW(source, nullptr, target));
 }
 
 // The W functions store the bytes as they are: what was read is what is written back.

@@ -40,8 +40,9 @@ public:
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
     OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
                                 StoredValues& values) override;
-    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
-                              const std::wstring& toKey) override;
+    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot, const std::wstring& toKey,
+                              std::wstring& failedKey) override;
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
     OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,

@@ -13,6 +13,8 @@ constexpr wchar_t kStripClass[] = L"QeltorServiceStrip";
 constexpr wchar_t kTitle[] = L"Set Monitoring Server as Service";
 constexpr wchar_t kButtonText[] = L"Set Run as Service";
 constexpr wchar_t kNotice[] = L"Copyright \u00a9 2026 Qeltor";
+// What Windows shows beside the window while it holds off a logoff or shutdown.
+constexpr wchar_t kBlockReason[] = L"Registering the Qeltor Monitoring Server service";
 
 // A fixed single frame with the system menu and the close button, nothing to resize with.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -211,7 +213,7 @@ void FormService::Form_Resize() {
 // One registration at a time: the button is disabled while one runs, and a click that was
 // queued behind it finds it busy. After a failure the user can fix the cause and press again.
 // The window keeps answering while instsrv.exe runs; a close asked for meanwhile waits until the
-// registration is over, so that none is cut off half-way.
+// registration is over, so that none is cut off half-way, and so does a logoff or shutdown.
 void FormService::Command1_Click() {
     if (registering_) {
         return;
@@ -219,11 +221,14 @@ void FormService::Command1_Click() {
     registering_ = true;
     ::EnableWindow(command1_, FALSE);
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    // A logoff or shutdown would end the program between the writes, the wait and the copy.
+    ::ShutdownBlockReasonCreate(hwnd_, kBlockReason);
     const bool registered = RegisterService(platform_, paths_);
     registering_ = false;
     if (hwnd_ == nullptr) {
         return;
     }
+    ::ShutdownBlockReasonDestroy(hwnd_);
     if (closeRequested_) {
         ::DestroyWindow(hwnd_);
     } else if (!registered) {
@@ -269,6 +274,11 @@ LRESULT FormService::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (registering_) {
                 closeRequested_ = true;
                 return 0;
+            }
+            break;
+        case WM_QUERYENDSESSION:
+            if (registering_) {
+                return FALSE;
             }
             break;
         case WM_SETCURSOR:

@@ -38,4 +38,14 @@ DWORD LetEveryoneChange(const std::filesystem::path& path, bool change) {
                                    nullptr);
 }
 
+DWORD LockKey(HKEY root, const std::wstring& path, bool locked) {
+    ACL empty{};
+    if (::InitializeAcl(&empty, sizeof empty, ACL_REVISION) == FALSE) {
+        return ::GetLastError();
+    }
+    std::wstring name = (root == HKEY_CURRENT_USER ? L"CURRENT_USER\\" : L"MACHINE\\") + path;
+    return ::SetNamedSecurityInfoW(name.data(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                   locked ? &empty : nullptr, nullptr);
+}
+
 }  // namespace qeltor::driver

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <string>
 
 namespace qeltor::driver {
 
@@ -11,5 +12,9 @@ namespace qeltor::driver {
 // or only to read and run it, in place of whatever Everyone had; the other entries stay. Wine keeps
 // this as the Unix mode's o+w, or its absence. The error, or ERROR_SUCCESS.
 DWORD LetEveryoneChange(const std::filesystem::path& path, bool change);
+
+// Gives the registry key `root\path` an empty DACL, which lets nobody read it, or none at all,
+// which lets everybody do everything. The error, or ERROR_SUCCESS.
+DWORD LockKey(HKEY root, const std::wstring& path, bool locked);
 
 }  // namespace qeltor::driver

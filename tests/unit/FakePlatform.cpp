@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include "installer/StoredText.h"
+
 #include <gtest/gtest.h>
 
 namespace qeltor::testing {
@@ -105,6 +107,9 @@ void FakePlatform::RunInstsrv(const std::wstring& commandLine) {
 
 std::optional<std::uint32_t> FakePlatform::WaitForStartedProgram(std::uint32_t timeoutMs) {
     calls.push_back(L"Wait " + std::to_wstring(timeoutMs));
+    if (duringWait) {
+        duringWait(*this);
+    }
     return instsrvExitCode_;
 }
 
@@ -196,6 +201,7 @@ std::optional<std::string> FakePlatform::ToAnsiCodePage(const std::wstring& text
         }
         converted += *bytes;
     }
+    converted_[converted] = text;
     return converted;
 }
 
@@ -228,7 +234,10 @@ OsStatus FakePlatform::RegSetValueExA(RegKey key, const std::string& valueName, 
     if (key == kOpenedKey && status == kOsSuccess) {
         writes.push_back({key, valueName, reserved, type,
                           std::string(data.c_str(), data.size() + 1).substr(0, byteCount), byteCount});
-        registry[openedKey_][valueName] = {type, writes.back().stored};
+        // Windows keeps text in UTF-16, as the W functions read it back.
+        const auto text = converted_.find(data);
+        registry[openedKey_][valueName] = text == converted_.end() ? StoredValue{type, writes.back().stored}
+                                                                   : StoredText(text->second, byteCount != 0);
     }
     return key == kOpenedKey ? status : 6;  // ERROR_INVALID_HANDLE
 }
@@ -275,13 +284,25 @@ OsStatus FakePlatform::ReadRegistryValues(RegKey root, const std::wstring& subKe
 }
 
 OsStatus FakePlatform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
-                                        const std::wstring& toKey) {
+                                        const std::wstring& toKey, std::wstring& failedKey) {
     calls.emplace_back(L"CopyTree");
+    failedKey = copyFailedKey;
     if (copyStatus == kOsSuccess) {
         copiedTrees.push_back(std::to_wstring(fromRoot) + L" " + fromKey + L" -> " + std::to_wstring(toRoot) + L" " +
                               toKey);
     }
     return copyStatus;
+}
+
+std::wstring FakePlatform::ExpandEnvironment(const std::wstring& text) {
+    std::wstring expanded = text;
+    for (const auto& [name, value] : environment) {
+        for (auto at = expanded.find(L'%' + name + L'%'); at != std::wstring::npos;
+             at = expanded.find(L'%' + name + L'%')) {
+            expanded.replace(at, name.size() + 2, value);
+        }
+    }
+    return expanded;
 }
 
 OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -40,6 +41,9 @@ public:
     bool windows64 = true;                // programs named *64.exe are 64-bit ones
     std::map<wchar_t, DriveKind> drives;  // by upper-case letter; the others are local
     OsStatus copyStatus = kOsSuccess;
+    std::wstring copyFailedKey;                        // the key a failing copy names
+    std::map<std::wstring, std::wstring> environment;  // what %NAME% expands to
+    std::function<void(FakePlatform&)> duringWait;     // what something else does while instsrv.exe runs
     OsStatus shellStatus = kOsSuccess;
     OsStatus createKeyStatus = kOsSuccess;
     std::map<std::string, OsStatus> setValueStatus;  // by value name
@@ -97,8 +101,9 @@ public:
     OsStatus DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) override;
     OsStatus ReadRegistryValues(RegKey root, const std::wstring& subKey, const std::vector<std::wstring>& names,
                                 StoredValues& values) override;
-    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
-                              const std::wstring& toKey) override;
+    OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot, const std::wstring& toKey,
+                              std::wstring& failedKey) override;
+    std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
     OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
@@ -115,6 +120,7 @@ private:
     [[nodiscard]] bool HasSubkeys(const std::string& path) const;
 
     std::string openedKey_;
+    std::map<std::string, std::wstring> converted_;  // the text each converted byte string came from
     std::optional<std::uint32_t> instsrvExitCode_;
 };
 

@@ -2,6 +2,7 @@
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
 #include "installer/ServiceRegistration.h"
+#include "installer/StoredText.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,8 @@ const std::wstring kSpacedFolder = L"C:\\Program Files\\Qeltor Kit\\";
 
 // What the Parameters key holds afterwards: nothing, exactly what was there before the click, or
 // what the click writes.
-enum class Parameters { None, Earlier, Written };
+// what the click writes beside the values it keeps, or something else.
+enum class Parameters { None, Earlier, Written, Other };
 
 struct Left {
     bool service;
@@ -27,11 +29,25 @@ struct Left {
     bool operator==(const Left&) const = default;
 };
 
+StoredValue Text(std::uint32_t type, const std::wstring& text) {
+    StoredValue value = StoredText(text, true);
+    value.type = type;
+    return value;
+}
+
 // An administrator's values under a service that was there before: one of another type, one the
 // click does not write, and none for AppDirectory.
-const FakePlatform::Values kEarlierValues = {{"Application", {1, std::string("C:\\OldServer\\Monitor.exe\0", 25)}},
-                                             {"AppParameters", {2, std::string("/port 9000\0", 11)}},
+const FakePlatform::Values kEarlierValues = {{"Application", Text(1, L"C:\\OldServer\\Monitor.exe")},
+                                             {"AppParameters", Text(2, L"/port 9000")},
                                              {"AppEnvironment", {7, std::string("A=1\0\0", 5)}}};
+// Set by hand, all three: kept. %SRV% is D:\Srv.
+const FakePlatform::Values kHandSetValues = {{"Application", Text(2, L"%SRV%\\Monitor.exe")},
+                                             {"AppDirectory", Text(1, L"D:\\QeltorData")},
+                                             {"AppParameters", Text(1, L"--port 9000 --config D:\\qeltor.ini")}};
+// What a first click wrote for a server that has moved since: replaced.
+const FakePlatform::Values kClickWrittenValues = {{"Application", Text(1, L"C:\\OldSrv\\Monitor.exe")},
+                                                  {"AppDirectory", Text(1, L"C:\\OldSrv\\")},
+                                                  {"AppParameters", {1, ""}}};
 
 using Instsrv = FakePlatform::Instsrv;
 const std::wstring kSuccess = L"Run as service successfully.";
@@ -51,8 +67,11 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     std::wstring says;                   // a part of the message
     bool started = true;                 // instsrv.exe was run
     Left left;
-    const wchar_t* changeable = nullptr;  // a path that Authenticated Users may modify
-    const wchar_t* unreadable = nullptr;  // a path whose permissions cannot be read
+    const wchar_t* changeable = nullptr;                    // a path that Authenticated Users may modify
+    const wchar_t* unreadable = nullptr;                    // a path whose permissions cannot be read
+    const FakePlatform::Values* earlier = &kEarlierValues;  // the Parameters values of a service there before
+    const char* kept = nullptr;                             // the values the click leaves as they were
+    void (*duringWait)(FakePlatform&) = nullptr;            // what something else does while instsrv.exe runs
 };
 
 void PrintTo(const Outcome& outcome, std::ostream* out) {
@@ -79,13 +98,58 @@ const Outcome kOutcomes[] = {
     {.name = "ExistsWithOurProgram",
      .before = ServiceConfig{kOurs, 2},
      .style = 64,
+     .says = L"\r\n\r\nThese values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+             L"Server\\Parameters were set by hand and were kept as they are: AppParameters is \"/port 9000\" "
+             L"(REG_EXPAND_SZ). To have QeltorService write one of them again, delete that value, then run "
+             L"QeltorService again.",
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "HandSetValuesKept",
+     .before = ServiceConfig{kOurs, 2},
+     .style = 64,
+     .says = L"kept as they are: Application is \"%SRV%\\Monitor.exe\" (REG_EXPAND_SZ); AppDirectory is "
+             L"\"D:\\QeltorData\"; AppParameters is \"--port 9000 --config D:\\qeltor.ini\".",
+     .left = {true, kEarlier, false},
+     .earlier = &kHandSetValues},
+    {.name = "ClickWrittenValuesReplaced",
+     .before = ServiceConfig{kOurs, 2},
+     .style = 64,
      .says = kSuccess,
-     .left = {true, kWritten, false}},
+     .left = {true, kWritten, false},
+     .earlier = &kClickWrittenValues},
+    {.name = "ParametersDeletedDuringTheWait",
+     .style = 16,
+     .says = L"are not as QeltorService wrote them: Application is missing; AppDirectory is missing; AppParameters "
+             L"is missing. Something else changed the service while QeltorService was registering it",
+     .left = {true, kNone, true},
+     .duringWait = [](FakePlatform& fake) { fake.registry.erase(kParametersKey); }},
+    {.name = "AnotherProgramsServiceCreatedDuringTheWait",
+     .instsrv = Instsrv::Fails,
+     .style = 16,
+     .says = L"Another program created the service \"Qeltor Monitoring Server\" while QeltorService was registering "
+             L"it, and the service runs that program: \"C:\\Other\\host.exe\". It does not run the monitoring server "
+             L"through this folder's srvany.exe.\r\n\r\nQeltorService had written Application, AppDirectory and "
+             L"AppParameters under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+             L"Server\\Parameters; they were removed again.",
+     .left = {true, kNone, false},
+     .duringWait =
+         [](FakePlatform& fake) {
+             fake.services[kService] = {L"\"C:\\Other\\host.exe\"", 2};
+         }},
+    {.name = "NewerValueLeftByThePutBack",
+     .before = ServiceConfig{kOurs, 2},
+     .instsrv = Instsrv::Disables,
+     .style = 16,
+     .says = L"were put back as they were before the button was pressed. Except AppDirectory: something else "
+             L"changed it after QeltorService wrote it, so it was left as it is.",
+     .left = {true, Parameters::Other, false},
+     .duringWait = [](FakePlatform& fake) { fake.registry[kParametersKey]["AppDirectory"] = Text(1, L"E:\\New"); }},
     {.name = "OursInOtherCaseUnquoted",
      .before = ServiceConfig{L"c:\\TOOLS\\srvany.EXE", 2},
      .style = 64,
      .says = kSuccess,
-     .left = {true, kWritten, false}},
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
     {.name = "ExistsWithAnotherProgram",
      .before = ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
      .style = 16,
@@ -134,7 +198,8 @@ const Outcome kOutcomes[] = {
      .before = ServiceConfig{L"\"C:\\Program Files\\Qeltor Kit\\srvany.exe\"", 2},
      .style = 64,
      .says = kSuccess,
-     .left = {true, kWritten, false}},
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
     {.name = "DisabledWhileInstsrvRan",
      .before = ServiceConfig{kOurs, 2},
      .instsrv = Instsrv::Disables,
@@ -306,21 +371,25 @@ const Outcome kOutcomes[] = {
 
 class RegistrationOutcomeTest : public ::testing::TestWithParam<Outcome> {};
 
-// What the Parameters key holds: nothing, the earlier values exactly, or the written ones (checked
-// here, beside values of the administrator's that the click does not write).
-Parameters ParametersLeft(const FakePlatform& fake, const InstallerPaths& paths) {
+// What the Parameters key holds: nothing, the earlier values exactly, or the written ones beside
+// those the row keeps.
+Parameters ParametersLeft(const FakePlatform& fake, const InstallerPaths& paths, const Outcome& outcome) {
     const auto found = fake.registry.find(kParametersKey);
     if (found == fake.registry.end()) {
         return Parameters::None;
     }
-    if (found->second == kEarlierValues) {
+    if (outcome.before && found->second == *outcome.earlier) {
         return Parameters::Earlier;
     }
-    const FakePlatform::Values written = {{"Application", {1, Narrow(paths.ServerExePath) + '\0'}},
-                                          {"AppDirectory", {1, Narrow(paths.ServerFolder) + '\0'}},
+    const FakePlatform::Values written = {{"Application", StoredText(paths.ServerExePath, true)},
+                                          {"AppDirectory", StoredText(paths.ServerFolder, true)},
                                           {"AppParameters", {1, ""}}};
     for (const auto& [name, value] : written) {
-        EXPECT_EQ(found->second.contains(name) ? found->second.at(name) : StoredValue{}, value) << name;
+        const bool kept = outcome.kept != nullptr && name == outcome.kept;
+        const auto& expected = kept ? outcome.earlier->at(name) : value;
+        if (!found->second.contains(name) || found->second.at(name) != expected) {
+            return Parameters::Other;
+        }
     }
     return Parameters::Written;
 }
@@ -332,10 +401,12 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     fake.instsrv = outcome.instsrv;
     fake.windows64 = outcome.windows64;
     fake.drives = outcome.drives;
+    fake.environment[L"SRV"] = L"D:\\Srv";
+    fake.duringWait = outcome.duringWait;
     if (outcome.before) {
         fake.services[kService] = *outcome.before;
         fake.registry[kServiceKey]["ImagePath"] = {2, "set"};
-        fake.registry[kParametersKey] = kEarlierValues;
+        fake.registry[kParametersKey] = *outcome.earlier;
     }
     if (outcome.failingValue != nullptr) {
         fake.setValueStatus[outcome.failingValue] = 5;
@@ -356,12 +427,16 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
     EXPECT_NE(fake.boxes[0].text.find(outcome.says), std::wstring::npos) << fake.boxes[0].text;
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
+    // A success that keeps no value (leaving the earlier ones keeps them all) adds nothing to the message.
+    if (outcome.style == 64 && outcome.kept == nullptr && outcome.left.parameters != kEarlier) {
+        EXPECT_EQ(fake.boxes[0].text, SuccessMessage());
+    }
     EXPECT_EQ(fake.copiedTrees.size(), outcome.style == 64 ? 1U : 0U) << "the settings are copied on success only";
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
     if (!outcome.started) {
         EXPECT_TRUE(fake.createdKeys.empty());
     }
-    const Left left{fake.services.contains(kService), ParametersLeft(fake, paths),
+    const Left left{fake.services.contains(kService), ParametersLeft(fake, paths, outcome),
                     fake.registry.contains(kEventSourceKey)};
     EXPECT_EQ(left, outcome.left) << "service " << left.service << ", parameters " << static_cast<int>(left.parameters)
                                   << ", event source " << left.eventSource;
@@ -420,13 +495,16 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
 TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheCommandThatCopiesThem) {
     FakePlatform fake;
     fake.copyStatus = 5;
+    fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\locked";
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
     EXPECT_FALSE(RegisterService(fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, 16U);
     EXPECT_NE(fake.boxes[0].text.find(L"is registered and runs the monitoring server from the next start of Windows, "
                                       L"but the server's settings could not be copied for the account the service "
-                                      L"runs as: system error 5."),
+                                      L"runs as: system error 5. The key that could not be copied is "
+                                      L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\locked; "
+                                      L"nothing was copied"),
               std::wstring::npos)
         << fake.boxes[0].text;
     EXPECT_TRUE(fake.boxes[0].text.ends_with(
@@ -446,7 +524,7 @@ TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheRea
     FakePlatform fake;
     fake.services[kService] = ServiceConfig{kOurs, 2};
     fake.registry[kParametersKey] = kEarlierValues;
-    fake.setValueStatus["AppParameters"] = 5;
+    fake.setValueStatus["AppDirectory"] = 5;
     fake.restoreStatus = 5;
     EXPECT_FALSE(RegisterService(fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
     ASSERT_EQ(fake.boxes.size(), 1U);

@@ -63,6 +63,7 @@ TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReports
                                  L"RegCloseKey",
                                  L"Wait 30000",
                                  L"QueryService",
+                                 L"ReadValues " + kParametersKeyWide,
                                  L"CopyTree",
                                  L"MsgBox 64",
                                  L"Unload"}));

@@ -4,6 +4,7 @@
 // Usage: InstallerWineTest <QeltorService.exe> <folder with the tool stand-ins>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -105,6 +106,59 @@ TEST_F(InstallerTest, RegistersTheServerAsService) {
     const auto kept = qeltor::driver::ReadValue(key.get(), L"servicenote");
     ASSERT_TRUE(kept.has_value());
     EXPECT_EQ(kept->bytes, note);
+}
+
+// Values an administrator set by hand after the first click stay, byte for byte, and are named.
+TEST_F(InstallerTest, ASecondClickKeepsWhatTheAdministratorSet) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    ExpectSuccess(RunProgram());
+    qeltor::driver::WriteParameters(kService, std::nullopt, L"D:\\QeltorData", L"--port 9000 --config D:\\qeltor.ini");
+    const auto handSet = ParameterValues();
+    const Outcome second = RunProgram();
+    ASSERT_EQ(second.boxes.size(), 1U);
+    const std::wstring text = BoxText(second.boxes[0], L"asterisk");
+    EXPECT_TRUE(text.starts_with(std::wstring(kSuccessMessage) + L"\r\n\r\nThese values under ")) << text;
+    EXPECT_NE(text.find(L"AppDirectory is \"D:\\QeltorData\"; AppParameters is \"--port 9000 --config "
+                        L"D:\\qeltor.ini\"."),
+              std::wstring::npos)
+        << text;
+    EXPECT_EQ(ParameterValues(), handSet);
+}
+
+// Values deleted while instsrv.exe runs are found missing when read back: no success.
+TEST_F(InstallerTest, ValuesDeletedWhileInstsrvRunsAreNoSuccess) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    std::ofstream(kFolder / L"instsrv-deletes-parameters.txt") << "2 s";
+    const std::wstring text = FailureText(RunProgram(), false);
+    EXPECT_NE(text.find(L"are not as QeltorService wrote them: Application is missing;"), std::wstring::npos) << text;
+    EXPECT_FALSE(ServiceSettingsExist());
+}
+
+// A settings key that cannot be read leaves the service account's earlier settings exactly as they were.
+TEST_F(InstallerTest, SettingsThatCannotAllBeReadAreNotCopiedAtAll) {
+    const std::wstring own = std::wstring(kServiceSettings) + L"\\m";
+    const std::vector<BYTE> note = qeltor::driver::WideSz(L"the service's own");
+    ASSERT_EQ(static_cast<DWORD>(RegSetKeyValueW(HKEY_USERS, own.c_str(), L"servicenote", REG_SZ, note.data(),
+                                                 static_cast<DWORD>(note.size()))),
+              qeltor::driver::kErrorSuccess);
+    const std::wstring locked = L"Software\\VB and VBA Program Settings\\mxqeltor\\zlocked";
+    ASSERT_EQ(static_cast<DWORD>(RegSetKeyValueW(HKEY_CURRENT_USER, locked.c_str(), L"x", REG_SZ, note.data(),
+                                                 static_cast<DWORD>(note.size()))),
+              qeltor::driver::kErrorSuccess);
+    ASSERT_EQ(qeltor::driver::LockKey(HKEY_CURRENT_USER, locked, true), qeltor::driver::kErrorSuccess);
+    ASSERT_FALSE(qeltor::driver::OpenKey(HKEY_CURRENT_USER, locked, KEY_READ)) << "the key can still be read";
+    LayOut(Instsrv::Program, true, kMonitor);
+    const std::wstring text = FailureText(RunProgram(), false);
+    EXPECT_NE(text.find(L"The key that could not be copied is HKEY_CURRENT_USER\\" + locked + L"; nothing was copied"),
+              std::wstring::npos)
+        << text;
+    const auto key = qeltor::driver::OpenKey(HKEY_USERS, own);
+    ASSERT_TRUE(key);
+    EXPECT_FALSE(qeltor::driver::ReadValue(key.get(), L"exepath").has_value());
+    EXPECT_EQ(qeltor::driver::ReadValue(key.get(), L"servicenote")->bytes, note);
+    EXPECT_FALSE(
+        qeltor::driver::OpenKey(HKEY_USERS, L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor\\zlocked"));
+    EXPECT_EQ(qeltor::driver::LockKey(HKEY_CURRENT_USER, locked, false), qeltor::driver::kErrorSuccess);
 }
 
 // The second run finds the service there already, its own: instsrv.exe says so and fails, and the

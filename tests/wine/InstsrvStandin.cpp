@@ -2,7 +2,8 @@
 // hands it over, to instsrv-commandline.bin beside itself; then, like the real tool, creates an
 // automatic service <name> for <program> and exits 0, or exits 1 when that service exists.
 // With instsrv-fails.txt beside it, it creates nothing and exits 1; with instsrv-slow.txt, it
-// first takes 4 seconds, as a busy service manager may.
+// first takes 4 seconds, as a busy service manager may; with instsrv-deletes-parameters.txt, it
+// deletes the service's Parameters key 2 seconds after creating it, as another program might.
 //   instsrv.exe <name> <program>
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "Registry.h"
 #include "Services.h"
 
 namespace {
@@ -49,5 +51,12 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
         return 1;
     }
     const std::wstring image = L"\"" + std::wstring(__wargv[2]) + L"\"";
-    return qeltor::driver::CreateAutoService(__wargv[1], image) == ERROR_SUCCESS ? 0 : 1;
+    if (qeltor::driver::CreateAutoService(__wargv[1], image) != ERROR_SUCCESS) {
+        return 1;
+    }
+    if (GetFileAttributesW((folder + L"instsrv-deletes-parameters.txt").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        Sleep(2000);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, qeltor::driver::ParametersKey(__wargv[1]).c_str());
+    }
+    return 0;
 }
