@@ -146,7 +146,8 @@ TEST_F(InstallerTest, SettingsThatCannotAllBeReadAreNotCopiedAtAll) {
                                                  static_cast<DWORD>(note.size()))),
               qeltor::driver::kErrorSuccess);
     ASSERT_EQ(qeltor::driver::LockKey(HKEY_CURRENT_USER, locked, true), qeltor::driver::kErrorSuccess);
-    ASSERT_FALSE(qeltor::driver::OpenKey(HKEY_CURRENT_USER, locked, KEY_READ)) << "the key can still be read";
+    const auto readable = qeltor::driver::OpenKey(HKEY_CURRENT_USER, locked, KEY_READ);
+    ASSERT_FALSE(readable) << "the key can still be read";
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
     EXPECT_NE(text.find(L"The key that could not be copied is HKEY_CURRENT_USER\\" + locked + L"; nothing was copied"),
