@@ -69,6 +69,12 @@ std::vector<std::wstring> Names() {
     return {kParameterNames.begin(), kParameterNames.end()};
 }
 
+// The values as they are now; none when the key is gone.
+OsStatus ReadCurrentValues(Platform& platform, StoredValues& current) {
+    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
+    return read == kOsFileNotFound ? kOsSuccess : read;
+}
+
 // What taking back the written values came to: why it could not be done, or the names of the
 // values it left because something else changed them after they were written.
 struct TakenBack {
@@ -81,8 +87,8 @@ struct TakenBack {
 TakenBack TakeBack(Platform& platform, const AnsiParameters& parameters, const EarlierParameters& earlier,
                    const WriteOutcome& written) {
     StoredValues current;
-    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
-    if (read != kOsSuccess && read != kOsFileNotFound) {
+    const OsStatus read = ReadCurrentValues(platform, current);
+    if (read != kOsSuccess) {
         return {read, {}};
     }
     TakenBack taken;
@@ -196,8 +202,8 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
 
 OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& parameters, std::vector<ValueFound>& wrong) {
     StoredValues current;
-    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
-    if (read != kOsSuccess && read != kOsFileNotFound) {
+    const OsStatus read = ReadCurrentValues(platform, current);
+    if (read != kOsSuccess) {
         return read;
     }
     for (const auto& value : parameters.values) {
