@@ -125,6 +125,21 @@ TEST_F(InstallerTest, ASecondClickKeepsWhatTheAdministratorSet) {
     EXPECT_EQ(ParameterValues(), handSet);
 }
 
+// After the server moved, a second click replaces what the first one wrote, as it always has.
+TEST_F(InstallerTest, ASecondClickAfterTheServerMovedReplacesWhatTheFirstWrote) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    ExpectSuccess(RunProgram());
+    std::filesystem::create_directories(L"D:\\Srv\\Moved");
+    std::filesystem::copy_file(kMonitor, L"D:\\Srv\\Moved\\Monitor.exe",
+                               std::filesystem::copy_options::overwrite_existing);
+    LayOut(Instsrv::Missing, false, L"D:\\Srv\\Moved\\Monitor.exe");
+    ExpectSuccess(RunProgram());
+    const auto values = ParameterValues();
+    EXPECT_EQ(values.at(L"Application").bytes, qeltor::driver::WideSz(L"D:\\Srv\\Moved\\Monitor.exe"));
+    EXPECT_EQ(values.at(L"AppDirectory").bytes, qeltor::driver::WideSz(L"D:\\Srv\\Moved\\"));
+    EXPECT_TRUE(values.at(L"AppParameters").bytes.empty());
+}
+
 // Values deleted while instsrv.exe runs are found missing when read back: no success.
 TEST_F(InstallerTest, ValuesDeletedWhileInstsrvRunsAreNoSuccess) {
     LayOut(Instsrv::Program, true, kMonitor);
