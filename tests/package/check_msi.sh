@@ -30,7 +30,7 @@ wine "$folder\\instsrv.exe" "$service" "$folder\\srvany.exe" >/dev/null 2>&1
 package /i "$msi"
 holds "after the upgrade the service is still ours" wine "$check" installed "$folder\\srvany.exe"
 server="$WINEPREFIX/drive_c/Program Files/Qeltor"
-mkdir -p "$server" && cp "$build/tests/services/StandinServer.exe" "$server/Monitor.exe"
+mkdir -p "$server" && rm -f "$server"/heartbeat.txt* && cp "$build/tests/services/StandinServer.exe" "$server/Monitor.exe"
 wine reg add 'HKCU\Software\VB and VBA Program Settings\mxqeltor\m' /v exepath /d 'C:\Program Files\Qeltor\Monitor.exe' /f \
   >/dev/null 2>&1
 seen wine "$build/tests/wine/JobDriver.exe" "$folder\\QeltorService.exe" && grep -q '(asterisk icon)' <<<"$out"
