@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev clang-format clang-tidy g++-mingw-w64-i686-posix wine wine32:i386 xvfb
-          x11-utils imagemagick zip unzip python3
+          x11-utils imagemagick zip unzip python3 msitools wixl
           fonts-wine fonts-liberation)
 
 # Where the kernel runs no 32-bit programs, 32-bit Wine cannot start: the tests then run a

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace qeltor::service {
 namespace {
 
@@ -13,19 +15,29 @@ std::wstring Unquoted(const std::wstring& program) {
     return program;
 }
 
+bool IsRemove(const std::wstring& word) {
+    return ::CompareStringOrdinal(word.c_str(), -1, L"remove", -1, TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 InstsrvCommand ParseInstsrvArguments(const std::vector<std::wstring>& arguments) {
     InstsrvCommand command;
-    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()) {
+    if (arguments.size() < 2 || arguments.size() > 3 ||
+        std::ranges::any_of(arguments, [](const std::wstring& argument) { return argument.empty(); })) {
         return command;
     }
+    // "remove" is a word, not a program: a program would be a path ending in .exe. A third
+    // argument names the program the service must run to be removed.
+    const bool remove = IsRemove(arguments[1]);
+    if (arguments.size() == 3 && !remove) {
+        return command;
+    }
+    using Action = InstsrvCommand::Action;
+    command.action = arguments.size() == 3 ? Action::RemoveIfItRuns : (remove ? Action::Remove : Action::Install);
     command.serviceName = arguments[0];
-    // "remove" is a word, not a program: a program would be a path ending in .exe.
-    const bool remove = ::CompareStringOrdinal(arguments[1].c_str(), -1, L"remove", -1, TRUE) == CSTR_EQUAL;
-    command.action = remove ? InstsrvCommand::Action::Remove : InstsrvCommand::Action::Install;
-    if (!remove) {
-        command.program = Unquoted(arguments[1]);
+    if (command.action != Action::Remove) {
+        command.program = Unquoted(arguments.back());
     }
     return command;
 }

@@ -7,10 +7,12 @@
 namespace qeltor::service {
 
 struct InstsrvCommand {
-    enum class Action { Install, Remove, ShowUsage };
+    enum class Action { Install, Remove, RemoveIfItRuns, ShowUsage };
     Action action = Action::ShowUsage;
     std::wstring serviceName;
-    std::wstring program;  // without the quotes it may have been given in
+    // Install: what the service is to run; RemoveIfItRuns: what it must run to be removed. Without
+    // the quotes it may have been given in.
+    std::wstring program;
 };
 
 // `arguments` excludes the program's own name.

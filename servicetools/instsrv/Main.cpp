@@ -18,6 +18,8 @@ int ShowUsage() {
     PrintErrorLine(L"      creates the service, started automatically at boot");
     PrintErrorLine(L"  instsrv <service name> remove");
     PrintErrorLine(L"      stops the service if it runs, then deletes it");
+    PrintErrorLine(L"  instsrv <service name> remove <full path of the service program>");
+    PrintErrorLine(L"      the same, only when the service runs that program");
     return kUsageExitCode;
 }
 
@@ -31,6 +33,8 @@ int wmain(int argc, wchar_t** argv) {
             return qeltor::service::InstallService(command.serviceName, command.program);
         case qeltor::service::InstsrvCommand::Action::Remove:
             return qeltor::service::RemoveService(command.serviceName);
+        case qeltor::service::InstsrvCommand::Action::RemoveIfItRuns:
+            return qeltor::service::RemoveServiceIfItRuns(command.serviceName, command.program);
         case qeltor::service::InstsrvCommand::Action::ShowUsage:
             break;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "installer/PermissionRules.h"
+#include "installer/ServiceCheck.h"
 #include "servicetools/common/Console.h"
 #include "servicetools/common/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
@@ -186,6 +187,33 @@ bool StopAndWait(SC_HANDLE service) {
     return true;
 }
 
+// The command line the service manager runs for the service, as stored.
+DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
+    DWORD needed = 0;
+    ::QueryServiceConfigW(service, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (::QueryServiceConfigW(service, config, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+        return ::GetLastError();
+    }
+    stored = config->lpBinaryPathName != nullptr ? config->lpBinaryPathName : L"";
+    return ERROR_SUCCESS;
+}
+
+int StopAndDelete(SC_HANDLE service, const std::wstring& name) {
+    // A running service would only be marked for deletion; stop it first so that it really goes.
+    if (!StopAndWait(service)) {
+        PrintErrorLine(L"The service " + Quoted(name) + L" did not stop in time; it was not removed.");
+        return kFailed;
+    }
+    if (::DeleteService(service) == FALSE) {
+        return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
+    }
+    RemoveServiceEventSource(name);
+    PrintLine(L"The service " + Quoted(name) + L" was removed.");
+    return 0;
+}
+
 }  // namespace
 
 int InstallService(const std::wstring& name, const std::wstring& program) {
@@ -231,17 +259,34 @@ int RemoveService(const std::wstring& name) {
     if (!service) {
         return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
     }
-    // A running service would only be marked for deletion; stop it first so that it really goes.
-    if (!StopAndWait(service.get())) {
-        PrintErrorLine(L"The service " + Quoted(name) + L" did not stop in time; it was not removed.");
-        return kFailed;
+    return StopAndDelete(service.get(), name);
+}
+
+int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program) {
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    if (::DeleteService(service.get()) == FALSE) {
-        return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
+    const win32::UniqueServiceHandle service(::OpenServiceW(
+        manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | DELETE));
+    if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
+        PrintLine(L"There is no service " + Quoted(name) + L"; nothing was removed.");
+        return 0;
     }
-    RemoveServiceEventSource(name);
-    PrintLine(L"The service " + Quoted(name) + L" was removed.");
-    return 0;
+    if (!service) {
+        return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
+    }
+    std::wstring stored;
+    if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
+        return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+    }
+    // Another program's service of that name is not ours to remove, nor is its event source.
+    if (!RunsProgram(stored, FullPath(program))) {
+        PrintLine(L"The service " + Quoted(name) + L" runs " + stored + L", not " + Quoted(program) +
+                  L"; it was left unchanged.");
+        return 0;
+    }
+    return StopAndDelete(service.get(), name);
 }
 
 }  // namespace qeltor::service

@@ -78,7 +78,12 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
     EXPECT_EQ(install.program, L"C:\\A B\\srvany.exe");
     EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"My Service", L"REMOVE"}).action,
               InstsrvCommand::Action::Remove);
-    for (const auto& arguments : std::vector<std::vector<std::wstring>>{{}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}}) {
+    const auto removeIf =
+        qeltor::service::ParseInstsrvArguments({L"My Service", L"remove", L"\"C:\\A B\\srvany.exe\""});
+    EXPECT_EQ(removeIf.action, InstsrvCommand::Action::RemoveIfItRuns);
+    EXPECT_EQ(removeIf.program, L"C:\\A B\\srvany.exe");
+    for (const auto& arguments : std::vector<std::vector<std::wstring>>{
+             {}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}, {L"x", L"remove", L""}, {L"x", L"remove", L"y", L"z"}}) {
         EXPECT_EQ(qeltor::service::ParseInstsrvArguments(arguments).action, InstsrvCommand::Action::ShowUsage);
     }
     EXPECT_EQ(qeltor::service::QuotedImagePath(L"C:\\A B\\srvany.exe"), L"\"C:\\A B\\srvany.exe\"");

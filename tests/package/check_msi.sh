@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The Windows Installer package: its tables read back; under Wine an older version installed with
+# a service from its folder, this one installed over it (the service stays ours), the click from
+# the installed folder, the removal (files and our running service gone); then another program's
+# service of that name, which an install and a removal leave alone.
+# Usage (under scripts/wine-session.sh): check_msi.sh <cross build dir> <the .msi it builds>
+set -uo pipefail
+build=$1 msi=$2 src=$(dirname "$0")/../..
+[ -n "${QELTOR_WINE_SESSION:-}" ] || { echo "check_msi: run this under scripts/wine-session.sh" >&2; exit 64; }
+check=$build/tests/e2e/ServiceCheck.exe service='Qeltor Monitoring Server' folder='C:\Program Files\Qeltor Service'
+failures=0
+verdict() { if [ "$1" -eq 0 ]; then echo "ok: $2"; else echo "FAILED: $2"; failures=$((failures + 1)); fi; }
+seen() { out=$("$@" 2>&1); status=$?; out=${out//$'\r'/}; return $status; }
+holds() { local what=$1; shift; seen "$@"; verdict $? "$what: $out"; }
+package() { holds "msiexec $1 $(basename "$2")" wine msiexec "$1" "$(winepath -w "$2")" /qn; }
+cmake --build "$build" --target msi >/dev/null || exit 1
+table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+[ "$(table File | cut -f3 | LC_ALL=C sort | paste -sd' ')" = "QeltorService.exe README.txt instsrv.exe srvany.exe" ] &&
+  grep -qx $'INSTALLFOLDER\tProgramFilesFolder\tQELTORSV|Qeltor Service' <(table Directory) &&
+  grep -q $'\tProgramMenuFolder\tQELTORSV.LNK|Qeltor Monitoring Server as a service\t.*\t\\[#QeltorService.exe\\]' \
+    <(table Shortcut) && grep -qx $'UpgradeCode\t{BD70F512-CA04-4141-9A45-6CF0301693CB}' <(table Property) &&
+  grep -qx $'ALLUSERS\t1' <(table Property)
+verdict $? "$(basename "$msi"): its files, folder, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
+wine "$check" forget >/dev/null 2>&1
+trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old"' EXIT
+old=$(mktemp --suffix=.msi) wxs=$(realpath "$src/package/QeltorService.wxs")
+(cd "$build/msi-kit" && wixl -D Version=0.9.0 -D ProductCode="$(cat /proc/sys/kernel/random/uuid)" -o "$old" "$wxs")
+package /i "$old"
+wine "$folder\\instsrv.exe" "$service" "$folder\\srvany.exe" >/dev/null 2>&1
+package /i "$msi"
+holds "after the upgrade the service is still ours" wine "$check" installed "$folder\\srvany.exe"
+server="$WINEPREFIX/drive_c/Program Files/Qeltor"
+mkdir -p "$server" && rm -f "$server"/heartbeat.txt* && cp "$build/tests/services/StandinServer.exe" "$server/Monitor.exe"
+wine reg add 'HKCU\Software\VB and VBA Program Settings\mxqeltor\m' /v exepath /d 'C:\Program Files\Qeltor\Monitor.exe' /f \
+  >/dev/null 2>&1
+seen wine "$build/tests/wine/JobDriver.exe" "$folder\\QeltorService.exe" && grep -q '(asterisk icon)' <<<"$out"
+verdict $? "the click from the installed folder: ${out//$'\n'/ }"
+wine net start "$service" >/dev/null 2>&1
+holds "the service runs the server" wine "$check" running 'C:\Program Files\Qeltor\heartbeat.txt'
+package /x "$msi"
+seen wine "$check" removed && [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ]
+verdict $? "the removal took the installed folder and our service: $out"
+mkdir -p "$WINEPREFIX/drive_c/Other" && cp "$build"/servicetools/{instsrv,srvany}.exe "$WINEPREFIX/drive_c/Other/"
+wine 'C:\Other\instsrv.exe' "$service" 'C:\Other\srvany.exe' >/dev/null 2>&1
+package /i "$msi"
+package /x "$msi"
+holds "another program's service is left alone" wine "$check" installed 'C:\Other\srvany.exe'
+[ "$failures" -eq 0 ]
