@@ -3,7 +3,10 @@
 #include "platform/AnsiCodePage.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/Narrow.h"
+#include "win32/ProgramPath.h"
 #include "win32/ReadAccessRights.h"
+#include "win32/RegistryKey.h"
 #include "win32/RegistryText.h"
 #include "win32/RegistryTree.h"
 
@@ -29,20 +32,6 @@ namespace {
 constexpr wchar_t kApplicationTitle[] = L"QeltorService";
 // Where the runtime's per-user settings live; the companion server stores its path there.
 constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
-
-std::wstring ModuleFileName() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < buffer.size()) {
-            return {buffer.data(), length};
-        }
-        buffer.resize(buffer.size() * 2);  // truncated: a long path
-    }
-}
 
 std::wstring NamePart(const std::wstring& path) {
     const auto separator = path.find_last_of(L"\\/");
@@ -75,7 +64,7 @@ HKEY ToHkey(RegKey key) {
 }  // namespace
 
 std::wstring Win32Platform::AppPath() {
-    const std::wstring file = ModuleFileName();
+    const std::wstring file = win32::ProgramPath();
     return file.substr(0, file.size() - NamePart(file).size());
 }
 
@@ -95,14 +84,13 @@ std::wstring Win32Platform::rtcDir(const std::wstring& path) {
 std::wstring Win32Platform::rtcGetSetting(const std::wstring& application, const std::wstring& section,
                                           const std::wstring& key, const std::wstring& fallback) {
     const std::wstring path = kSettingsRoot + application + L"\\" + section;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    win32::UniqueRegKey opened;
+    if (win32::OpenRegistryKey(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, opened) != ERROR_SUCCESS) {
         return fallback;
     }
-    const win32::UniqueRegKey owner(opened);
     std::wstring text;
     DWORD type = 0;
-    return win32::ReadRegistryText(opened, key.c_str(), {REG_SZ}, text, type) == ERROR_SUCCESS ? text : fallback;
+    return win32::ReadRegistryText(opened.get(), key.c_str(), {REG_SZ}, text, type) == ERROR_SUCCESS ? text : fallback;
 }
 
 OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
@@ -231,7 +219,7 @@ OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceCon
     ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
     std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
     auto* queried = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (::QueryServiceConfigW(service.get(), queried, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
+    if (::QueryServiceConfigW(service.get(), queried, win32::DwordOf(buffer.size()), &needed) == FALSE) {
         return ::GetLastError();
     }
     config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
@@ -278,7 +266,7 @@ DriveKind Win32Platform::KindOfDrive(wchar_t drive) {
     }
     const wchar_t device[] = {drive, L':', L'\0'};
     std::vector<wchar_t> target(1024, L'\0');
-    if (::QueryDosDeviceW(device, target.data(), static_cast<DWORD>(target.size())) != 0 &&
+    if (::QueryDosDeviceW(device, target.data(), win32::DwordOf(target.size())) != 0 &&
         std::wstring_view(target.data()).starts_with(L"\\??\\")) {
         return DriveKind::Subst;
     }
@@ -334,15 +322,14 @@ OsStatus Win32Platform::RegCloseKey(RegKey key) {
 }
 
 OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) {
-    HKEY opened = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    win32::UniqueRegKey key;
+    LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) {
         return static_cast<OsStatus>(status);
     }
-    const win32::UniqueRegKey key(opened);
     DWORD subkeys = 0;
     DWORD values = 0;
-    status = ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+    status = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                                 nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
         return static_cast<OsStatus>(status);
@@ -355,16 +342,15 @@ OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKe
 
 OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subKey,
                                            const std::vector<std::wstring>& names, StoredValues& values) {
-    HKEY opened = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    win32::UniqueRegKey key;
+    const LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) {
         return static_cast<OsStatus>(status);
     }
-    const win32::UniqueRegKey key(opened);
     for (const auto& name : names) {
         DWORD type = 0;
         std::string bytes;
-        const DWORD read = win32::ReadRegistryBytes(opened, name.c_str(), type, bytes);
+        const DWORD read = win32::ReadRegistryBytes(key.get(), name.c_str(), type, bytes);
         if (read == ERROR_SUCCESS) {
             values[name] = {type, std::move(bytes)};
         } else if (read != ERROR_FILE_NOT_FOUND) {
@@ -393,7 +379,7 @@ std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
     std::vector<wchar_t> expanded(text.size() + 1);
     for (;;) {
         const DWORD needed =
-            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
         if (needed == 0) {
             return text;
         }
@@ -407,19 +393,18 @@ std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
 // The W functions store the bytes as they are: what was read is what is written back.
 OsStatus Win32Platform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                              const std::optional<StoredValue>& value) {
-    HKEY opened = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(ToHkey(root), subKey.c_str(), 0, KEY_SET_VALUE, &opened);
+    win32::UniqueRegKey key;
+    const LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS) {
         return static_cast<OsStatus>(status);
     }
-    const win32::UniqueRegKey key(opened);
     if (!value) {
-        const LSTATUS deleted = ::RegDeleteValueW(opened, name.c_str());
+        const LSTATUS deleted = ::RegDeleteValueW(key.get(), name.c_str());
         return deleted == ERROR_FILE_NOT_FOUND ? kOsSuccess : static_cast<OsStatus>(deleted);
     }
-    return static_cast<OsStatus>(::RegSetValueExW(opened, name.c_str(), 0, value->type,
+    return static_cast<OsStatus>(::RegSetValueExW(key.get(), name.c_str(), 0, value->type,
                                                   reinterpret_cast<const BYTE*>(value->bytes.data()),
-                                                  static_cast<DWORD>(value->bytes.size())));
+                                                  win32::DwordOf(value->bytes.size())));
 }
 
 OsStatus Win32Platform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 // Owners for the Win32 handles our programs and their tests open, so that none leaks on an
 // early return. Each is released with the function Windows pairs with the one that opened it.
@@ -30,14 +31,35 @@ using UniqueIcon = Owner<HICON, ::DestroyIcon>;
 template <typename T>
 using UniqueLocalMemory = std::unique_ptr<T, ReleaseWith<::LocalFree>>;
 
-// Kernel handles; some functions hand out INVALID_HANDLE_VALUE rather than null for none.
-struct HandleCloser {
-    void operator()(HANDLE handle) const noexcept {
-        if (handle != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle);
-        }
+// Kernel handles whose "none" is null: processes, threads, events, jobs.
+using UniqueHandle = Owner<HANDLE, ::CloseHandle>;
+
+// Kernel handles whose "none" is INVALID_HANDLE_VALUE: files and snapshots. Null is never one.
+class UniqueFileHandle {
+public:
+    UniqueFileHandle() = default;
+    explicit UniqueFileHandle(HANDLE handle) : handle_(handle) {}
+    UniqueFileHandle(const UniqueFileHandle&) = delete;
+    UniqueFileHandle& operator=(const UniqueFileHandle&) = delete;
+    UniqueFileHandle(UniqueFileHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueFileHandle& operator=(UniqueFileHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
     }
+    ~UniqueFileHandle() { reset(); }
+
+    [[nodiscard]] HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (*this) {
+            ::CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 }  // namespace qeltor::win32

@@ -1,6 +1,8 @@
 #include "win32/RegistryTree.h"
 
 #include "win32/Handles.h"
+#include "win32/Narrow.h"
+#include "win32/RegistryKey.h"
 
 #include <functional>
 #include <utility>
@@ -24,7 +26,7 @@ LSTATUS SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
                                         nullptr, nullptr, nullptr);
     std::vector<wchar_t> name(longest + 1);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
-        auto length = static_cast<DWORD>(name.size());
+        auto length = DwordOf(name.size());
         status = ::RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_SUCCESS) {
             names.emplace_back(name.data(), length);
@@ -40,15 +42,14 @@ LSTATUS WalkTree(HKEY root, const std::wstring& top, REGSAM access, const KeyVis
     while (!pending.empty()) {
         const std::wstring relative = std::move(pending.back());
         pending.pop_back();
-        HKEY opened = nullptr;
-        LSTATUS status = ::RegOpenKeyExW(root, Below(top, relative).c_str(), 0, access, &opened);
-        const UniqueRegKey key(opened);
+        UniqueRegKey key;
+        LSTATUS status = OpenRegistryKey(root, Below(top, relative), access, key);
         std::vector<std::wstring> names;
         if (status == ERROR_SUCCESS) {
-            status = visit(relative, opened);
+            status = visit(relative, key.get());
         }
         if (status == ERROR_SUCCESS) {
-            status = SubkeyNames(opened, names);
+            status = SubkeyNames(key.get(), names);
         }
         if (status != ERROR_SUCCESS) {
             failedKey = relative;
@@ -71,8 +72,8 @@ LSTATUS CopyValues(HKEY from, HKEY to) {
     std::vector<wchar_t> name(longestName + 1);
     std::vector<BYTE> data(largest);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
-        auto nameLength = static_cast<DWORD>(name.size());
-        auto size = static_cast<DWORD>(data.size());
+        auto nameLength = DwordOf(name.size());
+        auto size = DwordOf(data.size());
         DWORD type = 0;
         status = ::RegEnumValueW(from, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
         if (status == ERROR_SUCCESS) {
@@ -88,11 +89,9 @@ LSTATUS CopyInto(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const 
     return WalkTree(
         fromRoot, fromKey, KEY_READ,
         [&](const std::wstring& relative, HKEY from) {
-            HKEY created = nullptr;
-            const LSTATUS status = ::RegCreateKeyExW(toRoot, Below(toKey, relative).c_str(), 0, nullptr, 0,
-                                                     KEY_SET_VALUE, nullptr, &created, nullptr);
-            const UniqueRegKey to(created);
-            return status == ERROR_SUCCESS ? CopyValues(from, created) : status;
+            UniqueRegKey to;
+            const LSTATUS status = CreateRegistryKey(toRoot, Below(toKey, relative), KEY_SET_VALUE, to);
+            return status == ERROR_SUCCESS ? CopyValues(from, to.get()) : status;
         },
         failedKey);
 }
@@ -102,10 +101,9 @@ LSTATUS CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstrin
     return WalkTree(
         toRoot, staged, KEY_READ,
         [&](const std::wstring& relative, HKEY /*key*/) {
-            HKEY opened = nullptr;
+            UniqueRegKey key;
             const LSTATUS status =
-                ::RegOpenKeyExW(toRoot, Below(toKey, relative).c_str(), 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &opened);
-            const UniqueRegKey key(opened);
+                OpenRegistryKey(toRoot, Below(toKey, relative), KEY_SET_VALUE | KEY_CREATE_SUB_KEY, key);
             return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;  // created below a writable one
         },
         failedKey);

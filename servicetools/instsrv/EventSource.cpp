@@ -5,6 +5,9 @@
 #include "servicetools/common/Console.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/Narrow.h"
+#include "win32/ProgramPath.h"
+#include "win32/RegistryKey.h"
 
 namespace qeltor::service {
 namespace {
@@ -16,15 +19,7 @@ std::wstring SourceKey(const std::wstring& name) {
 }
 
 std::wstring OwnFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = win32::ProgramPath();
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
@@ -34,14 +29,12 @@ bool IsFile(const std::wstring& path) {
 }
 
 LSTATUS WriteSource(const std::wstring& name, const std::wstring& messageFile) {
-    HKEY created = nullptr;
-    LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, SourceKey(name).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                       nullptr, &created, nullptr);
+    win32::UniqueRegKey key;
+    LSTATUS status = win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, SourceKey(name), KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    const win32::UniqueRegKey key(created);
-    const auto bytes = static_cast<DWORD>(messageFile.size() + 1) * static_cast<DWORD>(sizeof(wchar_t));
+    const DWORD bytes = win32::DwordOf((messageFile.size() + 1) * sizeof(wchar_t));
     status = ::RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ,
                               reinterpret_cast<const BYTE*>(messageFile.c_str()), bytes);
     if (status != ERROR_SUCCESS) {

@@ -7,6 +7,7 @@
 #include "servicetools/srvany/ValueType.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/RegistryKey.h"
 #include "win32/RegistryText.h"
 
 namespace qeltor::service {
@@ -59,15 +60,14 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
 
 std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring& serviceName) {
     const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + serviceName + L"\\Parameters";
-    HKEY opened = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &opened);
+    win32::UniqueRegKey key;
+    const LSTATUS status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE, key);
     if (status == ERROR_FILE_NOT_FOUND) {
         return HostParameters{};
     }
     if (status != ERROR_SUCCESS) {
         return Failure(L"Cannot open HKLM\\" + path, static_cast<DWORD>(status));
     }
-    const win32::UniqueRegKey key(opened);
     HostParameters parameters;
     struct Field {
         const wchar_t* name;

@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "win32/RegistryKey.h"
+
 namespace qeltor::driver {
 
 std::wstring ServiceKey(const std::wstring& service) {
@@ -15,11 +17,9 @@ std::wstring EventSourceKey(const std::wstring& service) {
 }
 
 win32::UniqueRegKey OpenKey(HKEY root, const std::wstring& path, REGSAM access) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, access, &opened) != ERROR_SUCCESS) {
-        return nullptr;
-    }
-    return win32::UniqueRegKey(opened);
+    win32::UniqueRegKey key;
+    win32::OpenRegistryKey(root, path, access, key);
+    return key;
 }
 
 std::optional<RegValue> ReadValue(HKEY key, const wchar_t* name) {
@@ -66,10 +66,8 @@ bool MachineKeyExists(const std::wstring& key) {
 void WriteParameters(const std::wstring& service, const std::optional<std::wstring>& application,
                      const std::optional<std::wstring>& directory, const std::optional<std::wstring>& arguments,
                      DWORD type) {
-    HKEY created = nullptr;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, ParametersKey(service).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      &created, nullptr);
-    const win32::UniqueRegKey key(created);
+    win32::UniqueRegKey key;
+    win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, ParametersKey(service), KEY_SET_VALUE, key);
     const std::pair<const wchar_t*, const std::optional<std::wstring>*> values[] = {
         {L"Application", &application}, {L"AppDirectory", &directory}, {L"AppParameters", &arguments}};
     for (const auto& [name, value] : values) {

@@ -33,10 +33,10 @@ int Report(bool held, const std::string& what) {
 // Whether any process of the server's exe (the stand-in or a child copy) still runs; nothing
 // when the processes could not be listed, which must not pass for "none left".
 std::optional<bool> ServerProcessLeft() {
-    const qeltor::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const qeltor::win32::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    if (snapshot.get() == INVALID_HANDLE_VALUE || ::Process32FirstW(snapshot.get(), &entry) == FALSE) {
+    if (!snapshot || ::Process32FirstW(snapshot.get(), &entry) == FALSE) {
         return std::nullopt;
     }
     do {

@@ -13,13 +13,12 @@
 
 #include "Registry.h"
 #include "Services.h"
+#include "win32/ProgramPath.h"
 
 namespace {
 
 std::wstring OwnFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length < path.size() ? length : 0);
+    const std::wstring path = qeltor::win32::ProgramPath();
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 

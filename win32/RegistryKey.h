@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win32/Handles.h"
+
+// Opening a registry key into its owner, so that every way out of the code that uses it closes it.
+namespace qeltor::win32 {
+
+// Opens `root\path` with `access` into `key`: ERROR_SUCCESS, or the registry's error with `key` empty.
+LSTATUS OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
+
+// The same, creating the key and every missing key above it.
+LSTATUS CreateRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
+
+}  // namespace qeltor::win32
