@@ -1,6 +1,7 @@
 // What the user is told after a click, and what the click leaves in the service manager and the
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
+#include "installer/Messages.h"
 #include "installer/ServiceRegistration.h"
 #include "installer/StoredText.h"
 
@@ -429,7 +430,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
     // A success that keeps no value (leaving the earlier ones keeps them all) adds nothing to the message.
     if (outcome.style == 64 && outcome.kept == nullptr && outcome.left.parameters != kEarlier) {
-        EXPECT_EQ(fake.boxes[0].text, SuccessMessage());
+        EXPECT_EQ(fake.boxes[0].text, messages::Render({messages::Id::Success, {}}));
     }
     EXPECT_EQ(fake.copiedTrees.size(), outcome.style == 64 ? 1U : 0U) << "the settings are copied on success only";
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
