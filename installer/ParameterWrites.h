@@ -19,10 +19,10 @@ namespace qeltor {
 inline constexpr std::size_t kParameterCount = 3;
 
 struct RegistryValue {
-    const wchar_t* name;
+    const wchar_t* name = nullptr;
     std::string nameBytes;
     std::string data;
-    std::uint32_t byteCount;
+    std::uint32_t byteCount = 0;
     // What the key is meant to hold once the click is over: what it writes, as the registry keeps
     // it, or the administrator's own value that it keeps.
     StoredValue meant;

@@ -45,7 +45,7 @@ std::string ReadFile(const std::string& name) {
 std::string Utf8(const std::wstring& text) {
     std::string bytes;
     for (const wchar_t c : text) {
-        const auto code = static_cast<unsigned>(c);
+        const auto code = static_cast<std::uint32_t>(static_cast<std::uint16_t>(c));
         if (code < 0x80) {
             bytes += static_cast<char>(code);
         } else {
