@@ -93,8 +93,10 @@ struct Message {
 // A message followed by what is added to it, shown as one.
 using Messages = std::vector<Message>;
 
-// The text of `message`: its sentences with each %N replaced by its Nth insert.
+// The text of `message`: what failed and, in a paragraph of its own, what to do next, with each %N
+// replaced by its Nth insert.
 std::wstring Render(const Message& message);
+// The messages one after the other, each added as its entry says: as a paragraph or a sentence.
 std::wstring Render(const Messages& messages);
 
 // "A", "A and B", "A, B and C".

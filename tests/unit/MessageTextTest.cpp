@@ -61,7 +61,7 @@ std::wstring Rendered(std::size_t id, const std::wstring& insert) {
     for (wchar_t n = L'1'; n <= L'4'; ++n) {
         inserts.push_back(insert.empty() ? std::wstring{L'<', n, L'>'} : insert);
     }
-    return messages::Render({static_cast<messages::Id>(id), inserts});
+    return messages::Render(messages::Messages{{static_cast<messages::Id>(id), inserts}});
 }
 
 // Each message with the inserts <1> to <4>, its line breaks shown as \r and \n. On a difference the

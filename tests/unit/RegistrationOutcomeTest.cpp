@@ -130,7 +130,8 @@ const Outcome kOutcomes[] = {
      .style = 16,
      .says = {{Id::CreatedByAnotherProgram,
                {L"\"C:\\Other\\host.exe\"", L"C:\\Tools\\",
-                messages::Render({Id::WrittenValuesTakenBack, {L"Application, AppDirectory and AppParameters"}})}}},
+                messages::Render(messages::Messages{
+                    {Id::WrittenValuesTakenBack, {L"Application, AppDirectory and AppParameters"}}})}}},
      .left = {true, kNone, false},
      .duringWait =
          [](FakePlatform& fake) {
