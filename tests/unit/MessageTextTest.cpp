@@ -41,27 +41,18 @@ std::string ReadFile(const std::string& name) {
     return text.str();
 }
 
-// UTF-8, as the files are written.
-std::string Utf8(const std::wstring& text) {
-    std::string bytes;
-    for (const wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(static_cast<std::uint16_t>(c));
-        if (code < 0x80) {
-            bytes += static_cast<char>(code);
-        } else {
-            bytes += {static_cast<char>(0xe0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3f)),
-                      static_cast<char>(0x80 | (code & 0x3f))};
-        }
-    }
-    return bytes;
-}
-
-std::wstring Rendered(std::size_t id, const std::wstring& insert) {
+// Each message as its box shows it, in single bytes (the table is plain ASCII): with the inserts
+// <1> to <4>, or with empty ones.
+std::string Rendered(std::size_t id, bool samples) {
     std::vector<std::wstring> inserts;
     for (wchar_t n = L'1'; n <= L'4'; ++n) {
-        inserts.push_back(insert.empty() ? std::wstring{L'<', n, L'>'} : insert);
+        inserts.push_back(samples ? std::wstring{L'<', n, L'>'} : std::wstring{});
     }
-    return messages::Render(messages::Messages{{static_cast<messages::Id>(id), inserts}});
+    std::string text;
+    for (const wchar_t c : messages::Render(messages::Messages{{static_cast<messages::Id>(id), inserts}})) {
+        text += static_cast<char>(c);
+    }
+    return text;
 }
 
 // Each message with the inserts <1> to <4>, its line breaks shown as \r and \n. On a difference the
@@ -70,7 +61,7 @@ TEST(MessageTable, RendersAsCheckedIn) {
     std::string rendered;
     for (std::size_t id = 0; id < messages::kMessageCount; ++id) {
         rendered += "[" + std::to_string(id) + "]\n";
-        for (const char c : Utf8(Rendered(id, {}))) {
+        for (const char c : Rendered(id, true)) {
             rendered += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n\n") : std::string(1, c);
         }
         rendered += "\n\n";
@@ -83,7 +74,7 @@ TEST(MessageTable, RendersAsCheckedIn) {
 
 // README.md's table names each message by its beginning ("A / B" names two), "…" standing for any text.
 TEST(MessageTable, ReadmeNamesEachMessage) {
-    const std::string ellipsis = Utf8(L"\u2026");
+    const std::string ellipsis = "\xe2\x80\xa6";
     std::istringstream readme(ReadFile("README.md"));
     std::vector<std::vector<std::string>> beginnings;  // each split at its ellipses
     bool inTable = false;
@@ -110,7 +101,7 @@ TEST(MessageTable, ReadmeNamesEachMessage) {
         return at != std::string::npos;
     };
     for (std::size_t id = 0; id < static_cast<std::size_t>(messages::kFirstInsertPart); ++id) {
-        std::string text = Utf8(Rendered(id, L"\u2026"));
+        std::string text = Rendered(id, false);
         text.erase(0, text.find_first_not_of("\r\n "));
         EXPECT_TRUE(std::ranges::any_of(beginnings, [&](const auto& pieces) { return begins(text, pieces); })) << text;
     }
