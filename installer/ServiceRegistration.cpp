@@ -26,10 +26,8 @@ using messages::Message;
 using messages::Messages;
 
 // A failure and what is added to it, in one critical box.
-bool ReportFailure(Platform& platform, Message failure, const Messages& added = {}) {
-    Messages shown{std::move(failure)};
-    shown.insert(shown.end(), added.begin(), added.end());
-    platform.rtcMsgBox(messages::Render(shown), kMsgBoxCritical);
+bool ReportFailure(Platform& platform, const Message& failure, const Messages& added = {}) {
+    platform.rtcMsgBox(messages::Render(failure) + messages::Render(added), kMsgBoxCritical);
     return false;
 }
 
@@ -165,10 +163,8 @@ bool ReportReady(Platform& platform, const AnsiParameters& parameters) {
                                                          : Message{Id::SettingsNotCopiedFromKey,
                                                                    {platform.ErrorText(copied), failedKey}});
     }
-    Messages success{{Id::Success, {}}};
-    const Messages kept = KeptValues(parameters);
-    success.insert(success.end(), kept.begin(), kept.end());
-    platform.rtcMsgBox(messages::Render(success), kMsgBoxInformation);
+    platform.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(KeptValues(parameters)),
+                       kMsgBoxInformation);
     platform.Unload();
     return true;
 }
