@@ -1,13 +1,21 @@
 #include "installer/DriveCheck.h"
 
-#include "installer/RegistrationMessages.h"
 #include "installer/ServerPathCheck.h"
+
+#include <array>
 
 namespace qeltor {
 namespace {
 
-std::optional<std::wstring> RefusalFor(Platform& platform, const wchar_t* what, const std::wstring& path,
-                                       bool isKitFolder) {
+using messages::Id;
+
+// By DriveKind after Local: Network, Subst, Removable, CdRom.
+constexpr std::array<Id, 4> kServerOn{Id::ServerOnNetworkDrive, Id::ServerOnSubstDrive, Id::ServerOnRemovableDrive,
+                                      Id::ServerOnCdDrive};
+constexpr std::array<Id, 4> kKitOn{Id::KitOnNetworkDrive, Id::KitOnSubstDrive, Id::KitOnRemovableDrive,
+                                   Id::KitOnCdDrive};
+
+std::optional<messages::Message> RefusalFor(Platform& platform, const std::array<Id, 4>& on, const std::wstring& path) {
     const auto drive = DriveLetterOf(path);
     if (!drive) {
         return std::nullopt;
@@ -16,16 +24,16 @@ std::optional<std::wstring> RefusalFor(Platform& platform, const wchar_t* what, 
     if (kind == DriveKind::Local) {
         return std::nullopt;
     }
-    return messages::OnDriveTheServiceLacks(what, path, *drive, kind, isKitFolder);
+    return messages::Message{on.at(static_cast<std::size_t>(kind) - 1), {path, std::wstring(1, *drive)}};
 }
 
 }  // namespace
 
-std::optional<std::wstring> DriveRefusal(Platform& platform, const InstallerPaths& paths) {
-    if (auto refusal = RefusalFor(platform, L"the monitoring server's executable", paths.ServerExePath, false)) {
+std::optional<messages::Message> DriveRefusal(Platform& platform, const InstallerPaths& paths) {
+    if (auto refusal = RefusalFor(platform, kServerOn, paths.ServerExePath)) {
         return refusal;
     }
-    return RefusalFor(platform, L"this kit's folder", paths.ProgramFolder, true);
+    return RefusalFor(platform, kKitOn, paths.ProgramFolder);
 }
 
 }  // namespace qeltor

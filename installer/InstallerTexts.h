@@ -1,7 +1,8 @@
 #pragma once
 
-// Fixed texts of the installer. The tools, the service name, the registry key and the
-// stored setting are shared with the companion server and the service tools: keep them as they are.
+// Fixed names of the installer; its messages are in installer/Messages.cpp. The tools, the service
+// name, the registry key and the stored setting are shared with the companion server and the service
+// tools: keep them as they are.
 namespace qeltor::texts {
 
 inline constexpr const wchar_t* kInstsrvExe = L"instsrv.exe";
@@ -13,10 +14,6 @@ inline constexpr const wchar_t* kSettingsKey = L"exepath";
 
 inline constexpr wchar_t kFolderSeparator = L'\\';
 
-inline constexpr const wchar_t* kMissingInstsrv = L"Can't find instsrv.exe";
-inline constexpr const wchar_t* kMissingSrvany = L"Can't find srvany.exe";
-inline constexpr const wchar_t* kMissingServer = L"Can't find our Monitoring Server files.";
-
 inline constexpr const wchar_t* kServiceName = L"Qeltor Monitoring Server";
 inline constexpr const wchar_t* kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
 // instsrv.exe registers the service's name as an event source beside the service itself.
@@ -24,26 +21,14 @@ inline constexpr const wchar_t* kEventSourceKey =
     L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Qeltor Monitoring Server";
 inline constexpr const wchar_t* kParametersKey =
     L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
-inline constexpr const wchar_t* kParametersKeyShownAs =
-    L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
 
 // The server's own settings, which it reads from the current user's hive: as a service that is the
 // hive of LocalSystem, HKEY_USERS\.DEFAULT (also reached as HKEY_USERS\S-1-5-18 on Windows).
 inline constexpr const wchar_t* kSettingsTree = L"Software\\VB and VBA Program Settings\\mxqeltor";
 inline constexpr const wchar_t* kServiceSettingsTree = L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor";
 
-inline constexpr const wchar_t* kSettingShownAs =
-    L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\m";
-
 inline constexpr const wchar_t* kApplicationValue = L"Application";
 inline constexpr const wchar_t* kAppDirectoryValue = L"AppDirectory";
 inline constexpr const wchar_t* kAppParametersValue = L"AppParameters";
-
-inline constexpr const wchar_t* kSuccessFirst =
-    L"Run as service successfully. Please restart your Windows,the monitoring server will run as a "
-    L"service called 'Qeltor Monitoring Server'.";
-inline constexpr const wchar_t* kSuccessSecond =
-    L"If you need view the interface of monitoring server, you should stop the service first "
-    L"through your Windows Control Panel, then run the executable file manually.";
 
 }  // namespace qeltor::texts

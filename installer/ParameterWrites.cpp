@@ -1,7 +1,6 @@
 #include "installer/ParameterWrites.h"
 
 #include "installer/InstallerTexts.h"
-#include "installer/RegistrationMessages.h"
 #include "installer/ServiceCheck.h"
 #include "installer/StartupChecks.h"
 #include "installer/StoredText.h"
@@ -17,31 +16,32 @@ namespace {
 constexpr std::array<const wchar_t*, kParameterCount> kParameterNames{
     texts::kApplicationValue, texts::kAppDirectoryValue, texts::kAppParametersValue};
 
-// `text` converted, or nothing after telling the user why it cannot be.
-std::optional<std::string> ConvertOrReport(Platform& platform, const std::wstring& text) {
-    auto converted = platform.ToAnsiCodePage(text);
-    if (!converted) {
-        platform.rtcMsgBox(messages::Unrepresentable(text), kMsgBoxCritical);
+// Converts `text` into `converted`; or gives the refusal that names it.
+std::optional<messages::Message> Convert(Platform& platform, const std::wstring& text, std::string& converted) {
+    auto bytes = platform.ToAnsiCodePage(text);
+    if (!bytes) {
+        return messages::Message{messages::Id::Unrepresentable, {text}};
     }
-    return converted;
+    converted = std::move(*bytes);
+    return std::nullopt;
 }
 
 enum class Terminator { Nul, None };
 
 // Paths are stored with their NUL; the empty arguments are stored with no byte at all.
-std::optional<RegistryValue> ConvertValue(Platform& platform, const wchar_t* name, const std::wstring& data,
-                                          Terminator terminator) {
-    auto nameBytes = ConvertOrReport(platform, name);
-    if (!nameBytes) {
-        return std::nullopt;
+std::optional<messages::Message> ConvertValue(Platform& platform, const wchar_t* name, const std::wstring& data,
+                                              Terminator terminator, RegistryValue& value) {
+    value.name = name;
+    if (auto refusal = Convert(platform, name, value.nameBytes)) {
+        return refusal;
     }
-    auto dataBytes = ConvertOrReport(platform, data);
-    if (!dataBytes) {
-        return std::nullopt;
+    if (auto refusal = Convert(platform, data, value.data)) {
+        return refusal;
     }
     const bool withNul = terminator == Terminator::Nul;
-    const auto byteCount = withNul ? static_cast<std::uint32_t>(dataBytes->size() + 1) : 0U;
-    return RegistryValue{name, std::move(*nameBytes), std::move(*dataBytes), byteCount, StoredText(data, withNul)};
+    value.byteCount = withNul ? static_cast<std::uint32_t>(value.data.size() + 1) : 0U;
+    value.meant = StoredText(data, withNul);
+    return std::nullopt;
 }
 
 // Closes the key on every way out, so that a failed write does not leak it.
@@ -116,31 +116,38 @@ TakenBack TakeBack(Platform& platform, const AnsiParameters& parameters, const E
     return taken;
 }
 
+// The written values that were left as they are, since something else changed them after the click
+// wrote them.
+messages::Message ChangedValuesLeft(const std::vector<std::wstring>& names) {
+    return {names.size() == 1 ? messages::Id::ChangedValueLeft : messages::Id::ChangedValuesLeft,
+            {messages::Listed(names)}};
+}
+
 }  // namespace
 
-std::optional<AnsiParameters> ConvertParameters(Platform& platform, const InstallerPaths& paths) {
-    auto application = ConvertValue(platform, texts::kApplicationValue, paths.ServerExePath, Terminator::Nul);
-    if (!application) {
-        return std::nullopt;
+std::optional<messages::Message> ConvertParameters(Platform& platform, const InstallerPaths& paths,
+                                                   AnsiParameters& parameters) {
+    auto& [application, appDirectory, appParameters] = parameters.values;
+    if (auto refusal =
+            ConvertValue(platform, texts::kApplicationValue, paths.ServerExePath, Terminator::Nul, application)) {
+        return refusal;
     }
-    auto appDirectory = ConvertValue(platform, texts::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul);
-    if (!appDirectory) {
-        return std::nullopt;
+    if (auto refusal =
+            ConvertValue(platform, texts::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul, appDirectory)) {
+        return refusal;
     }
-    auto appParameters = ConvertValue(platform, texts::kAppParametersValue, std::wstring{}, Terminator::None);
-    auto keyPath = appParameters ? ConvertOrReport(platform, texts::kParametersKey) : std::nullopt;
-    if (!keyPath) {
-        return std::nullopt;
+    if (auto refusal =
+            ConvertValue(platform, texts::kAppParametersValue, std::wstring{}, Terminator::None, appParameters)) {
+        return refusal;
     }
-    return AnsiParameters{std::move(*keyPath),
-                          {std::move(*application), std::move(*appDirectory), std::move(*appParameters)}};
+    return Convert(platform, texts::kParametersKey, parameters.keyPath);
 }
 
 WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameters) {
     OpenRegKey key(platform);
     const OsStatus created = platform.RegCreateKeyA(kHkeyLocalMachine, parameters.keyPath, key.Handle());
     if (created != kOsSuccess) {
-        return {{}, messages::CannotCreateKey(platform.ErrorText(created))};
+        return {{}, messages::Message{messages::Id::CannotCreateKey, {platform.ErrorText(created)}}};
     }
     WriteOutcome outcome;
     for (std::size_t i = 0; i < kParameterCount; ++i) {
@@ -151,7 +158,8 @@ WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameter
         const OsStatus written =
             platform.RegSetValueExA(key.Handle(), value.nameBytes, 0, kRegSz, value.data, value.byteCount);
         if (written != kOsSuccess) {
-            outcome.failure = messages::CannotWriteValue(value.name, platform.ErrorText(written));
+            outcome.failure =
+                messages::Message{messages::Id::CannotWriteValue, {value.name, platform.ErrorText(written)}};
             return outcome;
         }
         outcome.written.at(i) = true;
@@ -217,7 +225,7 @@ OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& paramete
     return kOsSuccess;
 }
 
-std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
+messages::Messages RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
     const OsStatus removed =
         platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::WithItsValues);
     if (serviceKeyIsOurs) {
@@ -226,25 +234,31 @@ std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
     if (removed == kOsFileNotFound) {
         return {};  // nothing had been written
     }
-    return removed == kOsSuccess ? messages::WrittenValuesRemoved()
-                                 : messages::WrittenValuesLeft(platform.ErrorText(removed));
+    if (removed != kOsSuccess) {
+        return {{messages::Id::WrittenValuesLeft, {platform.ErrorText(removed)}}};
+    }
+    return {{messages::Id::WrittenValuesRemoved, {}}};
 }
 
-std::wstring PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
-                                  const EarlierParameters& earlier, const WriteOutcome& written) {
+messages::Messages PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
+                                        const EarlierParameters& earlier, const WriteOutcome& written) {
     if (std::ranges::none_of(written.written, [](bool wrote) { return wrote; })) {
-        return earlier.keyExisted ? std::wstring{} : RemoveWrittenValues(platform, false);
+        return earlier.keyExisted ? messages::Messages{} : RemoveWrittenValues(platform, false);
     }
     const TakenBack taken = TakeBack(platform, parameters, earlier, written);
     if (taken.failure != kOsSuccess) {
-        return messages::EarlierValuesNotPutBack(platform.ErrorText(taken.failure));
+        return {{messages::Id::EarlierValuesNotPutBack, {platform.ErrorText(taken.failure)}}};
     }
-    const std::wstring changed = messages::ChangedValuesLeft(taken.changed);
-    return (earlier.keyExisted ? messages::EarlierValuesPutBack() : messages::WrittenValuesRemoved()) + changed;
+    messages::Messages back{
+        {earlier.keyExisted ? messages::Id::EarlierValuesPutBack : messages::Id::WrittenValuesRemoved, {}}};
+    if (!taken.changed.empty()) {
+        back.push_back(ChangedValuesLeft(taken.changed));
+    }
+    return back;
 }
 
-std::wstring TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
-                                                const EarlierParameters& earlier, const WriteOutcome& written) {
+messages::Messages TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
+                                                      const EarlierParameters& earlier, const WriteOutcome& written) {
     std::vector<std::wstring> names;
     for (std::size_t i = 0; i < kParameterCount; ++i) {
         if (written.written.at(i)) {
@@ -255,8 +269,18 @@ std::wstring TakeBackFromAnotherProgramsService(Platform& platform, const AnsiPa
         return {};
     }
     const TakenBack taken = TakeBack(platform, parameters, earlier, written);
-    return messages::WrittenIntoAnotherProgramsService(
-        names, taken.changed, taken.failure == kOsSuccess ? std::wstring{} : platform.ErrorText(taken.failure));
+    const std::wstring listed = messages::Listed(names);
+    if (taken.failure != kOsSuccess) {
+        return {{messages::Id::WrittenValuesNotTakenBack, {listed, platform.ErrorText(taken.failure)}}};
+    }
+    if (taken.changed.size() == names.size()) {
+        return {{messages::Id::WrittenValuesAllChanged, {listed}}};
+    }
+    messages::Messages back{{messages::Id::WrittenValuesTakenBack, {listed}}};
+    if (!taken.changed.empty()) {
+        back.push_back(ChangedValuesLeft(taken.changed));
+    }
+    return back;
 }
 
 }  // namespace qeltor

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "installer/InstallerPaths.h"
+#include "installer/Messages.h"
 #include "platform/Platform.h"
 
 #include <array>
@@ -18,10 +19,10 @@ namespace qeltor {
 inline constexpr std::size_t kParameterCount = 3;
 
 struct RegistryValue {
-    const wchar_t* name;
+    const wchar_t* name = nullptr;
     std::string nameBytes;
     std::string data;
-    std::uint32_t byteCount;
+    std::uint32_t byteCount = 0;
     // What the key is meant to hold once the click is over: what it writes, as the registry keeps
     // it, or the administrator's own value that it keeps.
     StoredValue meant;
@@ -35,8 +36,9 @@ struct AnsiParameters {
     std::array<RegistryValue, kParameterCount> values;
 };
 
-// The converted values, or nothing after telling the user which text cannot be.
-std::optional<AnsiParameters> ConvertParameters(Platform& platform, const InstallerPaths& paths);
+// Fills `parameters` with the converted values; or gives the refusal that names the text that cannot be.
+std::optional<messages::Message> ConvertParameters(Platform& platform, const InstallerPaths& paths,
+                                                   AnsiParameters& parameters);
 
 // The values a click overwrites, as they were before it.
 struct EarlierParameters {
@@ -56,7 +58,7 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
 // How far the writes got: the values stored, and why the next could not be, if one could not.
 struct WriteOutcome {
     std::array<bool, kParameterCount> written{};
-    std::optional<std::wstring> failure;
+    std::optional<messages::Message> failure;
 };
 
 // Creates the key and writes the values that are not kept, in order; the key is closed again
@@ -74,18 +76,18 @@ OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& paramete
 
 // Takes away the Parameters key this run wrote, and the service's own key when the service is
 // not ours to keep and the key holds nothing else. What became of them, for the user.
-std::wstring RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs);
+messages::Messages RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs);
 
 // After a failed click over a service that was there before: the values it wrote go back to what
 // they were, type and bytes, or away when they were not there; a key this run created goes when it
 // is empty. A value that something else changed since it was written is left as it is. What became
 // of them, for the user.
-std::wstring PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
-                                  const EarlierParameters& earlier, const WriteOutcome& written);
+messages::Messages PutBackEarlierValues(Platform& platform, const AnsiParameters& parameters,
+                                        const EarlierParameters& earlier, const WriteOutcome& written);
 
 // After another program created the service while the click ran: the values the click wrote go
 // where they still hold what it wrote. What it wrote and what became of it, for the user.
-std::wstring TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
-                                                const EarlierParameters& earlier, const WriteOutcome& written);
+messages::Messages TakeBackFromAnotherProgramsService(Platform& platform, const AnsiParameters& parameters,
+                                                      const EarlierParameters& earlier, const WriteOutcome& written);
 
 }  // namespace qeltor

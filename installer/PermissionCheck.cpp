@@ -2,11 +2,10 @@
 
 #include "installer/InstallerTexts.h"
 #include "installer/PermissionRules.h"
-#include "installer/RegistrationMessages.h"
 
 namespace qeltor {
 
-std::optional<std::wstring> PermissionRefusal(Platform& platform, const InstallerPaths& paths) {
+std::optional<messages::Message> PermissionRefusal(Platform& platform, const InstallerPaths& paths) {
     const std::wstring looked[] = {paths.ProgramFolder + texts::kSrvanyExe, paths.ProgramFolder, paths.ServerExePath,
                                    paths.ServerFolder};
     const std::vector<std::wstring> sids = permissions::UserGroupSids();
@@ -17,10 +16,12 @@ std::optional<std::wstring> PermissionRefusal(Platform& platform, const Installe
         AccessRights rights;
         const OsStatus read = platform.ReadAccessRights(path, sids, rights);
         if (read != kOsSuccess) {
-            return messages::PermissionsUnreadable(path, platform.ErrorText(read));
+            return messages::Message{messages::Id::PermissionsUnreadable, {path, platform.ErrorText(read)}};
         }
         if (const auto changer = permissions::FindChanger(rights)) {
-            return messages::ChangeableByUsers(path, *changer, rights.isFolder);
+            return messages::Message{
+                messages::Id::ChangeableByUsers,
+                {path, changer->group, changer->how, permissions::FixCommand(path, rights.isFolder)}};
         }
     }
     return std::nullopt;

@@ -74,17 +74,6 @@ std::optional<Changer> FindChanger(const AccessRights& rights) {
     return std::nullopt;
 }
 
-std::wstring ChangeableText(const std::wstring& path, const Changer& changer) {
-    return L"users who are no administrators can change \"" + path + L"\": " + changer.group + L' ' + changer.how +
-           L". The service runs it with full control of this computer at every start of Windows, so any of them "
-           L"could take over this computer.";
-}
-
-std::wstring FixWords() {
-    return L"Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run "
-           L"this in a command prompt run as administrator";
-}
-
 std::wstring FixCommand(const std::wstring& path, bool isFolder) {
     const std::wstring inherit = isFolder ? L"(OI)(CI)" : L"";
     return L"icacls " + IcaclsPath(path) + L" /inheritance:r /grant:r *S-1-5-32-544:" + inherit + L"F *S-1-5-18:" +

@@ -8,7 +8,8 @@
 #include "win32/AccessRights.h"
 
 // Whether users who are no administrators can change a file or folder that a service runs, and
-// what to say about it. Plain C++: the installer refuses such a service, instsrv.exe warns.
+// the command that leaves it to administrators. Plain C++: the installer refuses such a service,
+// instsrv.exe warns; each words it in its own message.
 namespace qeltor::permissions {
 
 struct UserGroup {
@@ -37,12 +38,6 @@ struct Changer {
 // changing its permissions or owner; on a folder: adding a file or subfolder, deleting what is in
 // it or the folder itself, changing its permissions or owner. Reading and running do not count.
 std::optional<Changer> FindChanger(const AccessRights& rights);
-
-// "users who are no administrators can change "<path>": <group> <how>.", with why that matters.
-std::wstring ChangeableText(const std::wstring& path, const Changer& changer);
-
-// What to do about it, in words that end where FixCommand follows.
-std::wstring FixWords();
 
 // The icacls command that leaves `path` to administrators, in every language of Windows (the
 // groups by their SIDs): administrators and the system get full control, users read and run.

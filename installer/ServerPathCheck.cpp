@@ -1,6 +1,6 @@
 #include "installer/ServerPathCheck.h"
 
-#include "installer/RegistrationMessages.h"
+#include "win32/Decimal.h"
 
 namespace qeltor {
 namespace {
@@ -40,21 +40,22 @@ bool IsFullPath(const std::wstring& path) {
     return onDrive || IsSharePath(path);
 }
 
-std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wstring& path) {
+std::optional<messages::Message> ServerPathRefusal(Platform& platform, const std::wstring& path) {
+    using messages::Id;
     if (!IsFullPath(path)) {
-        return messages::NotAFullPath(path);
+        return messages::Message{Id::NotAFullPath, {path}};
     }
     // The service starts the server without long-path support, so the path and its NUL must fit.
     if (path.size() >= kMaxPath) {
-        return messages::PathTooLong(path, kMaxPath);
+        return messages::Message{Id::PathTooLong, {path, DecimalText(path.size()), DecimalText(kMaxPath)}};
     }
     bool is64Bit = false;
     const OsStatus program = platform.CheckWindowsProgram(path, is64Bit);
     if (program != kOsSuccess) {
-        return messages::NotAProgram(path, platform.ErrorText(program));
+        return messages::Message{Id::NotAProgram, {path, platform.ErrorText(program)}};
     }
     if (is64Bit && !platform.IsWindows64Bit()) {
-        return messages::SixtyFourBitOnThirtyTwo(path, platform.ErrorText(kOsBadExeFormat));
+        return messages::Message{Id::SixtyFourBitOnThirtyTwo, {path, platform.ErrorText(kOsBadExeFormat)}};
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/Messages.h"
 #include "platform/Platform.h"
 
 #include <optional>
@@ -15,6 +16,6 @@ bool IsFullPath(const std::wstring& path);
 std::optional<wchar_t> DriveLetterOf(const std::wstring& path);
 
 // Why a service could never start the server at `path`, or nothing when it could.
-std::optional<std::wstring> ServerPathRefusal(Platform& platform, const std::wstring& path);
+std::optional<messages::Message> ServerPathRefusal(Platform& platform, const std::wstring& path);
 
 }  // namespace qeltor

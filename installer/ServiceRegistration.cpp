@@ -2,11 +2,13 @@
 
 #include "installer/DriveCheck.h"
 #include "installer/InstallerTexts.h"
+#include "installer/Messages.h"
 #include "installer/ParameterWrites.h"
 #include "installer/PermissionCheck.h"
-#include "installer/RegistrationMessages.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
+#include "installer/StoredText.h"
+#include "win32/Decimal.h"
 
 #include <cstddef>
 #include <optional>
@@ -19,8 +21,13 @@ std::wstring Quoted(const std::wstring& text) {
     return L'"' + text + L'"';
 }
 
-bool ReportFailure(Platform& platform, const std::wstring& message) {
-    platform.rtcMsgBox(message, kMsgBoxCritical);
+using messages::Id;
+using messages::Message;
+using messages::Messages;
+
+// A failure and what is added to it, in one critical box.
+bool ReportFailure(Platform& platform, const Message& failure, const Messages& added = {}) {
+    platform.rtcMsgBox(messages::Render(failure) + messages::Render(added), kMsgBoxCritical);
     return false;
 }
 
@@ -30,9 +37,9 @@ std::wstring OurServiceHost(const InstallerPaths& paths) {
 
 // After a failed write: a service that instsrv.exe created in this run goes again, with its event
 // source, so that no service without its parameters is left behind. One that existed before stays.
-std::wstring UndoNewService(Platform& platform, const InstallerPaths& paths, bool instsrvEnded) {
+Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool instsrvEnded) {
     if (!instsrvEnded) {
-        return messages::CreatedServiceUnknown(kInstsrvPatienceMs / 1000, paths.ProgramFolder);
+        return {{Id::CreatedServiceUnknown, {DecimalText(kInstsrvPatienceMs / 1000), paths.ProgramFolder}}};
     }
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
@@ -44,27 +51,32 @@ std::wstring UndoNewService(Platform& platform, const InstallerPaths& paths, boo
     }
     const OsStatus removed = platform.RemoveService(texts::kServiceName);
     if (removed != kOsSuccess) {
-        return messages::CreatedServiceLeft(platform.ErrorText(removed), paths.ProgramFolder);
+        return {{Id::CreatedServiceLeft, {platform.ErrorText(removed), paths.ProgramFolder}}};
     }
     platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kEventSourceKey, KeyDeletion::WithItsValues);
     RemoveWrittenValues(platform, true);
-    return messages::CreatedServiceRemoved();
+    return {{Id::CreatedServiceRemoved, {}}};
 }
 
 // Why a service in `state` is not one that a click can finish.
-std::wstring WhyNotReady(Platform& platform, ServiceState state, OsStatus queried, const ServiceConfig& config,
-                         const InstallerPaths& paths) {
+Message WhyNotReady(Platform& platform, ServiceState state, OsStatus queried, const ServiceConfig& config,
+                    const InstallerPaths& paths) {
     switch (state) {
         case ServiceState::RunsAnotherProgram:
-            return messages::RunsAnotherProgram(config.programPath, paths.ProgramFolder);
+            return {Id::RunsAnotherProgram, {config.programPath, paths.ProgramFolder}};
         case ServiceState::NotAutomatic:
-            return messages::NotAutomatic(config.startType);
+            return {config.startType == kServiceDisabled      ? Id::Disabled
+                    : config.startType == kServiceDemandStart ? Id::StartsManually
+                                                              : Id::NotAutomatic,
+                    {}};
         case ServiceState::MarkedForDeletion:
-            return messages::MarkedForDeletion();
+            return {Id::MarkedForDeletion, {}};
         case ServiceState::UnquotedPath:
-            return messages::UnquotedPath(config.programPath, OurServiceHost(paths));
+            return {Id::UnquotedPath,
+                    {config.programPath, config.programPath.substr(0, config.programPath.find(L' ')),
+                     OurServiceHost(paths)}};
         default:
-            return messages::CannotQuery(platform.ErrorText(queried));
+            return {Id::CannotQuery, {platform.ErrorText(queried)}};
     }
 }
 
@@ -87,7 +99,7 @@ std::optional<Before> JudgeBefore(Platform& platform, const InstallerPaths& path
     Before before{state == ServiceState::Missing, {}};
     const OsStatus read = ReadEarlierParameters(platform, before.parameters);
     if (read != kOsSuccess) {
-        ReportFailure(platform, messages::CannotReadValues(platform.ErrorText(read)));
+        ReportFailure(platform, {Id::CannotReadValues, {platform.ErrorText(read)}});
         return std::nullopt;
     }
     return before;
@@ -95,21 +107,40 @@ std::optional<Before> JudgeBefore(Platform& platform, const InstallerPaths& path
 
 // What a failed click adds about what it had written: a service that was there before gets its
 // earlier values back; a new one is left as it is.
-std::wstring TakeBack(Platform& platform, const Before& before, const AnsiParameters& parameters,
-                      const WriteOutcome& written) {
-    return before.serviceIsNew ? std::wstring{}
-                               : PutBackEarlierValues(platform, parameters, before.parameters, written);
+Messages TakeBack(Platform& platform, const Before& before, const AnsiParameters& parameters,
+                  const WriteOutcome& written) {
+    return before.serviceIsNew ? Messages{} : PutBackEarlierValues(platform, parameters, before.parameters, written);
 }
 
-// The values the click kept, for the success message.
-std::vector<ValueFound> KeptValues(const AnsiParameters& parameters) {
-    std::vector<ValueFound> kept;
+// A value as the user would recognise it in the Registry Editor.
+std::wstring Shown(const StoredValue& value) {
+    const auto text = TextOf(value);
+    if (!text) {
+        return messages::Render({Id::ValueOfType, {DecimalText(value.type)}});
+    }
+    return messages::Render({value.type == kRegExpandSz ? Id::ExpandTextValue : Id::TextValue, {*text}});
+}
+
+// "Application is missing; AppDirectory holds "D:\Data"".
+std::wstring FoundValues(const std::vector<ValueFound>& found) {
+    std::wstring list;
+    for (const auto& value : found) {
+        const Message shown = value.found ? Message{Id::ValueHolds, {value.name, Shown(*value.found)}}
+                                          : Message{Id::ValueMissing, {value.name}};
+        list += (list.empty() ? L"" : L"; ") + messages::Render(shown);
+    }
+    return list;
+}
+
+// What the success message adds about the values the click kept; nothing when it kept none.
+Messages KeptValues(const AnsiParameters& parameters) {
+    std::wstring list;
     for (const auto& value : parameters.values) {
         if (value.kept) {
-            kept.push_back({value.name, value.meant});
+            list += (list.empty() ? L"" : L"; ") + messages::Render({Id::ValueIs, {value.name, Shown(value.meant)}});
         }
     }
-    return kept;
+    return list.empty() ? Messages{} : Messages{{Id::ValuesKept, {list}}};
 }
 
 // The service is ours and starts with Windows: its values are read back, since something else may
@@ -118,19 +149,22 @@ bool ReportReady(Platform& platform, const AnsiParameters& parameters) {
     std::vector<ValueFound> wrong;
     const OsStatus read = FindValuesNotAsMeant(platform, parameters, wrong);
     if (read != kOsSuccess) {
-        return ReportFailure(platform, messages::CannotReadValuesBack(platform.ErrorText(read)));
+        return ReportFailure(platform, {Id::CannotReadValuesBack, {platform.ErrorText(read)}});
     }
     if (!wrong.empty()) {
-        return ReportFailure(platform, messages::ValuesChangedMeanwhile(wrong));
+        return ReportFailure(platform, {Id::ValuesChangedMeanwhile, {FoundValues(wrong)}});
     }
     // As a service the server reads its settings from the service account's hive, not the user's.
     std::wstring failedKey;
     const OsStatus copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
                                                       texts::kServiceSettingsTree, failedKey);
     if (copied != kOsSuccess) {
-        return ReportFailure(platform, messages::SettingsNotCopied(platform.ErrorText(copied), failedKey));
+        return ReportFailure(platform, failedKey.empty() ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
+                                                         : Message{Id::SettingsNotCopiedFromKey,
+                                                                   {platform.ErrorText(copied), failedKey}});
     }
-    platform.rtcMsgBox(SuccessMessage() + messages::ValuesKept(KeptValues(parameters)), kMsgBoxInformation);
+    platform.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(KeptValues(parameters)),
+                       kMsgBoxInformation);
     platform.Unload();
     return true;
 }
@@ -147,17 +181,18 @@ bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_
     }
     if (state == ServiceState::Missing) {
         const bool notCreated = before.serviceIsNew && instsrvExitCode != 0;
-        const std::wstring what =
-            notCreated ? messages::NotCreated(instsrvExitCode) : messages::RemovedMeanwhile(before.serviceIsNew);
-        return ReportFailure(platform, what + RemoveWrittenValues(platform, before.serviceIsNew));
+        const Message what = notCreated            ? Message{Id::NotCreated, {DecimalText(instsrvExitCode)}}
+                             : before.serviceIsNew ? Message{Id::RemovedAfterCreation, {}}
+                                                   : Message{Id::RemovedAfterClick, {}};
+        return ReportFailure(platform, what, RemoveWrittenValues(platform, before.serviceIsNew));
     }
     if (state == ServiceState::RunsAnotherProgram && before.serviceIsNew) {
-        const std::wstring taken = TakeBackFromAnotherProgramsService(platform, parameters, before.parameters, written);
-        return ReportFailure(platform,
-                             messages::CreatedByAnotherProgram(config.programPath, paths.ProgramFolder, taken));
+        const Messages taken = TakeBackFromAnotherProgramsService(platform, parameters, before.parameters, written);
+        return ReportFailure(platform, {Id::CreatedByAnotherProgram,
+                                        {config.programPath, paths.ProgramFolder, messages::Render(taken)}});
     }
-    return ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths) +
-                                       TakeBack(platform, before, parameters, written));
+    return ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths),
+                         TakeBack(platform, before, parameters, written));
 }
 
 }  // namespace
@@ -167,14 +202,10 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths) {
            Quoted(paths.ProgramFolder + texts::kSrvanyExe);
 }
 
-std::wstring SuccessMessage() {
-    return std::wstring(texts::kSuccessFirst) + L"\r\n" + texts::kSuccessSecond;
-}
-
 bool RegisterService(Platform& platform, const InstallerPaths& paths) {
-    auto parameters = ConvertParameters(platform, paths);
-    if (!parameters) {
-        return false;
+    AnsiParameters parameters;
+    if (auto refusal = ConvertParameters(platform, paths, parameters)) {
+        return ReportFailure(platform, *refusal);
     }
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
         return ReportFailure(platform, *refusal);
@@ -189,26 +220,26 @@ bool RegisterService(Platform& platform, const InstallerPaths& paths) {
     if (!before) {
         return false;
     }
-    KeepAdministratorsValues(platform, *parameters, before->parameters, paths);
+    KeepAdministratorsValues(platform, parameters, before->parameters, paths);
 
     const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
     const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus);
     if (started != kOsSuccess) {
-        return ReportFailure(platform, messages::CannotStart(instsrv, platform.ErrorText(started)));
+        return ReportFailure(platform, {Id::CannotStart, {instsrv, platform.ErrorText(started)}});
     }
 
-    const WriteOutcome written = WriteParameters(platform, *parameters);
+    const WriteOutcome written = WriteParameters(platform, parameters);
     const auto instsrvExitCode = platform.WaitForStartedProgram(kInstsrvPatienceMs);
     if (written.failure) {
-        const std::wstring undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
-                                                         : TakeBack(platform, *before, *parameters, written);
-        return ReportFailure(platform, *written.failure + undone);
+        const Messages undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
+                                                     : TakeBack(platform, *before, parameters, written);
+        return ReportFailure(platform, *written.failure, undone);
     }
     if (!instsrvExitCode) {
-        return ReportFailure(platform, messages::InstsrvStillRunning(kInstsrvPatienceMs / 1000) +
-                                           TakeBack(platform, *before, *parameters, written));
+        return ReportFailure(platform, {Id::InstsrvStillRunning, {DecimalText(kInstsrvPatienceMs / 1000)}},
+                             TakeBack(platform, *before, parameters, written));
     }
-    return ReportService(platform, paths, *instsrvExitCode, *before, *parameters, written);
+    return ReportService(platform, paths, *instsrvExitCode, *before, parameters, written);
 }
 
 }  // namespace qeltor

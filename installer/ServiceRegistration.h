@@ -11,9 +11,6 @@ namespace qeltor {
 // `"<folder>instsrv.exe" "Qeltor Monitoring Server" "<folder>srvany.exe"`
 std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths);
 
-// The success message: its two parts joined by CR LF.
-std::wstring SuccessMessage();
-
 // How long the registration waits for instsrv.exe to end before it looks at the service.
 inline constexpr std::uint32_t kInstsrvPatienceMs = 30000;
 

@@ -1,6 +1,7 @@
 #include "installer/StartupChecks.h"
 
 #include "installer/InstallerTexts.h"
+#include "installer/Messages.h"
 
 namespace qeltor {
 namespace {
@@ -16,8 +17,8 @@ bool ProbeFindsFile(Platform& platform, const std::wstring& path) {
     return matched && !HasWildcard(path);
 }
 
-bool FailWith(Platform& platform, const wchar_t* message) {
-    platform.rtcMsgBox(message, kMsgBoxCritical);
+bool FailWith(Platform& platform, messages::Id message) {
+    platform.rtcMsgBox(messages::Render({message, {}}), kMsgBoxCritical);
     platform.EndProgram(kExitStartupCheckFailed);
     return false;
 }
@@ -40,10 +41,10 @@ bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
     paths.ProgramFolder = WithTrailingSeparator(platform.AppPath());
 
     if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kInstsrvExe)) {
-        return FailWith(platform, texts::kMissingInstsrv);
+        return FailWith(platform, messages::Id::MissingInstsrv);
     }
     if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kSrvanyExe)) {
-        return FailWith(platform, texts::kMissingSrvany);
+        return FailWith(platform, messages::Id::MissingSrvany);
     }
 
     paths.ServerExePath = platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection,
@@ -51,7 +52,7 @@ bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
     // The probe comes first even for an empty path; an empty path fails whatever it finds.
     const bool serverFound = ProbeFindsFile(platform, paths.ServerExePath);
     if (!serverFound || paths.ServerExePath.empty()) {
-        return FailWith(platform, texts::kMissingServer);
+        return FailWith(platform, messages::Id::MissingServer);
     }
 
     paths.ServerFolder = UpToLastBackslash(paths.ServerExePath);

@@ -26,10 +26,9 @@ size_t InsertLength(std::wstring_view text, size_t at) {
     return end - at;
 }
 
-}  // namespace
-
-std::wstring FillInserts(std::wstring_view text, std::wstring_view subject) {
-    const std::wstring_view value = subject.empty() ? std::wstring_view(L"the file") : subject;
+// `text` with each insert replaced by what `valueOf` gives for its number.
+template <typename ValueOf>
+std::wstring Filled(std::wstring_view text, const ValueOf& valueOf) {
     std::wstring filled;
     filled.reserve(text.size());
     for (size_t at = 0; at < text.size();) {
@@ -38,10 +37,27 @@ std::wstring FillInserts(std::wstring_view text, std::wstring_view subject) {
             filled += text[at++];
             continue;
         }
-        filled += value;
+        size_t number = 0;
+        for (size_t digit = at + 1; digit < text.size() && IsDigit(text[digit]); ++digit) {
+            number = number * 10 + static_cast<size_t>(text[digit] - L'0');
+        }
+        filled += valueOf(number);
         at += length;
     }
     return filled;
+}
+
+}  // namespace
+
+std::wstring FillInserts(std::wstring_view text, std::wstring_view subject) {
+    const std::wstring_view value = subject.empty() ? std::wstring_view(L"the file") : subject;
+    return Filled(text, [value](size_t /*number*/) { return value; });
+}
+
+std::wstring FillInserts(std::wstring_view text, const std::vector<std::wstring>& inserts) {
+    return Filled(text, [&inserts](size_t number) {
+        return number <= inserts.size() ? std::wstring_view(inserts[number - 1]) : std::wstring_view{};
+    });
 }
 
 }  // namespace qeltor

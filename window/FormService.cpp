@@ -1,5 +1,6 @@
 #include "window/FormService.h"
 
+#include "installer/Messages.h"
 #include "installer/ServiceRegistration.h"
 #include "installer/StartupChecks.h"
 #include "resources/ResourceIds.h"
@@ -82,9 +83,8 @@ FormService::LoadResult FormService::Load() {
         ::CreateWindowExW(kFormExStyle, kFormClass, kTitle, kFormStyle, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) {
         const DWORD error = ::GetLastError();
-        platform_.rtcMsgBox(
-            L"Can't open the window of QeltorService: " + platform_.ErrorText(error) + L" Nothing was changed.",
-            kMsgBoxCritical);
+        platform_.rtcMsgBox(messages::Render({messages::Id::WindowNotOpened, {platform_.ErrorText(error)}}),
+                            kMsgBoxCritical);
         return LoadResult::NoWindow;
     }
     dpi_ = dpi::Of(hwnd_);

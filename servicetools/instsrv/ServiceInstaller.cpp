@@ -17,6 +17,7 @@
 #include "win32/Decimal.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/MessageInserts.h"
 #include "win32/ReadAccessRights.h"
 
 namespace qeltor::service {
@@ -25,6 +26,12 @@ namespace {
 constexpr int kFailed = 1;
 constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
+// %1 the path, %2 the group of users, %3 what it can do, %4 the command that leaves it to administrators.
+constexpr wchar_t kChangeableWarning[] =
+    L"Warning: users who are no administrators can change \"%1\": %2 %3. The service runs it with full control of "
+    L"this computer at every start of Windows, so any of them could take over this computer. Move it to a folder "
+    L"that only administrators can change, such as one under C:\\Program Files, or run this in a command prompt run "
+    L"as administrator: %4";
 
 int Fail(const std::wstring& what, DWORD error) {
     PrintErrorLine(what + L": " + win32::ErrorText(error));
@@ -82,8 +89,8 @@ void WarnIfUsersCanChange(const std::wstring& program) {
             return;
         }
         if (const auto changer = permissions::FindChanger(rights)) {
-            PrintErrorLine(L"Warning: " + permissions::ChangeableText(path, *changer) + L' ' + permissions::FixWords() +
-                           L": " + permissions::FixCommand(path, rights.isFolder));
+            PrintErrorLine(FillInserts(kChangeableWarning, {path, changer->group, changer->how,
+                                                            permissions::FixCommand(path, rights.isFolder)}));
             return;
         }
     }

@@ -1,11 +1,15 @@
-// The pieces of our messages that come from numbers and from the system's texts.
+// The table of messages as rendered, the pieces that come from numbers and from the system's texts.
+#include "installer/Messages.h"
 #include "win32/Decimal.h"
 #include "win32/MessageInserts.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <limits>
+#include <sstream>
 
 namespace qeltor {
 namespace {
@@ -29,6 +33,78 @@ TEST(SystemTexts, NumbersInDecimalDigits) {
     EXPECT_EQ(DecimalText(193), L"193");
     EXPECT_EQ(DecimalText(std::numeric_limits<std::uint32_t>::max()), L"4294967295");
     EXPECT_EQ(DecimalText(std::numeric_limits<std::uint64_t>::max()), L"18446744073709551615");
+}
+
+std::string ReadFile(const std::string& name) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(QELTOR_SOURCE_DIR) + "/" + name, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Each message as its box shows it, in single bytes (the table is plain ASCII): with the inserts
+// <1> to <4>, or with empty ones.
+std::string Rendered(std::size_t id, bool samples) {
+    std::vector<std::wstring> inserts;
+    for (wchar_t n = L'1'; n <= L'4'; ++n) {
+        inserts.push_back(samples ? std::wstring{L'<', n, L'>'} : std::wstring{});
+    }
+    std::string text;
+    for (const wchar_t c : messages::Render(messages::Messages{{static_cast<messages::Id>(id), inserts}})) {
+        text += static_cast<char>(c);
+    }
+    return text;
+}
+
+// Each message with the inserts <1> to <4>, its line breaks shown as \r and \n. On a difference the
+// rendering is left in messages.rendered.txt to compare.
+TEST(MessageTable, RendersAsCheckedIn) {
+    std::string rendered;
+    for (std::size_t id = 0; id < messages::kMessageCount; ++id) {
+        rendered += "[" + std::to_string(id) + "]\n";
+        for (const char c : Rendered(id, true)) {
+            rendered += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n\n") : std::string(1, c);
+        }
+        rendered += "\n\n";
+    }
+    EXPECT_EQ(rendered, ReadFile("tests/unit/messages.golden.txt"));
+    if (HasFailure()) {
+        std::ofstream("messages.rendered.txt", std::ios::binary) << rendered;
+    }
+}
+
+// README.md's table names each message by its beginning ("A / B" names two), "…" standing for any text.
+TEST(MessageTable, ReadmeNamesEachMessage) {
+    const std::string ellipsis = "\xe2\x80\xa6";
+    std::istringstream readme(ReadFile("README.md"));
+    std::vector<std::vector<std::string>> beginnings;  // each split at its ellipses
+    bool inTable = false;
+    for (std::string line; std::getline(readme, line);) {
+        inTable = line.starts_with("| Message begins |") || (inTable && line.starts_with("|"));
+        const std::string cell = line.substr(std::min<std::size_t>(2, line.size()), line.find(" | ", 2) - 2);
+        for (std::size_t at = 0; inTable && !line.starts_with("|-") && at <= cell.size();) {
+            const std::size_t end = std::min(cell.find(" / ", at), cell.size());
+            std::vector<std::string>& pieces = beginnings.emplace_back();
+            for (std::size_t piece = at; piece <= end;) {
+                const std::size_t stop = std::min(cell.find(ellipsis, piece), end);
+                pieces.push_back(cell.substr(piece, stop - piece));
+                piece = stop + ellipsis.size();
+            }
+            at = end + 3;
+        }
+    }
+    const auto begins = [](const std::string& text, const std::vector<std::string>& pieces) {
+        std::size_t at = text.starts_with(pieces[0]) ? pieces[0].size() : std::string::npos;
+        for (std::size_t i = 1; i < pieces.size() && at != std::string::npos; ++i) {
+            at = text.find(pieces[i], at);
+            at = at == std::string::npos ? at : at + pieces[i].size();
+        }
+        return at != std::string::npos;
+    };
+    for (std::size_t id = 0; id < static_cast<std::size_t>(messages::kFirstInsertPart); ++id) {
+        std::string text = Rendered(id, false);
+        text.erase(0, text.find_first_not_of("\r\n "));
+        EXPECT_TRUE(std::ranges::any_of(beginnings, [&](const auto& pieces) { return begins(text, pieces); })) << text;
+    }
 }
 
 }  // namespace

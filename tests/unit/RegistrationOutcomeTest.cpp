@@ -1,6 +1,8 @@
 // What the user is told after a click, and what the click leaves in the service manager and the
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
+#include "installer/Messages.h"
+#include "installer/PermissionRules.h"
 #include "installer/ServiceRegistration.h"
 #include "installer/StoredText.h"
 
@@ -50,8 +52,11 @@ const FakePlatform::Values kClickWrittenValues = {{"Application", Text(1, L"C:\\
                                                   {"AppParameters", {1, ""}}};
 
 using Instsrv = FakePlatform::Instsrv;
-const std::wstring kSuccess = L"Run as service successfully.";
+using messages::Id;
+const messages::Messages kSuccess = {{Id::Success, {}}};
 const std::wstring kServer = L"D:\\Srv\\Monitor.exe";
+const std::wstring kUsers = L"Authenticated Users";
+const std::wstring kAdds = L"can add files and folders to it";
 
 // Each row gives what differs from a click that registers kServer with instsrv.exe run.
 struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in the order a row reads
@@ -64,7 +69,7 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     Instsrv instsrv = Instsrv::Creates;
     unsigned style;
     const char* failingValue = nullptr;  // a registry write that fails, if any
-    std::wstring says;                   // a part of the message
+    messages::Messages says;             // a part of the message
     bool started = true;                 // instsrv.exe was run
     Left left;
     const wchar_t* changeable = nullptr;                    // a path that Authenticated Users may modify
@@ -87,28 +92,25 @@ const Outcome kOutcomes[] = {
     {.name = "NotCreated",
      .instsrv = Instsrv::Fails,
      .style = 16,
-     .says = L"instsrv.exe did not create the service \"Qeltor Monitoring Server\": it ended with exit code 1.",
+     .says = {{Id::NotCreated, {L"1"}}},
      .left = {false, kNone, false}},
     {.name = "CreatedThenRemovedBySomethingElse",
      .instsrv = Instsrv::CreatesThenGone,
      .style = 16,
-     .says = L"was created by instsrv.exe, which ended with exit code 0, but now the service manager has no such "
-             L"service: something else removed it in the meantime.",
+     .says = {{Id::RemovedAfterCreation, {}}},
      .left = {false, kNone, false}},
     {.name = "ExistsWithOurProgram",
      .before = ServiceConfig{kOurs, 2},
      .style = 64,
-     .says = L"\r\n\r\nThese values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
-             L"Server\\Parameters were set by hand and were kept as they are: AppParameters is \"/port 9000\" "
-             L"(REG_EXPAND_SZ). To have QeltorService write one of them again, delete that value, then run "
-             L"QeltorService again.",
+     .says = {{Id::Success, {}}, {Id::ValuesKept, {L"AppParameters is \"/port 9000\" (REG_EXPAND_SZ)"}}},
      .left = {true, kWritten, false},
      .kept = "AppParameters"},
     {.name = "HandSetValuesKept",
      .before = ServiceConfig{kOurs, 2},
      .style = 64,
-     .says = L"kept as they are: Application is \"%SRV%\\Monitor.exe\" (REG_EXPAND_SZ); AppDirectory is "
-             L"\"D:\\QeltorData\"; AppParameters is \"--port 9000 --config D:\\qeltor.ini\".",
+     .says = {{Id::ValuesKept,
+               {L"Application is \"%SRV%\\Monitor.exe\" (REG_EXPAND_SZ); AppDirectory is \"D:\\QeltorData\"; "
+                L"AppParameters is \"--port 9000 --config D:\\qeltor.ini\""}}},
      .left = {true, kEarlier, false},
      .earlier = &kHandSetValues},
     {.name = "ClickWrittenValuesReplaced",
@@ -119,18 +121,17 @@ const Outcome kOutcomes[] = {
      .earlier = &kClickWrittenValues},
     {.name = "ParametersDeletedDuringTheWait",
      .style = 16,
-     .says = L"are not as QeltorService wrote them: Application is missing; AppDirectory is missing; AppParameters "
-             L"is missing. Something else changed the service while QeltorService was registering it",
+     .says = {{Id::ValuesChangedMeanwhile,
+               {L"Application is missing; AppDirectory is missing; AppParameters is missing"}}},
      .left = {true, kNone, true},
      .duringWait = [](FakePlatform& fake) { fake.registry.erase(kParametersKey); }},
     {.name = "AnotherProgramsServiceCreatedDuringTheWait",
      .instsrv = Instsrv::Fails,
      .style = 16,
-     .says = L"Another program created the service \"Qeltor Monitoring Server\" while QeltorService was registering "
-             L"it, and the service runs that program: \"C:\\Other\\host.exe\". It does not run the monitoring server "
-             L"through this folder's srvany.exe.\r\n\r\nQeltorService had written Application, AppDirectory and "
-             L"AppParameters under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
-             L"Server\\Parameters; they were removed again.",
+     .says = {{Id::CreatedByAnotherProgram,
+               {L"\"C:\\Other\\host.exe\"", L"C:\\Tools\\",
+                messages::Render(messages::Messages{
+                    {Id::WrittenValuesTakenBack, {L"Application, AppDirectory and AppParameters"}}})}}},
      .left = {true, kNone, false},
      .duringWait =
          [](FakePlatform& fake) {
@@ -140,8 +141,7 @@ const Outcome kOutcomes[] = {
      .before = ServiceConfig{kOurs, 2},
      .instsrv = Instsrv::Disables,
      .style = 16,
-     .says = L"were put back as they were before the button was pressed. Except AppDirectory: something else "
-             L"changed it after QeltorService wrote it, so it was left as it is.",
+     .says = {{Id::EarlierValuesPutBack, {}}, {Id::ChangedValueLeft, {L"AppDirectory"}}},
      .left = {true, Parameters::Other, false},
      .duringWait = [](FakePlatform& fake) { fake.registry[kParametersKey]["AppDirectory"] = Text(1, L"E:\\New"); }},
     {.name = "OursInOtherCaseUnquoted",
@@ -153,44 +153,39 @@ const Outcome kOutcomes[] = {
     {.name = "ExistsWithAnotherProgram",
      .before = ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
      .style = 16,
-     .says =
-         L"exists already and runs another program: \"D:\\Old Kit\\srvany.exe\". It was left unchanged, so it does not "
-         L"run the monitoring server through this folder's srvany.exe.\r\n\r\nTo replace it, run instsrv.exe \"Qeltor "
-         L"Monitoring Server\" remove in a command prompt run as administrator, in the folder C:\\Tools\\, then run "
-         L"QeltorService again.",
+     .says = {{Id::RunsAnotherProgram, {L"\"D:\\Old Kit\\srvany.exe\"", L"C:\\Tools\\"}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "OursWithAnExtraArgument",
      .before = ServiceConfig{kOurs + L" -x", 2},
      .style = 16,
-     .says = L"runs another program",
+     .says = {{Id::RunsAnotherProgram, {kOurs + L" -x", L"C:\\Tools\\"}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "Disabled",
      .before = ServiceConfig{kOurs, 4},
      .style = 16,
-     .says = L"is disabled, so it will not start with Windows.",
+     .says = {{Id::Disabled, {}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "ManualStart",
      .before = ServiceConfig{kOurs, 3},
      .style = 16,
-     .says = L"is set to start manually, so it will not start with Windows.",
+     .says = {{Id::StartsManually, {}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "MarkedForDeletion",
      .before = ServiceConfig{kOurs, 2, true},
      .style = 16,
-     .says = L"is marked for deletion",
+     .says = {{Id::MarkedForDeletion, {}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "OursUnquotedWithASpace",
      .folder = kSpacedFolder,
      .before = ServiceConfig{L"C:\\Program Files\\Qeltor Kit\\srvany.exe", 2},
      .style = 16,
-     .says = L"Windows may start C:\\Program.exe instead, with the rest as its arguments. It was left unchanged."
-             L"\r\n\r\nTo quote the path, run sc config \"Qeltor Monitoring Server\" binPath= \"\\\"C:\\Program "
-             L"Files\\Qeltor Kit\\srvany.exe\\\"\" in a command prompt",
+     .says = {{Id::UnquotedPath,
+               {L"C:\\Program Files\\Qeltor Kit\\srvany.exe", L"C:\\Program", kSpacedFolder + L"srvany.exe"}}},
      .started = false,
      .left = {true, kEarlier, false}},
     {.name = "OursQuotedWithASpace",
@@ -204,58 +199,53 @@ const Outcome kOutcomes[] = {
      .before = ServiceConfig{kOurs, 2},
      .instsrv = Instsrv::Disables,
      .style = 16,
-     .says = L"is disabled, so it will not start with Windows.\r\n\r\nSet its startup type to Automatic in the "
-             L"Services console (services.msc), or run sc config \"Qeltor Monitoring Server\" start= auto in a "
-             L"command prompt run as administrator.\r\n\r\nThe values under HKEY_LOCAL_MACHINE\\SYSTEM\\"
-             L"CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters were put back as they were before "
-             L"the button was pressed.",
+     .says = {{Id::Disabled, {}}, {Id::EarlierValuesPutBack, {}}},
      .left = {true, kEarlier, false}},
     {.name = "WriteFailedAfterCreation",
      .style = 16,
      .failingValue = "AppDirectory",
-     .says = L"that instsrv.exe had just created was removed again",
+     .says = {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}, {Id::CreatedServiceRemoved, {}}},
      .left = {false, kNone, false}},
     {.name = "WriteFailedOnAnOlderService",
      .before = ServiceConfig{kOurs, 2},
      .style = 16,
      .failingValue = "AppDirectory",
-     .says = L"Can't write the registry value AppDirectory",
+     .says = {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}},
      .left = {true, kEarlier, false}},
     {.name = "WriteFailedAndNotCreated",
      .instsrv = Instsrv::Fails,
      .style = 16,
      .failingValue = "AppParameters",
-     .says = L"The values written for the service were removed again.",
+     .says = {{Id::WrittenValuesRemoved, {}}},
      .left = {false, kNone, false}},
     {.name = "InstsrvNeverEnds",
      .instsrv = Instsrv::Hangs,
      .style = 16,
-     .says = L"has not finished after 30 seconds",
+     .says = {{Id::InstsrvStillRunning, {L"30"}}},
      .left = {false, kWritten, false}},
     {.name = "RelativePath",
      .serverPath = L"..\\apps\\Monitor.exe",
      .style = 16,
-     .says = L"the path \"..\\apps\\Monitor.exe\" is not a full path",
+     .says = {{Id::NotAFullPath, {L"..\\apps\\Monitor.exe"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "DriveRelativePath",
      .serverPath = L"D:Monitor.exe",
      .style = 16,
-     .says = L"is not a full path",
+     .says = {{Id::NotAFullPath, {L"D:Monitor.exe"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "NotAProgram",
      .serverPath = L"D:\\Srv\\notes.txt",
      .style = 16,
-     .says = L"\"D:\\Srv\\notes.txt\" is not a program that Windows can start, so the service could not run it. The "
-             L"system says: system error 193.",
+     .says = {{Id::NotAProgram, {L"D:\\Srv\\notes.txt", L"system error 193."}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "SixtyFourBitOnThirtyTwo",
      .serverPath = L"D:\\Srv\\Monitor64.exe",
      .windows64 = false,
      .style = 16,
-     .says = L"\"D:\\Srv\\Monitor64.exe\" is a 64-bit program, and this Windows is 32-bit",
+     .says = {{Id::SixtyFourBitOnThirtyTwo, {L"D:\\Srv\\Monitor64.exe", L"system error 193."}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "SixtyFourBitOnSixtyFour",
@@ -266,8 +256,7 @@ const Outcome kOutcomes[] = {
     {.name = "PathOfMaxPathCharacters",
      .serverPath = L"D:\\" + std::wstring(253, L'x') + L".exe",
      .style = 16,
-     .says = L" is 260 characters long, and the service can start a program only from a path shorter than 260 "
-             L"characters.",
+     .says = {{Id::PathTooLong, {L"D:\\" + std::wstring(253, L'x') + L".exe", L"260", L"260"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "PathJustShortEnough",
@@ -278,38 +267,37 @@ const Outcome kOutcomes[] = {
     {.name = "ServerOnANetworkDrive",
      .drives = {{L'D', DriveKind::Network}},
      .style = 16,
-     .says = L"Can't register the service: the monitoring server's executable \"D:\\Srv\\Monitor.exe\" is on a network "
-             L"drive (D:). A service starts without the drive letters that a user's logon maps",
+     .says = {{Id::ServerOnNetworkDrive, {kServer, L"D"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "ServerOnASubstDrive",
      .drives = {{L'D', DriveKind::Subst}},
      .style = 16,
-     .says = L"is on a drive made with subst (D:)",
+     .says = {{Id::ServerOnSubstDrive, {kServer, L"D"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "ServerOnARemovableDrive",
      .drives = {{L'D', DriveKind::Removable}},
      .style = 16,
-     .says = L"is on a removable drive (D:). The service could start it only while that medium happens to be inserted.",
+     .says = {{Id::ServerOnRemovableDrive, {kServer, L"D"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "ServerOnACd",
      .drives = {{L'D', DriveKind::CdRom}},
      .style = 16,
-     .says = L"is on a CD or DVD drive (D:)",
+     .says = {{Id::ServerOnCdDrive, {kServer, L"D"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "KitOnANetworkDrive",
      .drives = {{L'C', DriveKind::Network}},
      .style = 16,
-     .says = L"this kit's folder \"C:\\Tools\\\" is on a network drive (C:).",
+     .says = {{Id::KitOnNetworkDrive, {L"C:\\Tools\\", L"C"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "KitOnASubstDrive",
      .drives = {{L'C', DriveKind::Subst}},
      .style = 16,
-     .says = L"this kit's folder \"C:\\Tools\\\" is on a drive made with subst (C:).",
+     .says = {{Id::KitOnSubstDrive, {L"C:\\Tools\\", L"C"}}},
      .started = false,
      .left = {false, kNone, false}},
     {.name = "SlashesAndShares",
@@ -324,46 +312,44 @@ const Outcome kOutcomes[] = {
      .left = {true, kWritten, true}},
     {.name = "SrvanyChangeableByUsers",
      .style = 16,
-     .says = L"Can't register the service: users who are no administrators can change \"C:\\Tools\\srvany.exe\": "
-             L"Authenticated Users can write to it. The service runs it with full control of this computer at every "
-             L"start of Windows, so any of them could take over this computer.\r\n\r\nMove it to a folder that only "
-             L"administrators can change, such as one under C:\\Program Files, or run this in a command prompt run "
-             L"as administrator:\r\nicacls \"C:\\Tools\\srvany.exe\" /inheritance:r /grant:r *S-1-5-32-544:F "
-             L"*S-1-5-18:F *S-1-5-32-545:RX\r\n\r\nThen press the button again.",
+     .says =
+         {{Id::ChangeableByUsers,
+           {L"C:\\Tools\\srvany.exe", L"Authenticated Users", L"can write to it",
+            L"icacls \"C:\\Tools\\srvany.exe\" /inheritance:r /grant:r *S-1-5-32-544:F *S-1-5-18:F *S-1-5-32-545:RX"}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"C:\\Tools\\srvany.exe"},
     {.name = "KitFolderChangeableByUsers",
      .style = 16,
-     .says = L"change \"C:\\Tools\\\": Authenticated Users can add files and folders to it.",
+     .says = {{Id::ChangeableByUsers, {L"C:\\Tools\\", kUsers, kAdds, permissions::FixCommand(L"C:\\Tools\\", true)}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"C:\\Tools\\"},
     {.name = "ServerChangeableByUsers",
      .style = 16,
-     .says = L"change \"D:\\Srv\\Monitor.exe\": Authenticated Users can write to it.",
+     .says = {{Id::ChangeableByUsers, {kServer, kUsers, L"can write to it", permissions::FixCommand(kServer, false)}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"D:\\Srv\\Monitor.exe"},
     {.name = "ServerFolderChangeableByUsers",
      .style = 16,
-     .says = L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
-             L"*S-1-5-32-545:(OI)(CI)RX",
+     .says = {{Id::ChangeableByUsers,
+               {L"D:\\Srv\\", kUsers, kAdds,
+                L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+                L"*S-1-5-32-545:(OI)(CI)RX"}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"D:\\Srv\\"},
     {.name = "ChangeableFolderOfAnOlderService",
      .before = ServiceConfig{kOurs, 2},
      .style = 16,
-     .says = L"Authenticated Users can add files and folders to it.",
+     .says = {{Id::ChangeableByUsers, {L"D:\\Srv\\", kUsers, kAdds, permissions::FixCommand(L"D:\\Srv\\", true)}}},
      .started = false,
      .left = {true, kEarlier, false},
      .changeable = L"D:\\Srv\\"},
     {.name = "PermissionsUnreadable",
      .style = 16,
-     .says = L"Can't register the service: the permissions of \"D:\\Srv\\Monitor.exe\" cannot be read, so it is "
-             L"not known whether users who are no administrators can change what the service runs with full control "
-             L"of this computer. The system says: system error 5.",
+     .says = {{Id::PermissionsUnreadable, {kServer, L"system error 5."}}},
      .started = false,
      .left = {false, kNone, false},
      .unreadable = L"D:\\Srv\\Monitor.exe"},
@@ -425,11 +411,11 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
 
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
-    EXPECT_NE(fake.boxes[0].text.find(outcome.says), std::wstring::npos) << fake.boxes[0].text;
+    EXPECT_NE(fake.boxes[0].text.find(messages::Render(outcome.says)), std::wstring::npos) << fake.boxes[0].text;
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
     // A success that keeps no value (leaving the earlier ones keeps them all) adds nothing to the message.
     if (outcome.style == 64 && outcome.kept == nullptr && outcome.left.parameters != kEarlier) {
-        EXPECT_EQ(fake.boxes[0].text, SuccessMessage());
+        EXPECT_EQ(fake.boxes[0].text, messages::Render(kSuccess));
     }
     EXPECT_EQ(fake.copiedTrees.size(), outcome.style == 64 ? 1U : 0U) << "the settings are copied on success only";
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
@@ -471,9 +457,8 @@ TEST(RegistrationOutcomeTest, ServiceThatCannotBeRemovedAgainIsNamedWithTheWayTo
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
     EXPECT_FALSE(RegisterService(fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
-    EXPECT_NE(fake.boxes[0].text.find(L"could not be removed again: system error 1072. To remove it, run instsrv.exe "
-                                      L"\"Qeltor Monitoring Server\" remove"),
-              std::wstring::npos)
+    EXPECT_TRUE(fake.boxes[0].text.ends_with(
+        messages::Render({Id::CreatedServiceLeft, {L"system error 1072.", L"C:\\Tools\\"}})))
         << fake.boxes[0].text;
 }
 
@@ -483,10 +468,7 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
     EXPECT_FALSE(RegisterService(fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
-    EXPECT_NE(fake.boxes[0].text.find(L"Can't check the service \"Qeltor Monitoring Server\" with the service "
-                                      L"manager: system error 5."),
-              std::wstring::npos)
-        << fake.boxes[0].text;
+    EXPECT_EQ(fake.boxes[0].text, messages::Render({Id::CannotQuery, {L"system error 5."}}));
     EXPECT_TRUE(fake.shellCommands.empty());
     EXPECT_FALSE(fake.registry.contains(kParametersKey));
 }
@@ -500,17 +482,8 @@ TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheComman
     EXPECT_FALSE(RegisterService(fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, 16U);
-    EXPECT_NE(fake.boxes[0].text.find(L"is registered and runs the monitoring server from the next start of Windows, "
-                                      L"but the server's settings could not be copied for the account the service "
-                                      L"runs as: system error 5. The key that could not be copied is "
-                                      L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\locked; "
-                                      L"nothing was copied"),
-              std::wstring::npos)
-        << fake.boxes[0].text;
-    EXPECT_TRUE(fake.boxes[0].text.ends_with(
-        L"reg copy \"HKCU\\Software\\VB and VBA Program Settings\\mxqeltor\" \"HKU\\.DEFAULT\\Software\\VB and VBA "
-        L"Program Settings\\mxqeltor\" /s /f"))
-        << fake.boxes[0].text;
+    EXPECT_EQ(fake.boxes[0].text,
+              messages::Render({Id::SettingsNotCopiedFromKey, {L"system error 5.", fake.copyFailedKey}}));
     EXPECT_TRUE(fake.services.contains(kService));
     EXPECT_FALSE(fake.unloaded);
 
@@ -528,9 +501,7 @@ TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheRea
     fake.restoreStatus = 5;
     EXPECT_FALSE(RegisterService(fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
     ASSERT_EQ(fake.boxes.size(), 1U);
-    EXPECT_TRUE(
-        fake.boxes[0].text.ends_with(L"Parameters could not be put back as they were before the button was "
-                                     L"pressed: system error 5."))
+    EXPECT_TRUE(fake.boxes[0].text.ends_with(messages::Render({Id::EarlierValuesNotPutBack, {L"system error 5."}})))
         << fake.boxes[0].text;
 }
 

@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "installer/Messages.h"
 #include "installer/ServiceRegistration.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +26,10 @@ protected:
     }
 
     // A single critical message and the window left open.
-    void ExpectOnlyFailureReported(const std::wstring& start) const {
+    void ExpectOnlyFailureReported(const messages::Message& failure) const {
         ASSERT_EQ(fake.boxes.size(), 1U);
         EXPECT_EQ(fake.boxes[0].style, 16U);
-        EXPECT_EQ(fake.boxes[0].text.substr(0, start.size()), start);
+        EXPECT_TRUE(fake.boxes[0].text.starts_with(messages::Render(failure))) << fake.boxes[0].text;
         EXPECT_FALSE(fake.unloaded);
         EXPECT_FALSE(fake.ended);
     }
@@ -133,15 +134,15 @@ TEST_F(ServiceRegistrationTest, PathTheCodePageCannotHoldIsRefusedBeforeAnything
     paths.ServerFolder = L"D:\\\u0421\u0435\u0440\u0432\u0435\u0440\\";
     EXPECT_FALSE(Run());
     ExpectNothingStartedOrWritten();
-    ExpectOnlyFailureReported(L"Can't register the service");
-    EXPECT_NE(fake.boxes[0].text.find(paths.ServerExePath), std::wstring::npos);
+    ExpectOnlyFailureReported({messages::Id::Unrepresentable, {paths.ServerExePath}});
 }
 
 TEST_F(ServiceRegistrationTest, FailedStartIsReportedAndTheRegistryLeftAlone) {
     fake.shellStatus = 2;  // file not found
     EXPECT_FALSE(Run());
     ExpectNothingStartedOrWritten();
-    ExpectOnlyFailureReported(L"Can't start C:\\Program Files\\Tools\\instsrv.exe: system error 2.");
+    ExpectOnlyFailureReported(
+        {messages::Id::CannotStart, {L"C:\\Program Files\\Tools\\instsrv.exe", L"system error 2."}});
 }
 
 TEST_F(ServiceRegistrationTest, KeyThatCannotBeCreatedIsReportedWithoutSuccess) {
@@ -149,9 +150,7 @@ TEST_F(ServiceRegistrationTest, KeyThatCannotBeCreatedIsReportedWithoutSuccess) 
     EXPECT_FALSE(Run());
     EXPECT_TRUE(fake.writes.empty());
     EXPECT_TRUE(fake.closedKeys.empty());
-    ExpectOnlyFailureReported(
-        L"Can't create the registry key HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\"
-        L"Services\\Qeltor Monitoring Server\\Parameters: system error 5.");
+    ExpectOnlyFailureReported({messages::Id::CannotCreateKey, {L"system error 5."}});
 }
 
 TEST_F(ServiceRegistrationTest, FailedWriteStopsTheWritesClosesTheKeyAndSaysWhich) {
@@ -162,9 +161,8 @@ TEST_F(ServiceRegistrationTest, FailedWriteStopsTheWritesClosesTheKeyAndSaysWhic
         EXPECT_FALSE(RegisterService(fresh, paths));
         ASSERT_EQ(fresh.boxes.size(), 1U);
         EXPECT_EQ(fresh.boxes[0].style, 16U);
-        EXPECT_NE(fresh.boxes[0].text.find(L"value " + Widen(failing) + L" under HKEY_LOCAL_MACHINE"),
-                  std::wstring::npos);
-        EXPECT_NE(fresh.boxes[0].text.find(L"system error 1021."), std::wstring::npos);
+        EXPECT_TRUE(fresh.boxes[0].text.starts_with(
+            messages::Render({messages::Id::CannotWriteValue, {Widen(failing), L"system error 1021."}})));
         EXPECT_EQ(fresh.closedKeys, (std::vector<RegKey>{FakePlatform::kOpenedKey}));
         // Nothing after the failing value is attempted, and the key is closed at once.
         const auto failed = std::ranges::find(fresh.calls, L"RegSetValueExA " + Widen(failing));

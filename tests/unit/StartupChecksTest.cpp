@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "installer/Messages.h"
 #include "installer/StartupChecks.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ protected:
     }
 
     // One critical message, then the end of the program, and nothing after it.
-    void ExpectStoppedWith(const std::wstring& message) {
+    void ExpectStoppedWith(messages::Id message) {
         EXPECT_FALSE(Run());
         ASSERT_EQ(fake.boxes.size(), 1U);
-        EXPECT_EQ(fake.boxes[0].text, message);
+        EXPECT_EQ(fake.boxes[0].text, messages::Render({message, {}}));
         EXPECT_EQ(fake.boxes[0].style, 16U);
         EXPECT_TRUE(fake.ended);
         EXPECT_EQ(fake.exitCode, kExitStartupCheckFailed);
@@ -57,13 +58,13 @@ TEST_F(StartupChecksTest, PassingChecksProbeInOrderAndFillThePaths) {
 
 TEST_F(StartupChecksTest, FirstMissingToolIsTheOnlyOneReported) {
     fake.files.clear();
-    ExpectStoppedWith(L"Can't find instsrv.exe");
+    ExpectStoppedWith(messages::Id::MissingInstsrv);
     EXPECT_EQ(fake.calls, (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"MsgBox 16", L"End"}));
 }
 
 TEST_F(StartupChecksTest, MissingServiceHostStopsBeforeTheSettingIsRead) {
     fake.files.erase(L"C:\\Tools\\srvany.exe");
-    ExpectStoppedWith(L"Can't find srvany.exe");
+    ExpectStoppedWith(messages::Id::MissingSrvany);
     EXPECT_EQ(fake.calls,
               (Calls{L"AppPath", L"Dir C:\\Tools\\instsrv.exe", L"Dir C:\\Tools\\srvany.exe", L"MsgBox 16", L"End"}));
 }
@@ -71,7 +72,7 @@ TEST_F(StartupChecksTest, MissingServiceHostStopsBeforeTheSettingIsRead) {
 TEST_F(StartupChecksTest, NothingStoredFailsEvenWhenTheEmptyProbeFindsAFile) {
     fake.settings.clear();
     fake.currentFolderFiles = {L"readme.txt"};
-    ExpectStoppedWith(L"Can't find our Monitoring Server files.");
+    ExpectStoppedWith(messages::Id::MissingServer);
     // The probe of the empty path is still made, before the emptiness test.
     EXPECT_EQ(fake.calls[4], L"Dir ");
 }
@@ -81,7 +82,7 @@ TEST_F(StartupChecksTest, StoredPathThatNamesNoFileFails) {
         SCOPED_TRACE(stored);
         fake.StoreExePath(stored);
         ResetRecord();
-        ExpectStoppedWith(L"Can't find our Monitoring Server files.");
+        ExpectStoppedWith(messages::Id::MissingServer);
     }
 }
 
@@ -91,7 +92,7 @@ TEST_F(StartupChecksTest, WildcardsNeverPassForAFileTheyHappenToMatch) {
         fake.StoreExePath(stored);
         ASSERT_EQ(fake.rtcDir(stored), L"Monitor.exe");  // the pattern does match a file
         ResetRecord();
-        ExpectStoppedWith(L"Can't find our Monitoring Server files.");
+        ExpectStoppedWith(messages::Id::MissingServer);
     }
 }
 

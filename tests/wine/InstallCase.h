@@ -11,6 +11,7 @@
 
 #include "Waiting.h"
 #include "Window.h"
+#include "installer/Messages.h"
 
 namespace qeltor::wine_case {
 
@@ -22,10 +23,7 @@ inline constexpr wchar_t kServerNotes[] = L"D:\\Srv\\notes.txt";
 inline constexpr wchar_t kNetworkMonitor[] = L"N:\\Srv\\Monitor.exe";  // N: is a network drive
 // The server's settings as the service's account reads them.
 inline constexpr wchar_t kServiceSettings[] = L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor";
-inline constexpr wchar_t kSuccessMessage[] =
-    L"Run as service successfully. Please restart your Windows,the monitoring server will run as a service called "
-    L"'Qeltor Monitoring Server'.\r\nIf you need view the interface of monitoring server, you should stop the "
-    L"service first through your Windows Control Panel, then run the executable file manually.";
+inline const std::wstring kSuccessMessage = messages::Render({messages::Id::Success, {}});
 using driver::kPatienceMs;
 
 // Failing: a stand-in that creates nothing and exits with 1; SlowFailing: the same after 4 s.

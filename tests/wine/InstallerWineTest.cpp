@@ -19,10 +19,18 @@
 using namespace qeltor::wine_case;
 using qeltor::driver::Outcome;
 using qeltor::driver::WindowAction;
+using qeltor::messages::Id;
+using qeltor::messages::Render;
 
 namespace {
 
-const wchar_t kServerMissing[] = L"Can't find our Monitoring Server files.";
+// Stands for what only the system words: its reason, or what the message adds.
+const std::wstring kSystemSays = L"\x1";
+
+template <typename... Inserts>
+qeltor::messages::Message Says(Id id, const Inserts&... inserts) {
+    return {id, {std::wstring(inserts)...}};
+}
 // "Сервер": Cyrillic has no place in the Western code pages.
 const wchar_t kCyrillicServer[] = L"D:\\Srv\\\x0421\x0435\x0440\x0432\x0435\x0440.exe";
 // What "..\apps\Monitor.exe" names from the program's folder.
@@ -81,6 +89,15 @@ protected:
         return values;
     }
 
+    // `expected` whole, or where it holds kSystemSays, what comes before and after that.
+    static void ExpectText(const std::wstring& text, const std::wstring& expected) {
+        const std::size_t at = expected.find(kSystemSays);
+        const auto around = [&] {
+            return text.starts_with(expected.substr(0, at)) && text.ends_with(expected.substr(at + 1));
+        };
+        EXPECT_TRUE(at == std::wstring::npos ? text == expected : around()) << text;
+    }
+
     // One information box with the success message, and the program ends by itself.
     static void ExpectSuccess(const Outcome& outcome) {
         EXPECT_TRUE(outcome.windowShown);
@@ -117,11 +134,9 @@ TEST_F(InstallerTest, ASecondClickKeepsWhatTheAdministratorSet) {
     const Outcome second = RunProgram();
     ASSERT_EQ(second.boxes.size(), 1U);
     const std::wstring text = BoxText(second.boxes[0], L"asterisk");
-    EXPECT_TRUE(text.starts_with(std::wstring(kSuccessMessage) + L"\r\n\r\nThese values under ")) << text;
-    EXPECT_NE(text.find(L"AppDirectory is \"D:\\QeltorData\"; AppParameters is \"--port 9000 --config "
-                        L"D:\\qeltor.ini\"."),
-              std::wstring::npos)
-        << text;
+    const std::wstring kept =
+        L"AppDirectory is \"D:\\QeltorData\"; AppParameters is \"--port 9000 --config D:\\qeltor.ini\"";
+    ExpectText(text, Render({Says(Id::Success), Says(Id::ValuesKept, kept)}));
     EXPECT_EQ(ParameterValues(), handSet);
 }
 
@@ -145,7 +160,7 @@ TEST_F(InstallerTest, ValuesDeletedWhileInstsrvRunsAreNoSuccess) {
     LayOut(Instsrv::Program, true, kMonitor);
     std::ofstream(kFolder / L"instsrv-deletes-parameters.txt") << "2 s";
     const std::wstring text = FailureText(RunProgram(), false);
-    EXPECT_NE(text.find(L"are not as QeltorService wrote them: Application is missing;"), std::wstring::npos) << text;
+    ExpectText(text, Render({Id::ValuesChangedMeanwhile, {L"Application is missing" + kSystemSays}}));
     EXPECT_FALSE(ServiceSettingsExist());
 }
 
@@ -165,9 +180,7 @@ TEST_F(InstallerTest, SettingsThatCannotAllBeReadAreNotCopiedAtAll) {
     ASSERT_FALSE(readable) << "the key can still be read";
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
-    EXPECT_NE(text.find(L"The key that could not be copied is HKEY_CURRENT_USER\\" + locked + L"; nothing was copied"),
-              std::wstring::npos)
-        << text;
+    ExpectText(text, Render({Id::SettingsNotCopiedFromKey, {kSystemSays, L"HKEY_CURRENT_USER\\" + locked}}));
     const auto key = qeltor::driver::OpenKey(HKEY_USERS, own);
     ASSERT_TRUE(key);
     EXPECT_FALSE(qeltor::driver::ReadValue(key.get(), L"exepath").has_value());
@@ -198,10 +211,7 @@ TEST_F(InstallerTest, AQueuedSecondClickDoesNothing) {
 TEST_F(InstallerTest, InstsrvThatCreatesNothingIsReportedAndItsValuesRemoved) {
     LayOut(Instsrv::Failing, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
-    EXPECT_TRUE(
-        text.starts_with(L"instsrv.exe did not create the service \"Qeltor Monitoring Server\": it ended "
-                         L"with exit code 1."))
-        << text;
+    ExpectText(text, Render({Id::NotCreated, {L"1"}}) + kSystemSays);
     EXPECT_TRUE(CommandLineRecorded());
     ExpectNoServiceLeft();
     EXPECT_FALSE(ServiceSettingsExist());
@@ -215,7 +225,7 @@ TEST_F(InstallerTest, WindowAnswersWhileInstsrvRunsAndClosesAfterTheBox) {
     EXPECT_GE(outcome.probesAnswered, 3);
     EXPECT_EQ(outcome.probesMissed, 0);
     ASSERT_EQ(outcome.boxes.size(), 1U);
-    EXPECT_TRUE(BoxText(outcome.boxes[0], L"hand").starts_with(L"instsrv.exe did not create the service"));
+    ExpectText(BoxText(outcome.boxes[0], L"hand"), Render({Id::NotCreated, {L"1"}}) + kSystemSays);
     EXPECT_FALSE(outcome.closedByDriver);
     EXPECT_EQ(outcome.exitCode, 0U);
 }
@@ -227,7 +237,7 @@ struct ExistingService {
     const wchar_t* image;
     DWORD startType;
     bool markedForDeletion;
-    const wchar_t* says;
+    qeltor::messages::Message says;
 };
 
 void PrintTo(const ExistingService& service, std::ostream* out) {
@@ -250,7 +260,7 @@ TEST_P(ExistingServiceTest, IsRefusedWithItsValuesLeftAsTheyWere) {
     }
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
-    EXPECT_NE(text.find(existing.says), std::wstring::npos) << text;
+    ExpectText(text, Render(existing.says));
     EXPECT_FALSE(CommandLineRecorded());
     EXPECT_EQ(ParameterValues(), earlier);
     EXPECT_TRUE(qeltor::driver::ServiceExists(kService));
@@ -258,18 +268,15 @@ TEST_P(ExistingServiceTest, IsRefusedWithItsValuesLeftAsTheyWere) {
 
 INSTANTIATE_TEST_SUITE_P(
     Installer, ExistingServiceTest,
-    testing::Values(
-        ExistingService{"OfAProgramThatIsGone", L"\"C:\\Old Kit\\srvany.exe\"", SERVICE_AUTO_START, false,
-                        L"exists already and runs another program: \"C:\\Old Kit\\srvany.exe\". It was left "
-                        L"unchanged, so it does not run the monitoring server through this folder's srvany.exe.\r\n\r\n"
-                        L"To replace it, run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run "
-                        L"as administrator"},
-        ExistingService{"OursSetToStartManually", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_DEMAND_START, false,
-                        L"is set to start manually, so it will not start with Windows."},
-        ExistingService{"OursMarkedForDeletion", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_AUTO_START, true,
-                        L"is marked for deletion"},
-        ExistingService{"OursUnquotedWithASpace", L"C:\\Qeltor Test\\srvany.exe", SERVICE_AUTO_START, false,
-                        L"Windows may start C:\\Qeltor.exe instead"}),
+    testing::Values(ExistingService{"OfAProgramThatIsGone", L"\"C:\\Old Kit\\srvany.exe\"", SERVICE_AUTO_START, false,
+                                    Says(Id::RunsAnotherProgram, L"\"C:\\Old Kit\\srvany.exe\"", kFolder.wstring())},
+                    ExistingService{"OursSetToStartManually", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_DEMAND_START,
+                                    false, Says(Id::StartsManually)},
+                    ExistingService{"OursMarkedForDeletion", L"\"C:\\Qeltor Test\\srvany.exe\"", SERVICE_AUTO_START,
+                                    true, Says(Id::MarkedForDeletion)},
+                    ExistingService{"OursUnquotedWithASpace", L"C:\\Qeltor Test\\srvany.exe", SERVICE_AUTO_START, false,
+                                    Says(Id::UnquotedPath, L"C:\\Qeltor Test\\srvany.exe", L"C:\\Qeltor",
+                                         L"C:\\Qeltor Test\\srvany.exe")}),
     [](const testing::TestParamInfo<ExistingService>& param) { return std::string(param.param.name); });
 // Whoever can put a file into the server's folder could run it as the system: the click is refused
 // while Everyone may, and succeeds as before once only the owner may.
@@ -277,11 +284,10 @@ TEST_F(InstallerTest, RefusesAServerFolderEveryoneCanChangeUntilThatIsUndone) {
     LayOut(Instsrv::Program, true, kMonitor);
     ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", true), qeltor::driver::kErrorSuccess);
     const std::wstring text = RefusalText(RunProgram(), false);
-    EXPECT_TRUE(
-        text.starts_with(L"Can't register the service: users who are no administrators can change "
-                         L"\"D:\\Srv\\\": Everyone can add files and folders to it."))
-        << text;
-    EXPECT_NE(text.find(L"icacls \"D:\\Srv\" /inheritance:r"), std::wstring::npos) << text;
+    EXPECT_EQ(text, Render({Id::ChangeableByUsers,
+                            {L"D:\\Srv\\", L"Everyone", L"can add files and folders to it",
+                             L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+                             L"*S-1-5-32-545:(OI)(CI)RX"}}));
 
     ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", false), qeltor::driver::kErrorSuccess);
     ExpectSuccess(RunProgram());
@@ -294,9 +300,7 @@ struct Refusal {
     bool srvany;
     const wchar_t* serverPath;
     bool atStartUp;
-    // At start-up the whole message; at the click its beginning, which the system's reason and
-    // what to do follow.
-    const wchar_t* says;
+    qeltor::messages::Message says;
 };
 
 void PrintTo(const Refusal& refusal, std::ostream* out) {
@@ -311,29 +315,27 @@ TEST_P(RefusalTest, RefusesAndDoesNothing) {
     const Refusal& refusal = GetParam();
     LayOut(refusal.instsrv, refusal.srvany, refusal.serverPath);
     const std::wstring text = RefusalText(RunProgram(), refusal.atStartUp);
-    const std::wstring says = refusal.says;
-    EXPECT_EQ(refusal.atStartUp ? text : text.substr(0, says.size()), says) << text;
+    ExpectText(text, Render(refusal.says));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Installer, RefusalTest,
-    testing::Values(Refusal{"NoToolsAtAll", Instsrv::Missing, false, kMonitor, true, L"Can't find instsrv.exe"},
-                    Refusal{"InstsrvIsAFolder", Instsrv::Folder, true, kMonitor, true, L"Can't find instsrv.exe"},
-                    Refusal{"NoSrvany", Instsrv::Program, false, kMonitor, true, L"Can't find srvany.exe"},
-                    Refusal{"NoStoredServer", Instsrv::Program, true, nullptr, true, kServerMissing},
-                    Refusal{"ServerIsAFolder", Instsrv::Program, true, L"D:\\Srv", true, kServerMissing},
-                    Refusal{"ServerMissing", Instsrv::Program, true, L"D:\\Srv\\Absent.exe", true, kServerMissing},
-                    Refusal{"ServerAsWildcard", Instsrv::Program, true, L"D:\\Srv\\*.exe", true, kServerMissing},
-                    Refusal{"RelativePath", Instsrv::Program, true, L"..\\apps\\Monitor.exe", false,
-                            L"Can't register the service: the path \"..\\apps\\Monitor.exe\" is not a full path"},
-                    Refusal{
-                        "NotAProgram", Instsrv::Program, true, kServerNotes, false,
-                        L"Can't register the service: \"D:\\Srv\\notes.txt\" is not a program that Windows can start"},
-                    Refusal{"InstsrvCannotStart", Instsrv::TextFile, true, kMonitor, false,
-                            L"Can't start C:\\Qeltor Test\\instsrv.exe: "},
-                    Refusal{"ServerOnANetworkDrive", Instsrv::Program, true, kNetworkMonitor, false,
-                            L"Can't register the service: the monitoring server's executable \"N:\\Srv\\Monitor.exe\" "
-                            L"is on a network drive (N:)."}),
+    testing::Values(
+        Refusal{"NoToolsAtAll", Instsrv::Missing, false, kMonitor, true, Says(Id::MissingInstsrv)},
+        Refusal{"InstsrvIsAFolder", Instsrv::Folder, true, kMonitor, true, Says(Id::MissingInstsrv)},
+        Refusal{"NoSrvany", Instsrv::Program, false, kMonitor, true, Says(Id::MissingSrvany)},
+        Refusal{"NoStoredServer", Instsrv::Program, true, nullptr, true, Says(Id::MissingServer)},
+        Refusal{"ServerIsAFolder", Instsrv::Program, true, L"D:\\Srv", true, Says(Id::MissingServer)},
+        Refusal{"ServerMissing", Instsrv::Program, true, L"D:\\Srv\\Absent.exe", true, Says(Id::MissingServer)},
+        Refusal{"ServerAsWildcard", Instsrv::Program, true, L"D:\\Srv\\*.exe", true, Says(Id::MissingServer)},
+        Refusal{"RelativePath", Instsrv::Program, true, L"..\\apps\\Monitor.exe", false,
+                Says(Id::NotAFullPath, L"..\\apps\\Monitor.exe")},
+        Refusal{"NotAProgram", Instsrv::Program, true, kServerNotes, false,
+                Says(Id::NotAProgram, kServerNotes, kSystemSays)},
+        Refusal{"InstsrvCannotStart", Instsrv::TextFile, true, kMonitor, false,
+                Says(Id::CannotStart, L"C:\\Qeltor Test\\instsrv.exe", kSystemSays)},
+        Refusal{"ServerOnANetworkDrive", Instsrv::Program, true, kNetworkMonitor, false,
+                Says(Id::ServerOnNetworkDrive, kNetworkMonitor, L"N")}),
     [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.name); });
 
 TEST_F(InstallerTest, RefusesAServerPathOutsideTheAnsiCodePage) {
@@ -344,9 +346,7 @@ TEST_F(InstallerTest, RefusesAServerPathOutsideTheAnsiCodePage) {
 
     LayOut(Instsrv::Program, true, kCyrillicServer);
     const std::wstring text = RefusalText(RunProgram(), false);
-    EXPECT_TRUE(text.starts_with(L"Can't register the service: the path \"" + std::wstring(kCyrillicServer) +
-                                 L"\" holds characters that this system's ANSI code page cannot represent"))
-        << text;
+    EXPECT_EQ(text, Render({Id::Unrepresentable, {kCyrillicServer}}));
 }
 
 }  // namespace

@@ -1,0 +1,329 @@
+#include "installer/Messages.h"
+
+#include "win32/MessageInserts.h"
+
+#include <array>
+
+namespace qeltor::messages {
+namespace {
+
+// How an entry follows what comes before it in a box: it begins the text, or it is added as a
+// paragraph, or as a sentence of the paragraph before it.
+enum class Join : std::uint8_t { Start, Paragraph, Sentence };
+
+// A failure says what failed, with the system's reason where there is one, in `text`, and what to
+// do next in a paragraph of its own, `next`. Plain ASCII, kept in single bytes: the table is the
+// largest text of the program.
+struct Entry {
+    Id id;
+    Join join;
+    const char* text;
+    const char* next;
+};
+
+// The stored path of the server cannot be a service's program.
+constexpr const char* kFixStoredPath =
+    "Set the value exepath under HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\m to the "
+    "full path of the monitoring server's executable, then run QeltorService again.";
+
+// The server lies where a service does not reach it.
+constexpr const char* kMoveServer =
+    "Copy the monitoring server to a folder on a local drive (or run it from its share, "
+    "\\\\server\\share\\...), run it once from there, then run QeltorService again.";
+
+// The kit lies where a service does not reach it.
+constexpr const char* kMoveKit =
+    "Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, and run it "
+    "from there.";
+
+// Another program's service has the service's name.
+constexpr const char* kReplaceService =
+    "To replace it, run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as "
+    "administrator, in the folder %2, then run QeltorService again.";
+
+// The service does not start with Windows.
+constexpr const char* kSetAutomatic =
+    "Set its startup type to Automatic in the Services console (services.msc), or run sc config \"Qeltor "
+    "Monitoring Server\" start= auto in a command prompt run as administrator.";
+
+// The service went away while the click ran.
+constexpr const char* kFindWhatRemovesIt =
+    "Look in the Services console (services.msc) for what removes it, then press the button again.";
+
+// The server's settings were not copied for the service's account.
+constexpr const char* kCopySettingsByHand =
+    "As a service the server reads its settings from HKEY_USERS\\.DEFAULT\\Software\\VB and VBA Program "
+    "Settings\\mxqeltor, not from yours. Press the button again, or run in a command prompt run as "
+    "administrator:\r\nreg copy \"HKCU\\Software\\VB and VBA Program Settings\\mxqeltor\" "
+    "\"HKU\\.DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor\" /s /f";
+
+constexpr std::array<Entry, kMessageCount> kTable{{
+    {Id::MissingInstsrv, Join::Start, "Can't find instsrv.exe", nullptr},
+    {Id::MissingSrvany, Join::Start, "Can't find srvany.exe", nullptr},
+    {Id::MissingServer, Join::Start, "Can't find our Monitoring Server files.", nullptr},
+    {Id::WindowNotOpened, Join::Start, "Can't open the window of QeltorService: %1 Nothing was changed.", nullptr},
+
+    {Id::Success, Join::Start,
+     "Run as service successfully. Please restart your Windows,the monitoring server will run as a service "
+     "called 'Qeltor Monitoring Server'.\r\nIf you need view the interface of monitoring server, you should "
+     "stop the service first through your Windows Control Panel, then run the executable file manually.",
+     nullptr},
+    {Id::ValuesKept, Join::Paragraph,
+     "These values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters were set by hand and were kept as they are: %1. To have QeltorService write one of "
+     "them again, delete that value, then run QeltorService again.",
+     nullptr},
+
+    {Id::Unrepresentable, Join::Start,
+     "Can't register the service: the path \"%1\" holds characters that this system's ANSI code page cannot "
+     "represent, so the service would not find it.",
+     nullptr},
+    {Id::NotAFullPath, Join::Start,
+     "Can't register the service: the path \"%1\" is not a full path, so the service, which starts in the "
+     "system folder, would not find it. A full path starts with a drive letter, a colon and a backslash "
+     "(C:\\...) or names a share (\\\\server\\share\\...).",
+     kFixStoredPath},
+    {Id::NotAProgram, Join::Start,
+     "Can't register the service: \"%1\" is not a program that Windows can start, so the service could not run "
+     "it. The system says: %2",
+     kFixStoredPath},
+    {Id::PathTooLong, Join::Start,
+     "Can't register the service: the path \"%1\" is %2 characters long, and the service can start a program "
+     "only from a path shorter than %3 characters.",
+     "Install the monitoring server in a folder with a shorter path and run it once, then run QeltorService "
+     "again."},
+    {Id::SixtyFourBitOnThirtyTwo, Join::Start,
+     "Can't register the service: \"%1\" is a 64-bit program, and this Windows is 32-bit, so the service could "
+     "not start it. The system says: %2",
+     "Install the 32-bit edition of the monitoring server and run it once, then run QeltorService again."},
+    {Id::ServerOnNetworkDrive, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a network drive (%2:). A "
+     "service starts without the drive letters that a user's logon maps, so it would not find it.",
+     kMoveServer},
+    {Id::ServerOnSubstDrive, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a drive made with subst "
+     "(%2:). A service starts without the drive letters that a user's logon maps, so it would not find it.",
+     kMoveServer},
+    {Id::ServerOnRemovableDrive, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a removable drive (%2:). The "
+     "service could start it only while that medium happens to be inserted.",
+     kMoveServer},
+    {Id::ServerOnCdDrive, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a CD or DVD drive (%2:). The "
+     "service could start it only while that medium happens to be inserted.",
+     kMoveServer},
+    {Id::KitOnNetworkDrive, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a network drive (%2:). A service starts "
+     "without the drive letters that a user's logon maps, so it would not find it.",
+     kMoveKit},
+    {Id::KitOnSubstDrive, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a drive made with subst (%2:). A service "
+     "starts without the drive letters that a user's logon maps, so it would not find it.",
+     kMoveKit},
+    {Id::KitOnRemovableDrive, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a removable drive (%2:). The service could "
+     "start it only while that medium happens to be inserted.",
+     kMoveKit},
+    {Id::KitOnCdDrive, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a CD or DVD drive (%2:). The service could "
+     "start it only while that medium happens to be inserted.",
+     kMoveKit},
+    {Id::ChangeableByUsers, Join::Start,
+     "Can't register the service: users who are no administrators can change \"%1\": %2 %3. The service runs "
+     "it with full control of this computer at every start of Windows, so any of them could take over this "
+     "computer.",
+     "Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run "
+     "this in a command prompt run as administrator:\r\n%4\r\n\r\nThen press the button again."},
+    {Id::PermissionsUnreadable, Join::Start,
+     "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known whether users "
+     "who are no administrators can change what the service runs with full control of this computer. The "
+     "system says: %2",
+     "Make sure that QeltorService runs as an administrator and that administrators may read these "
+     "permissions, then press the button again."},
+
+    {Id::RunsAnotherProgram, Join::Start,
+     "The service \"Qeltor Monitoring Server\" exists already and runs another program: %1. It was left "
+     "unchanged, so it does not run the monitoring server through this folder's srvany.exe.",
+     kReplaceService},
+    {Id::Disabled, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is disabled, so it will not start with Windows.", kSetAutomatic},
+    {Id::StartsManually, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is set to start manually, so it will not start with Windows.",
+     kSetAutomatic},
+    {Id::NotAutomatic, Join::Start,
+     "The service \"Qeltor Monitoring Server\" does not start automatically, so it will not start with Windows.",
+     kSetAutomatic},
+    {Id::MarkedForDeletion, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is marked for deletion: it was removed while a program such as "
+     "the Services console or Event Viewer held it open, and it goes once they are closed; no setting made to "
+     "it would last.",
+     "Close the Services console, Event Viewer and any other program that shows services, or restart Windows, "
+     "then run QeltorService again."},
+    {Id::UnquotedPath, Join::Start,
+     "The service \"Qeltor Monitoring Server\" runs %1 without quotes around the path. Since the path holds a "
+     "space, Windows may start %2.exe instead, with the rest as its arguments. It was left unchanged.",
+     "To quote the path, run sc config \"Qeltor Monitoring Server\" binPath= \"\\\"%3\\\"\" in a command "
+     "prompt run as administrator, then run QeltorService again."},
+    {Id::CannotQuery, Join::Start, "Can't check the service \"Qeltor Monitoring Server\" with the service manager: %1",
+     "Look at the service in the Services console (services.msc)."},
+    {Id::CannotReadValues, Join::Start,
+     "Can't read the values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters: %1",
+     "Nothing was started or written."},
+
+    {Id::CannotStart, Join::Start, "Can't start %1: %2", nullptr},
+    {Id::CannotCreateKey, Join::Start,
+     "Can't create the registry key HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters: %1",
+     nullptr},
+    {Id::CannotWriteValue, Join::Start,
+     "Can't write the registry value %1 under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor "
+     "Monitoring Server\\Parameters: %2",
+     nullptr},
+    {Id::InstsrvStillRunning, Join::Start,
+     "instsrv.exe has not finished after %1 seconds, so it is not known whether it created the service "
+     "\"Qeltor Monitoring Server\".",
+     "Look at the service in the Services console (services.msc). Once instsrv.exe has ended, press the button "
+     "again."},
+    {Id::NotCreated, Join::Start,
+     "instsrv.exe did not create the service \"Qeltor Monitoring Server\": it ended with exit code %1.",
+     "Make sure that QeltorService runs as an administrator, then press the button again. instsrv.exe says why "
+     "it fails when you run it in a command prompt run as administrator."},
+    {Id::RemovedAfterCreation, Join::Start,
+     "The service \"Qeltor Monitoring Server\" was created by instsrv.exe, which ended with exit code 0, but "
+     "now the service manager has no such service: something else removed it in the meantime.",
+     kFindWhatRemovesIt},
+    {Id::RemovedAfterClick, Join::Start,
+     "The service \"Qeltor Monitoring Server\" was there when the button was pressed, but now the service "
+     "manager has no such service: something else removed it in the meantime.",
+     kFindWhatRemovesIt},
+    {Id::ValuesChangedMeanwhile, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered, but its values under "
+     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters are not as "
+     "QeltorService wrote them: %1. Something else changed the service while QeltorService was registering it, "
+     "so the service would not start the monitoring server as it should.",
+     "Find the program that changes the service (a deployment tool or a script, for example), then press the "
+     "button again."},
+    {Id::CannotReadValuesBack, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered, but its values under "
+     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters could not "
+     "be read back, so it is not known whether the service will start the monitoring server: %1",
+     "Press the button again."},
+    {Id::CreatedByAnotherProgram, Join::Start,
+     "Another program created the service \"Qeltor Monitoring Server\" while QeltorService was registering it, "
+     "and the service runs that program: %1. It does not run the monitoring server through this folder's "
+     "srvany.exe.%3",
+     kReplaceService},
+    {Id::SettingsNotCopied, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings could not be copied for the account the service runs as: %1",
+     kCopySettingsByHand},
+    {Id::SettingsNotCopiedFromKey, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings could not be copied for the account the service runs as: %1 "
+     "The key that could not be copied is %2; nothing was copied, and the settings that the service's account "
+     "had are left as they were.",
+     kCopySettingsByHand},
+
+    {Id::WrittenValuesRemoved, Join::Paragraph, "The values written for the service were removed again.", nullptr},
+    {Id::WrittenValuesLeft, Join::Paragraph,
+     "The values written under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters could not be removed again: %1",
+     nullptr},
+    {Id::CreatedServiceRemoved, Join::Paragraph,
+     "The service \"Qeltor Monitoring Server\" that instsrv.exe had just created was removed again, so nothing "
+     "is left half-written.",
+     nullptr},
+    {Id::CreatedServiceLeft, Join::Paragraph,
+     "The service \"Qeltor Monitoring Server\" that instsrv.exe had just created could not be removed again: "
+     "%1 To remove it, run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as "
+     "administrator, in the folder %2.",
+     nullptr},
+    {Id::CreatedServiceUnknown, Join::Paragraph,
+     "instsrv.exe has not finished after %1 seconds, so a service it creates is left as it is. To remove it, "
+     "run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as administrator, in the "
+     "folder %2.",
+     nullptr},
+    {Id::EarlierValuesPutBack, Join::Paragraph,
+     "The values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters were put back as they were before the button was pressed.",
+     nullptr},
+    {Id::EarlierValuesNotPutBack, Join::Paragraph,
+     "The values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
+     "Server\\Parameters could not be put back as they were before the button was pressed: %1",
+     nullptr},
+    {Id::ChangedValueLeft, Join::Sentence,
+     "Except %1: something else changed it after QeltorService wrote it, so it was left as it is.", nullptr},
+    {Id::ChangedValuesLeft, Join::Sentence,
+     "Except %1: something else changed them after QeltorService wrote them, so they were left as they are.", nullptr},
+    {Id::WrittenValuesTakenBack, Join::Paragraph,
+     "QeltorService had written %1 under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor "
+     "Monitoring Server\\Parameters; they were removed again.",
+     nullptr},
+    {Id::WrittenValuesAllChanged, Join::Paragraph,
+     "QeltorService had written %1 under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor "
+     "Monitoring Server\\Parameters; something else changed them after that, so they were left as they are.",
+     nullptr},
+    {Id::WrittenValuesNotTakenBack, Join::Paragraph,
+     "QeltorService had written %1 under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor "
+     "Monitoring Server\\Parameters; they could not be removed again: %2",
+     nullptr},
+
+    {Id::ValueIs, Join::Start, "%1 is %2", nullptr},
+    {Id::ValueHolds, Join::Start, "%1 holds %2", nullptr},
+    {Id::ValueMissing, Join::Start, "%1 is missing", nullptr},
+    {Id::TextValue, Join::Start, "\"%1\"", nullptr},
+    {Id::ExpandTextValue, Join::Start, "\"%1\" (REG_EXPAND_SZ)", nullptr},
+    {Id::ValueOfType, Join::Start, "a value of type %1", nullptr},
+}};
+
+constexpr bool InIdOrder() {
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        if (static_cast<std::size_t>(kTable.at(i).id) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(InIdOrder(), "the table lists each message at the place of its id");
+
+constexpr const char* kParagraph = "\r\n\r\n";
+
+void Widen(const char* text, std::wstring& into) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        into += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    }
+}
+
+}  // namespace
+
+std::wstring Render(const Message& message) {
+    const Entry& entry = kTable.at(static_cast<std::size_t>(message.id));
+    std::wstring text;
+    Widen(entry.text, text);
+    if (entry.next != nullptr) {
+        Widen(kParagraph, text);
+        Widen(entry.next, text);
+    }
+    return FillInserts(text, message.inserts);
+}
+
+std::wstring Render(const Messages& messages) {
+    std::wstring text;
+    for (const Message& message : messages) {
+        const Join join = kTable.at(static_cast<std::size_t>(message.id)).join;
+        Widen(join == Join::Paragraph ? kParagraph : join == Join::Sentence ? " " : "", text);
+        text += Render(message);
+    }
+    return text;
+}
+
+std::wstring Listed(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += (i == 0 ? L"" : i + 1 == names.size() ? L" and " : L", ") + names[i];
+    }
+    return list;
+}
+
+}  // namespace qeltor::messages

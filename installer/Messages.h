@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Every message QeltorService.exe shows, as one table of whole sentences with %1-style inserts.
+// A check says what it refuses as a Message (which one, and its inserts); Render alone makes text
+// of it. Plain C++, so the tests render the same table.
+namespace qeltor::messages {
+
+enum class Id : std::uint8_t {
+    // At start-up, before the window shows.
+    MissingInstsrv,
+    MissingSrvany,
+    MissingServer,
+    WindowNotOpened,  // %1 the system's reason
+    // The click's success; ValuesKept is added to it when the click kept values set by hand.
+    Success,
+    ValuesKept,  // %1 the values kept
+    // Refused before anything is started or written. %1 is the path they are about.
+    Unrepresentable,
+    NotAFullPath,
+    NotAProgram,              // %2 the system's reason
+    PathTooLong,              // %2 its length, %3 the limit
+    SixtyFourBitOnThirtyTwo,  // %2 the system's reason
+    // %1 the path, %2 the drive letter.
+    ServerOnNetworkDrive,
+    ServerOnSubstDrive,
+    ServerOnRemovableDrive,
+    ServerOnCdDrive,
+    KitOnNetworkDrive,
+    KitOnSubstDrive,
+    KitOnRemovableDrive,
+    KitOnCdDrive,
+    ChangeableByUsers,      // %2 the group, %3 what it can do, %4 the command that fixes it
+    PermissionsUnreadable,  // %2 the system's reason
+    // The service that is there, before the click or once instsrv.exe has ended.
+    RunsAnotherProgram,  // %1 the program, %2 this kit's folder
+    Disabled,
+    StartsManually,
+    NotAutomatic,
+    MarkedForDeletion,
+    UnquotedPath,      // %1 the stored command line, %2 its first word, %3 our srvany.exe
+    CannotQuery,       // %1 the system's reason
+    CannotReadValues,  // %1 the system's reason
+    // What the click did.
+    CannotStart,               // %1 the program, %2 the system's reason
+    CannotCreateKey,           // %1 the system's reason
+    CannotWriteValue,          // %1 the value, %2 the system's reason
+    InstsrvStillRunning,       // %1 seconds
+    NotCreated,                // %1 instsrv.exe's exit code
+    RemovedAfterCreation,      // instsrv.exe created the service, and it is gone
+    RemovedAfterClick,         // the service was there before the click, and it is gone
+    ValuesChangedMeanwhile,    // %1 the values found
+    CannotReadValuesBack,      // %1 the system's reason
+    CreatedByAnotherProgram,   // %1 the program, %2 this kit's folder, %3 what became of the values written
+    SettingsNotCopied,         // %1 the system's reason
+    SettingsNotCopiedFromKey,  // %1 the system's reason, %2 the key that could not be copied
+    // Added to a failure: what became of what the click had written.
+    WrittenValuesRemoved,
+    WrittenValuesLeft,  // %1 the system's reason
+    CreatedServiceRemoved,
+    CreatedServiceLeft,     // %1 the system's reason, %2 this kit's folder
+    CreatedServiceUnknown,  // %1 seconds, %2 this kit's folder
+    EarlierValuesPutBack,
+    EarlierValuesNotPutBack,    // %1 the system's reason
+    ChangedValueLeft,           // %1 the value
+    ChangedValuesLeft,          // %1 the values
+    WrittenValuesTakenBack,     // %1 the values
+    WrittenValuesAllChanged,    // %1 the values
+    WrittenValuesNotTakenBack,  // %1 the values, %2 the system's reason
+    // Parts of an insert: a registry value as the Registry Editor shows it.
+    ValueIs,          // %1 the name, %2 the value
+    ValueHolds,       // %1 the name, %2 the value
+    ValueMissing,     // %1 the name
+    TextValue,        // %1 the text
+    ExpandTextValue,  // %1 the text
+    ValueOfType,      // %1 the type's number
+};
+
+inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::ValueOfType) + 1;
+// The ids from here on are parts of an insert, not messages of their own.
+inline constexpr Id kFirstInsertPart = Id::ValueIs;
+
+struct Message {
+    Id id;
+    std::vector<std::wstring> inserts;
+    bool operator==(const Message&) const = default;
+};
+
+// A message followed by what is added to it, shown as one.
+using Messages = std::vector<Message>;
+
+// The text of `message`: what failed and, in a paragraph of its own, what to do next, with each %N
+// replaced by its Nth insert.
+std::wstring Render(const Message& message);
+// The messages one after the other, each added as its entry says: as a paragraph or a sentence.
+std::wstring Render(const Messages& messages);
+
+// "A", "A and B", "A, B and C".
+std::wstring Listed(const std::vector<std::wstring>& names);
+
+}  // namespace qeltor::messages
