@@ -45,4 +45,11 @@ std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD
     return anyone ? std::vector<DWORD>{application} : std::vector<DWORD>{};
 }
 
+bool IsConsoleHost(std::wstring_view image) {
+    constexpr std::wstring_view kHost = L"\\conhost.exe";
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    return image.size() >= kHost.size() && std::equal(kHost.begin(), kHost.end(), image.end() - kHost.size(),
+                                                      [&](wchar_t a, wchar_t b) { return a == lower(b); });
+}
+
 }  // namespace qeltor::service

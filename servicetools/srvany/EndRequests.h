@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 // Whom the host asks to end, and how, when the service stops: each process of the job once, the
@@ -47,5 +48,9 @@ struct ConsoleAttendance {
 // period is over): a second request to a process stuck in a dialog is better than no request to
 // the others beside it.
 std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist);
+
+// Whether `image`, the full path of a job process's program, is the console host (conhost.exe)
+// that a console brings along (Wine starts it in the job): the console's, not the application's.
+bool IsConsoleHost(std::wstring_view image);
 
 }  // namespace qeltor::service

@@ -73,7 +73,7 @@ DWORD EndApplication(const JobProcess& application, ULONGLONG requested, StatusR
                  asked);
         ::Sleep(std::min(kGraceStepMs, TimeLeft(::GetTickCount64(), deadlines.graceEnds)));
     }
-    const DWORD left = application.ActiveCount();
+    const DWORD left = application.ActiveCount() != 0 ? application.ApplicationProcessCount() : 0;
     const DWORD patience = TimeLeft(::GetTickCount64(), deadlines.stopEnds);
     status.StopPending(patience);
     application.TerminateAll(patience);

@@ -140,6 +140,9 @@ TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
     EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4, true), (std::vector<HWND>{window(41), window(42)}));
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5, false).empty());
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 6, false).empty());
+    // A console's host process is the console's, not the application's.
+    EXPECT_TRUE(qeltor::service::IsConsoleHost(L"C:\\windows\\System32\\CONHOST.EXE"));
+    EXPECT_FALSE(qeltor::service::IsConsoleHost(L"C:\\Qeltor Server\\myconhost.exe"));
 }
 
 TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
