@@ -18,4 +18,22 @@ inline constexpr DWORD kPreshutdownTimeoutMs = 20000;
 static_assert(kPreshutdownTimeoutMs >= kGracePeriodMs + kTerminatePatienceMs,
               "a shutdown must wait for the whole stop of the service");
 
+// The moments of one stop, as GetTickCount64 counts, from the tick of its request: the clock, not
+// the steps taken, so that however long asking takes, the stop ends in time.
+struct StopDeadlines {
+    ULONGLONG insist = 0;     // half the grace period: a console waits no longer for a window
+    ULONGLONG graceEnds = 0;  // nobody is asked after it; what is left is ended
+    ULONGLONG stopEnds = 0;   // SERVICE_STOPPED at the latest
+};
+
+constexpr StopDeadlines DeadlinesFrom(ULONGLONG requested) {
+    return {requested + kGracePeriodMs / 2, requested + kGracePeriodMs,
+            requested + kGracePeriodMs + kTerminatePatienceMs};
+}
+
+// What is left of a wait until `deadline` at `now`: nothing once it has passed.
+constexpr DWORD TimeLeft(ULONGLONG now, ULONGLONG deadline) {
+    return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+}
+
 }  // namespace qeltor::service

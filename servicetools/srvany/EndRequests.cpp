@@ -11,11 +11,11 @@ bool Contains(const std::vector<DWORD>& ids, DWORD id) {
 
 }  // namespace
 
-std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId) {
+std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId, bool hasConsole) {
     std::vector<HWND> shown;
     const TopLevelWindow* hidden = nullptr;
     for (const TopLevelWindow& window : windows) {
-        if (window.processId != processId || window.inputMethod) {
+        if (window.processId != processId || window.system) {
             continue;
         }
         if (window.visible && !(window.owned && window.ownerVisible)) {
@@ -24,7 +24,7 @@ std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWO
             hidden = &window;
         }
     }
-    if (shown.empty() && hidden != nullptr) {
+    if (shown.empty() && hidden != nullptr && !hasConsole) {
         shown.push_back(hidden->handle);
     }
     return shown;
@@ -33,7 +33,7 @@ std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWO
 std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist) {
     bool anyone = false;
     for (const DWORD process : console.attached) {
-        if (process == host) {
+        if (process == host || Contains(console.askedOnConsole, process)) {
             continue;
         }
         if (Contains(console.toAsk, process)) {
@@ -43,6 +43,13 @@ std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD
         }
     }
     return anyone ? std::vector<DWORD>{application} : std::vector<DWORD>{};
+}
+
+bool IsConsoleHost(std::wstring_view image) {
+    constexpr std::wstring_view kHost = L"\\conhost.exe";
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    return image.size() >= kHost.size() && std::equal(kHost.begin(), kHost.end(), image.end() - kHost.size(),
+                                                      [&](wchar_t a, wchar_t b) { return a == lower(b); });
 }
 
 }  // namespace qeltor::service

@@ -8,15 +8,19 @@ namespace qeltor::service {
 
 // What one stop has asked so far.
 struct Asked {
-    std::vector<DWORD> processes;  // every process asked, either way
-    std::vector<DWORD> byWindow;   // those among them asked by WM_CLOSE
+    std::vector<DWORD> byWindow;   // asked by WM_CLOSE
+    std::vector<DWORD> onConsole;  // asked by a Ctrl event on their console
 };
 
 // Asks those of the job's `processIds` not asked yet that it can reach now to end, the way each
 // understands (see EndRequests.h), and adds them to `asked`. The others are for a later call: one
-// whose window or console is not there yet, or one that shares its console with a process asked
-// by WM_CLOSE, until that one has gone or `insist` says half the grace period is over.
-// `applicationId` is the application's own process, which leads the process group it started.
-void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool insist, Asked& asked);
+// that has run for less than a second (it may not have set up its handlers yet), one whose window
+// or console is not there yet, one that shares its console with a process asked by WM_CLOSE until
+// that one has gone or `insist` says half the grace period is over, and one with neither a window
+// nor a console, which nothing reaches. No console is visited once the tick count has reached
+// `graceEnds`. `applicationId` is the application's own process, which leads the process group it
+// started.
+void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool insist, ULONGLONG graceEnds,
+              Asked& asked);
 
 }  // namespace qeltor::service

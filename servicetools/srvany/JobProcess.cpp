@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "servicetools/srvany/EndRequests.h"
 #include "win32/ErrorText.h"
 
 namespace qeltor::service {
@@ -32,6 +33,18 @@ win32::UniqueHandle CreateKillingJob() {
         job.reset();
     }
     return job;
+}
+
+// The full path of a process's program; empty when it cannot be read.
+std::wstring ImagePath(DWORD processId) {
+    const win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    std::wstring path(MAX_PATH, L'\0');
+    auto size = static_cast<DWORD>(path.size());
+    if (!process || ::QueryFullProcessImageNameW(process.get(), 0, path.data(), &size) == FALSE) {
+        return {};
+    }
+    path.resize(size);
+    return path;
 }
 
 }  // namespace
@@ -109,6 +122,14 @@ std::vector<DWORD> JobProcess::ProcessIds() const {
         break;
     }
     return {processId_};
+}
+
+DWORD JobProcess::ApplicationProcessCount() const {
+    DWORD count = 0;
+    for (const DWORD id : ProcessIds()) {
+        count += IsConsoleHost(ImagePath(id)) ? 0 : 1;
+    }
+    return count;
 }
 
 DWORD JobProcess::ActiveCount() const {

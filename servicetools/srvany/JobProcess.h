@@ -24,6 +24,9 @@ public:
     // The ids of the processes still in the job, however many; the application's own when the job
     // cannot tell.
     [[nodiscard]] std::vector<DWORD> ProcessIds() const;
+    // How many of them the application started: the console hosts that come with its consoles
+    // are not its own.
+    [[nodiscard]] DWORD ApplicationProcessCount() const;
     // Ends every process in the job and waits, within `patienceMs`, for them to be gone.
     void TerminateAll(DWORD patienceMs) const;
 

@@ -1,5 +1,6 @@
 #include "servicetools/srvany/ServiceHost.h"
 
+#include <algorithm>
 #include <string>
 #include <variant>
 
@@ -17,23 +18,27 @@ namespace qeltor::service {
 namespace {
 
 constexpr DWORD kGraceStepMs = 250;
-// A program stopped right after its start may not have set up its handlers yet: the first
-// requests wait until it has run this long, within the grace period.
-constexpr ULONGLONG kSettleMs = 1000;
 
 // Set by the control handler, on the dispatcher's thread, when the service is to stop.
 struct StopSignal {
     win32::UniqueHandle event{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     DWORD creationError = event ? ERROR_SUCCESS : ::GetLastError();
+    // The tick of the first request, written before the event is set and read once it is.
+    ULONGLONG requested = 0;
 };
 
 DWORD WINAPI HandleControl(DWORD control, DWORD /*eventType*/, void* /*eventData*/, void* context) {
     switch (control) {
         case SERVICE_CONTROL_STOP:
         case SERVICE_CONTROL_SHUTDOWN:
-        case SERVICE_CONTROL_PRESHUTDOWN:
-            ::SetEvent(static_cast<StopSignal*>(context)->event.get());
+        case SERVICE_CONTROL_PRESHUTDOWN: {
+            auto& stop = *static_cast<StopSignal*>(context);
+            if (::WaitForSingleObject(stop.event.get(), 0) == WAIT_TIMEOUT) {
+                stop.requested = ::GetTickCount64();
+            }
+            ::SetEvent(stop.event.get());
             return NO_ERROR;
+        }
         case SERVICE_CONTROL_INTERROGATE:
             return NO_ERROR;
         default:
@@ -53,29 +58,32 @@ std::variant<JobProcess, HostFailure> StartApplication(const std::wstring& servi
     return JobProcess::Start(std::get<LaunchPlan>(plan));
 }
 
-// Asks every process of the job to end, once each, and gives them, together, the grace period,
-// in steps so that the service manager sees the stop progress. Halfway through, a console waits
-// no longer for a process asked by its window. Returns how many were still running when it was
-// over and had to be ended. `ranMs`: how long the application had run when the stop came.
-DWORD EndApplication(const JobProcess& application, ULONGLONG ranMs, StatusReporter& status) {
-    status.StopPending(kGracePeriodMs + kTerminatePatienceMs);
+// Asks every process of the job to end, once each, those that join it meanwhile too, and gives
+// them, together, the grace period from `requested` by the clock, in steps so that the service
+// manager sees the stop progress. Halfway through, a console waits no longer for a process asked by
+// its window. Returns how many were still running when it was over and had to be ended, by the
+// end of the stop at the latest.
+DWORD EndApplication(const JobProcess& application, ULONGLONG requested, StatusReporter& status) {
+    const StopDeadlines deadlines = DeadlinesFrom(requested);
     Asked asked;
-    for (DWORD waited = 0; waited < kGracePeriodMs && application.ActiveCount() != 0; waited += kGraceStepMs) {
-        if (ranMs + waited >= kSettleMs) {
-            AskToEnd(application.ProcessIds(), application.ProcessId(), waited >= kGracePeriodMs / 2, asked);
-        }
-        ::Sleep(kGraceStepMs);
-        status.StopPending(kGracePeriodMs - waited + kTerminatePatienceMs);
+    for (ULONGLONG now = ::GetTickCount64(); now < deadlines.graceEnds && application.ActiveCount() != 0;
+         now = ::GetTickCount64()) {
+        status.StopPending(TimeLeft(now, deadlines.stopEnds));
+        AskToEnd(application.ProcessIds(), application.ProcessId(), now >= deadlines.insist, deadlines.graceEnds,
+                 asked);
+        ::Sleep(std::min(kGraceStepMs, TimeLeft(::GetTickCount64(), deadlines.graceEnds)));
     }
-    const DWORD left = application.ActiveCount();
-    status.StopPending(kTerminatePatienceMs);
-    application.TerminateAll(kTerminatePatienceMs);
+    const DWORD left = application.ActiveCount() != 0 ? application.ApplicationProcessCount() : 0;
+    const DWORD patience = TimeLeft(::GetTickCount64(), deadlines.stopEnds);
+    status.StopPending(patience);
+    application.TerminateAll(patience);
     return left;
 }
 
-ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter& status, const EventLog& log) {
+ServiceExit Supervise(const JobProcess& application, const StopSignal& stop, StatusReporter& status,
+                      const EventLog& log) {
     const ULONGLONG started = ::GetTickCount64();
-    const HANDLE waits[] = {application.Process(), stop};
+    const HANDLE waits[] = {application.Process(), stop.event.get()};
     const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     const DWORD waitError = woken == WAIT_FAILED ? ::GetLastError() : ERROR_SUCCESS;
     if (woken == WAIT_OBJECT_0) {
@@ -88,12 +96,13 @@ ServiceExit Supervise(const JobProcess& application, HANDLE stop, StatusReporter
     }
     // Asked to stop, the service stops cleanly even when something had to be ended, so that its
     // recovery actions do not restart it.
-    const DWORD ended = EndApplication(application, ::GetTickCount64() - started, status);
+    const bool requested = woken == WAIT_OBJECT_0 + 1;
+    const DWORD ended = EndApplication(application, requested ? stop.requested : ::GetTickCount64(), status);
     if (ended != 0) {
         log.StopEndedProcesses(application.Plan().application, ended, kGracePeriodMs / 1000);
     }
     // A wait that failed is no request to stop: the service fails, and its recovery applies.
-    return woken == WAIT_OBJECT_0 + 1 ? ServiceExit{} : ServiceExit{waitError, 0};
+    return requested ? ServiceExit{} : ServiceExit{waitError, 0};
 }
 
 }  // namespace
@@ -124,7 +133,7 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     status.Running();
     const auto& application = std::get<JobProcess>(started);
     log.ApplicationStarted(application.Plan().application, application.ProcessId(), application.Plan().directory);
-    status.Stopped(Supervise(application, stop.event.get(), status, log));
+    status.Stopped(Supervise(application, stop, status, log));
 }
 
 }  // namespace qeltor::service

@@ -130,19 +130,24 @@ TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
 TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
     using qeltor::service::TopLevelWindow;
     const auto window = [](UINT_PTR id) { return reinterpret_cast<HWND>(id); };
-    // Process 1 shows a main window with an owned dialog; 2 shows nothing but keeps a hidden
-    // window; 3 has only an IME window; 4 forms owned by a hidden window, as some runtimes make.
+    // Process 1 shows a main window with an owned dialog; 2 only hidden windows; 3 only an IME window;
+    // 4 forms owned by a hidden window, as some runtimes make; 5 only its console's window.
     const std::vector<TopLevelWindow> windows = {
         {window(10), 1, true, false, false, false},  {window(11), 1, true, true, true, false},
         {window(12), 1, false, false, false, true},  {window(20), 2, false, false, false, false},
         {window(21), 2, false, false, false, false}, {window(30), 3, false, false, false, true},
         {window(40), 4, false, false, false, false}, {window(41), 4, true, true, false, false},
-        {window(42), 4, true, true, false, false}};
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1), std::vector<HWND>{window(10)});
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2), std::vector<HWND>{window(20)});
-    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 3).empty());
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4), (std::vector<HWND>{window(41), window(42)}));
-    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5).empty());
+        {window(42), 4, true, true, false, false},   {window(50), 5, true, false, false, true}};
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1, true), std::vector<HWND>{window(10)});
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2, false), std::vector<HWND>{window(20)});
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 2, true).empty());  // asked on its console
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 3, false).empty());
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4, true), (std::vector<HWND>{window(41), window(42)}));
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5, false).empty());
+    EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 6, false).empty());
+    // A console's host process is the console's, not the application's.
+    EXPECT_TRUE(qeltor::service::IsConsoleHost(L"C:\\windows\\System32\\CONHOST.EXE"));
+    EXPECT_FALSE(qeltor::service::IsConsoleHost(L"C:\\Qeltor Server\\myconhost.exe"));
 }
 
 TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
@@ -159,6 +164,7 @@ TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
         std::vector<DWORD> askedByWindow;
         bool insist;
         std::vector<DWORD> groups;
+        std::vector<DWORD> onConsole = {};
     } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, {kApplication}},  // the children are in its group
                 {{kHost, 3}, {1, 3}, {}, false, {kApplication}},     // the application gone, its child still there
                 {{kHost, 1, 2}, {2}, {1}, false, {}},  // 1 has a window: a console event would ask it twice
@@ -169,9 +175,10 @@ TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
                 {{kHost, 1, 7}, {1}, {}, true, {}},             // ... not even halfway through
                 {{kHost, 1, 2}, {}, {1, 2}, true, {}},          // nobody left to ask there
                 {{kHost}, {1}, {}, false, {}},
-                {many, many, {}, false, {kApplication}}};
+                {many, many, {}, false, {kApplication}},
+                {{kHost, 1, 2}, {2}, {}, false, {kApplication}, {1}}};  // 2 joined since 1 was asked: 1 gets it again
     for (const auto& row : rows) {
-        const qeltor::service::ConsoleAttendance console{row.attached, row.toAsk, row.askedByWindow};
+        const qeltor::service::ConsoleAttendance console{row.attached, row.toAsk, row.askedByWindow, row.onConsole};
         EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(console, kHost, kApplication, row.insist), row.groups)
             << row.attached.size() << " attached, insisting " << row.insist;
     }

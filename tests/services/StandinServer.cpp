@@ -1,10 +1,10 @@
 // A stand-in for the monitored server, for srvany to host:
 //   StandinServer [<heartbeat file>] [--child | --helper <ms> | --dialog-child | --children <n>]
 //                 [--no-window] [--stubborn] [--dialog] [--ctrl-c-left-off] [--ready <ms>] [--save <ms>]
-//                 [--beat <ms>] [--exit <code>]
+//                 [--beat <ms>] [--exit <code>] [--hidden-window] [--respawn] [--consoles <n>]
 // It rewrites the heartbeat file ("<pid> <beat>") every 100 ms (heartbeat.txt in the current
 // folder by default) and adds each request to end it gets to "<heartbeat file>.ended" ("close",
-// "ctrl"), so that a request made twice shows. It ends with 0 when asked: with its window, on
+// "ctrl"), so that a request made twice shows. It ends with 0 when asked: with its window shown, on
 // WM_CLOSE only, like a windowed program; with --no-window, on Ctrl+C or Ctrl+Break; with
 // --stubborn, never, and it notes nothing; with --dialog, never either: WM_CLOSE asks "Save
 // changes?" in a message box that nobody in a service answers. With --save it first takes that
@@ -16,7 +16,9 @@
 // windowed copy that takes <ms> to save ("<heartbeat file>.child.saved"); --dialog-child a
 // --dialog copy; --children <n> copies without a window that take as long to save as it does
 // ("<heartbeat file>.1" to ".<n>"), each beating every 5 s (--beat <ms>) so that hundreds of
-// them leave the machine free. All of them share its console.
+// them leave the machine free; --consoles <n> --stubborn ones, each on a console of its own. The
+// others share its console. --hidden-window keeps its window hidden and ends on a Ctrl event too;
+// --respawn starts a --no-window copy ("<heartbeat file>.again") once asked.
 #include <windows.h>
 
 #include <filesystem>
@@ -33,6 +35,9 @@ struct Options {
     std::wstring heartbeat = L"heartbeat.txt";
     bool child = false;
     bool window = true;
+    bool hidden = false;
+    bool respawn = false;
+    DWORD childFlags = 0;
     bool stubborn = false;
     bool dialog = false;
     bool dialogChild = false;
@@ -94,6 +99,10 @@ Options Parse(const std::vector<std::wstring>& arguments) {
             options.child = true;
         } else if (arguments[i] == L"--no-window") {
             options.window = false;
+        } else if (arguments[i] == L"--hidden-window") {
+            options.hidden = true;
+        } else if (arguments[i] == L"--respawn") {
+            options.respawn = true;
         } else if (arguments[i] == L"--stubborn") {
             options.window = false;
             options.stubborn = true;
@@ -105,7 +114,8 @@ Options Parse(const std::vector<std::wstring>& arguments) {
             options.ctrlCLeftOff = true;
         } else if (arguments[i] == L"--beat" && i + 1 < arguments.size()) {
             options.beatMs = static_cast<DWORD>(std::stoul(arguments[++i]));
-        } else if (arguments[i] == L"--children" && i + 1 < arguments.size()) {
+        } else if ((arguments[i] == L"--children" || arguments[i] == L"--consoles") && i + 1 < arguments.size()) {
+            options.childFlags = arguments[i] == L"--consoles" ? CREATE_NEW_CONSOLE : 0;
             options.children = std::stoi(arguments[++i]);
         } else if (arguments[i] == L"--exit" && i + 1 < arguments.size()) {
             options.exitCode = std::stoi(arguments[++i]);
@@ -123,15 +133,15 @@ Options Parse(const std::vector<std::wstring>& arguments) {
 }
 
 // The child is a copy of this program; being started from inside the job, it joins it.
-void StartChild(const std::wstring& heartbeat, const std::wstring& options) {
+void StartChild(const std::wstring& heartbeat, const std::wstring& options, DWORD flags = 0) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring commandLine = L"\"" + std::wstring(self) + L"\" \"" + heartbeat + L"\" " + options;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    if (::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started) !=
-        FALSE) {
+    if (::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
+                         &started) != FALSE) {
         ::CloseHandle(started.hThread);
         ::CloseHandle(started.hProcess);
     }
@@ -151,8 +161,9 @@ DWORD WINAPI StartChildren(void* context) {
     const Starter& starter = *static_cast<const Starter*>(context);
     for (int child = starter.first; child <= starter.options->children; child += kStarters) {
         StartChild(starter.options->heartbeat + L"." + std::to_wstring(child),
-                   L"--no-window --beat " + std::to_wstring(kChildBeatMs) + L" --save " +
-                       std::to_wstring(starter.options->saveMs));
+                   (starter.options->childFlags != 0 ? L"--stubborn --beat " : L"--no-window --beat ") +
+                       std::to_wstring(kChildBeatMs) + L" --save " + std::to_wstring(starter.options->saveMs),
+                   starter.options->childFlags);
     }
     return 0;
 }
@@ -178,8 +189,8 @@ void CreateCloseableWindow() {
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"QeltorStandinServer";
     ::RegisterClassW(&windowClass);
-    ::CreateWindowExW(0, windowClass.lpszClassName, L"Stand-in server", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                      windowClass.hInstance, nullptr);
+    ::CreateWindowExW(0, windowClass.lpszClassName, L"Stand-in server", WS_OVERLAPPED | (g_windowed ? WS_VISIBLE : 0),
+                      0, 0, 100, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 }  // namespace
@@ -188,7 +199,7 @@ int wmain(int argc, wchar_t** argv) {
     const Options options = Parse(std::vector<std::wstring>(argv + 1, argv + argc));
     g_quit = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_endedFile = options.heartbeat + L".ended";
-    g_windowed = options.window;
+    g_windowed = options.window && !options.hidden;
     g_stubborn = options.stubborn;
     g_dialog = options.dialog;
     ::Sleep(options.readyMs);
@@ -217,6 +228,9 @@ int wmain(int argc, wchar_t** argv) {
             return options.exitCode;
         }
         if (::MsgWaitForMultipleObjects(1, &g_quit, FALSE, options.beatMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            if (options.respawn) {
+                StartChild(options.heartbeat + L".again", L"--no-window");
+            }
             if (options.saveMs > 0) {
                 ::Sleep(options.saveMs);
                 std::ofstream(std::filesystem::path(options.heartbeat + L".saved")) << "saved";
