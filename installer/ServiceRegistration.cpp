@@ -11,6 +11,7 @@
 #include "win32/Decimal.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,8 +27,8 @@ using messages::Message;
 using messages::Messages;
 
 // A failure and what is added to it, in one critical box.
-bool ReportFailure(Platform& platform, const Message& failure, const Messages& added = {}) {
-    platform.rtcMsgBox(messages::Render(failure) + messages::Render(added), kMsgBoxCritical);
+bool ReportFailure(Form& form, const Message& failure, const Messages& added = {}) {
+    form.rtcMsgBox(messages::Render(failure) + messages::Render(added), kMsgBoxCritical);
     return false;
 }
 
@@ -88,18 +89,18 @@ struct Before {
 
 // Judges the service that is there before anything is started or written: only a missing one, or
 // ours starting automatically, can be finished by this click. Anything else is refused.
-std::optional<Before> JudgeBefore(Platform& platform, const InstallerPaths& paths) {
+std::optional<Before> JudgeBefore(Platform& platform, Form& form, const InstallerPaths& paths) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
     if (state != ServiceState::Ready && state != ServiceState::Missing) {
-        ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths));
+        ReportFailure(form, WhyNotReady(platform, state, queried, config, paths));
         return std::nullopt;
     }
     Before before{state == ServiceState::Missing, {}};
     const OsStatus read = ReadEarlierParameters(platform, before.parameters);
     if (read != kOsSuccess) {
-        ReportFailure(platform, {Id::CannotReadValues, {platform.ErrorText(read)}});
+        ReportFailure(form, {Id::CannotReadValues, {platform.ErrorText(read)}});
         return std::nullopt;
     }
     return before;
@@ -145,53 +146,56 @@ Messages KeptValues(const AnsiParameters& parameters) {
 
 // The service is ours and starts with Windows: its values are read back, since something else may
 // have changed them while instsrv.exe ran, and the server's settings are copied for its account.
-bool ReportReady(Platform& platform, const AnsiParameters& parameters) {
+bool ReportReady(Platform& platform, Form& form, const AnsiParameters& parameters) {
     std::vector<ValueFound> wrong;
     const OsStatus read = FindValuesNotAsMeant(platform, parameters, wrong);
     if (read != kOsSuccess) {
-        return ReportFailure(platform, {Id::CannotReadValuesBack, {platform.ErrorText(read)}});
+        return ReportFailure(form, {Id::CannotReadValuesBack, {platform.ErrorText(read)}});
     }
     if (!wrong.empty()) {
-        return ReportFailure(platform, {Id::ValuesChangedMeanwhile, {FoundValues(wrong)}});
+        return ReportFailure(form, {Id::ValuesChangedMeanwhile, {FoundValues(wrong)}});
     }
     // As a service the server reads its settings from the service account's hive, not the user's.
+    // A large tree takes seconds: the window keeps answering meanwhile.
     std::wstring failedKey;
-    const OsStatus copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
-                                                      texts::kServiceSettingsTree, failedKey);
+    OsStatus copied = kOsSuccess;
+    form.KeepAnsweringWhile([&] {
+        copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
+                                           texts::kServiceSettingsTree, failedKey);
+    });
     if (copied != kOsSuccess) {
-        return ReportFailure(platform, failedKey.empty() ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
-                                                         : Message{Id::SettingsNotCopiedFromKey,
-                                                                   {platform.ErrorText(copied), failedKey}});
+        return ReportFailure(
+            form, failedKey.empty() ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
+                                    : Message{Id::SettingsNotCopiedFromKey, {platform.ErrorText(copied), failedKey}});
     }
-    platform.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(KeptValues(parameters)),
-                       kMsgBoxInformation);
-    platform.Unload();
+    form.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(KeptValues(parameters)), kMsgBoxInformation);
+    form.Unload();
     return true;
 }
 
 // Tells the user the outcome as the service manager sees it; true only for a service that will
 // run the server from the next start of Windows on.
-bool ReportService(Platform& platform, const InstallerPaths& paths, std::uint32_t instsrvExitCode, const Before& before,
-                   const AnsiParameters& parameters, const WriteOutcome& written) {
+bool ReportService(Platform& platform, Form& form, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
+                   const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
     if (state == ServiceState::Ready) {
-        return ReportReady(platform, parameters);
+        return ReportReady(platform, form, parameters);
     }
     if (state == ServiceState::Missing) {
         const bool notCreated = before.serviceIsNew && instsrvExitCode != 0;
         const Message what = notCreated            ? Message{Id::NotCreated, {DecimalText(instsrvExitCode)}}
                              : before.serviceIsNew ? Message{Id::RemovedAfterCreation, {}}
                                                    : Message{Id::RemovedAfterClick, {}};
-        return ReportFailure(platform, what, RemoveWrittenValues(platform, before.serviceIsNew));
+        return ReportFailure(form, what, RemoveWrittenValues(platform, before.serviceIsNew));
     }
     if (state == ServiceState::RunsAnotherProgram && before.serviceIsNew) {
         const Messages taken = TakeBackFromAnotherProgramsService(platform, parameters, before.parameters, written);
-        return ReportFailure(platform, {Id::CreatedByAnotherProgram,
-                                        {config.programPath, paths.ProgramFolder, messages::Render(taken)}});
+        return ReportFailure(
+            form, {Id::CreatedByAnotherProgram, {config.programPath, paths.ProgramFolder, messages::Render(taken)}});
     }
-    return ReportFailure(platform, WhyNotReady(platform, state, queried, config, paths),
+    return ReportFailure(form, WhyNotReady(platform, state, queried, config, paths),
                          TakeBack(platform, before, parameters, written));
 }
 
@@ -202,44 +206,45 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths) {
            Quoted(paths.ProgramFolder + texts::kSrvanyExe);
 }
 
-bool RegisterService(Platform& platform, const InstallerPaths& paths) {
+bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
     AnsiParameters parameters;
     if (auto refusal = ConvertParameters(platform, paths, parameters)) {
-        return ReportFailure(platform, *refusal);
+        return ReportFailure(form, *refusal);
     }
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
-        return ReportFailure(platform, *refusal);
+        return ReportFailure(form, *refusal);
     }
     if (const auto refusal = DriveRefusal(platform, paths)) {
-        return ReportFailure(platform, *refusal);
+        return ReportFailure(form, *refusal);
     }
     if (const auto refusal = PermissionRefusal(platform, paths)) {
-        return ReportFailure(platform, *refusal);
+        return ReportFailure(form, *refusal);
     }
-    const auto before = JudgeBefore(platform, paths);
+    const auto before = JudgeBefore(platform, form, paths);
     if (!before) {
         return false;
     }
     KeepAdministratorsValues(platform, parameters, before->parameters, paths);
 
     const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
-    const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus);
+    std::unique_ptr<StartedProgram> program;
+    const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus, program);
     if (started != kOsSuccess) {
-        return ReportFailure(platform, {Id::CannotStart, {instsrv, platform.ErrorText(started)}});
+        return ReportFailure(form, {Id::CannotStart, {instsrv, platform.ErrorText(started)}});
     }
 
     const WriteOutcome written = WriteParameters(platform, parameters);
-    const auto instsrvExitCode = platform.WaitForStartedProgram(kInstsrvPatienceMs);
+    const auto instsrvExitCode = form.WaitForProgram(*program, kInstsrvPatienceMs);
     if (written.failure) {
         const Messages undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
                                                      : TakeBack(platform, *before, parameters, written);
-        return ReportFailure(platform, *written.failure, undone);
+        return ReportFailure(form, *written.failure, undone);
     }
     if (!instsrvExitCode) {
-        return ReportFailure(platform, {Id::InstsrvStillRunning, {DecimalText(kInstsrvPatienceMs / 1000)}},
+        return ReportFailure(form, {Id::InstsrvStillRunning, {DecimalText(kInstsrvPatienceMs / 1000)}},
                              TakeBack(platform, *before, parameters, written));
     }
-    return ReportService(platform, paths, *instsrvExitCode, *before, parameters, written);
+    return ReportService(platform, form, paths, *instsrvExitCode, *before, parameters, written);
 }
 
 }  // namespace qeltor

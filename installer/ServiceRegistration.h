@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/Form.h"
 #include "installer/InstallerPaths.h"
 #include "platform/Platform.h"
 
@@ -19,6 +20,6 @@ inline constexpr std::uint32_t kInstsrvPatienceMs = 30000;
 // Windows on; then reports success and unloads the main window. Anything else is shown in a
 // critical message instead, with the reason and what to do, leaves the window open and nothing
 // half-written that this run created; then this returns false.
-bool RegisterService(Platform& platform, const InstallerPaths& paths);
+bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths);
 
 }  // namespace qeltor

@@ -17,9 +17,9 @@ bool ProbeFindsFile(Platform& platform, const std::wstring& path) {
     return matched && !HasWildcard(path);
 }
 
-bool FailWith(Platform& platform, messages::Id message) {
-    platform.rtcMsgBox(messages::Render({message, {}}), kMsgBoxCritical);
-    platform.EndProgram(kExitStartupCheckFailed);
+bool FailWith(Form& form, messages::Id message) {
+    form.rtcMsgBox(messages::Render({message, {}}), kMsgBoxCritical);
+    form.EndProgram(kExitStartupCheckFailed);
     return false;
 }
 
@@ -37,14 +37,14 @@ std::wstring UpToLastBackslash(const std::wstring& path) {
     return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
 }
 
-bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
+bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths) {
     paths.ProgramFolder = WithTrailingSeparator(platform.AppPath());
 
     if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kInstsrvExe)) {
-        return FailWith(platform, messages::Id::MissingInstsrv);
+        return FailWith(form, messages::Id::MissingInstsrv);
     }
     if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kSrvanyExe)) {
-        return FailWith(platform, messages::Id::MissingSrvany);
+        return FailWith(form, messages::Id::MissingSrvany);
     }
 
     paths.ServerExePath = platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection,
@@ -52,7 +52,7 @@ bool RunStartupChecks(Platform& platform, InstallerPaths& paths) {
     // The probe comes first even for an empty path; an empty path fails whatever it finds.
     const bool serverFound = ProbeFindsFile(platform, paths.ServerExePath);
     if (!serverFound || paths.ServerExePath.empty()) {
-        return FailWith(platform, messages::Id::MissingServer);
+        return FailWith(form, messages::Id::MissingServer);
     }
 
     paths.ServerFolder = UpToLastBackslash(paths.ServerExePath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/Form.h"
 #include "installer/InstallerPaths.h"
 #include "platform/Platform.h"
 
@@ -12,7 +13,7 @@ inline constexpr int kExitStartupCheckFailed = 1;
 
 // Runs the checks in order and fills `paths`. The first failing check shows its
 // critical message and ends the program; then this returns false and `paths` stays incomplete.
-bool RunStartupChecks(Platform& platform, InstallerPaths& paths);
+bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths);
 
 // `folder` with a backslash appended unless it already ends in one.
 std::wstring WithTrailingSeparator(std::wstring folder);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,23 @@ struct StoredValue {
 };
 using StoredValues = std::map<std::wstring, StoredValue>;
 
+// A program that rtcShell started: what waiting on it needs.
+class StartedProgram {
+public:
+    StartedProgram() = default;
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+    StartedProgram(StartedProgram&&) = delete;
+    StartedProgram& operator=(StartedProgram&&) = delete;
+    virtual ~StartedProgram() = default;
+
+    // The system's handle that is signalled when the program ends, as a number.
+    [[nodiscard]] virtual std::uintptr_t EndSignal() const = 0;
+
+    // Its exit code once it has ended; nothing while it runs.
+    virtual std::optional<std::uint32_t> ExitCode() = 0;
+};
+
 // How much a key may hold for DeleteRegistryKey to delete it; a key with subkeys is never deleted.
 enum class KeyDeletion {
     WithItsValues,
@@ -90,12 +108,10 @@ public:
     virtual std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section,
                                        const std::wstring& key, const std::wstring& fallback) = 0;
 
-    // Starts the program named by `commandLine` without waiting for it.
-    virtual OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) = 0;
-
-    // Waits at most `timeoutMs` for the program the last successful rtcShell started: its exit
-    // code, or nothing when it is still running then.
-    virtual std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) = 0;
+    // Starts the program named by `commandLine` without waiting for it; `started` is what waiting
+    // on it needs.
+    virtual OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
+                              std::unique_ptr<StartedProgram>& started) = 0;
 
     // kOsSuccess with `config` filled, kOsServiceDoesNotExist, or why the manager could not tell.
     virtual OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) = 0;
@@ -112,16 +128,6 @@ public:
 
     // What kind of drive the letter `drive` names for the running user.
     virtual DriveKind KindOfDrive(wchar_t drive) = 0;
-
-    // Modal message box captioned with the application title.
-    virtual void rtcMsgBox(const std::wstring& text, unsigned style) = 0;
-
-    // Ends the program at once. The real platform never returns; callers still
-    // return right after it so that nothing of theirs runs when a fake does.
-    virtual void EndProgram(int exitCode) = 0;
-
-    // Closes the main window, which ends the program.
-    virtual void Unload() = 0;
 
     // Text in the system's ANSI code page, or nothing when a character of it
     // has no exact counterpart there.

@@ -11,7 +11,7 @@
 #include "win32/RegistryTree.h"
 
 #include <algorithm>
-#include <functional>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -29,7 +29,6 @@ static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == 
 
 namespace {
 
-constexpr wchar_t kApplicationTitle[] = L"QeltorService";
 // Where the runtime's per-user settings live; the companion server stores its path there.
 constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
@@ -93,72 +92,47 @@ std::wstring Win32Platform::rtcGetSetting(const std::wstring& application, const
     return win32::ReadRegistryText(opened.get(), key.c_str(), {REG_SZ}, text, type) == ERROR_SUCCESS ? text : fallback;
 }
 
-OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
+namespace {
+
+class Win32StartedProgram final : public StartedProgram {
+public:
+    explicit Win32StartedProgram(win32::UniqueHandle process) : process_(std::move(process)) {}
+    [[nodiscard]] std::uintptr_t EndSignal() const override { return reinterpret_cast<std::uintptr_t>(process_.get()); }
+    std::optional<std::uint32_t> ExitCode() override {
+        DWORD exitCode = 0;
+        if (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0 ||
+            ::GetExitCodeProcess(process_.get(), &exitCode) == FALSE) {
+            return std::nullopt;
+        }
+        return exitCode;
+    }
+
+private:
+    win32::UniqueHandle process_;
+};
+
+}  // namespace
+
+OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle,
+                                 std::unique_ptr<StartedProgram>& started) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
     writable.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
-    PROCESS_INFORMATION started{};
+    PROCESS_INFORMATION process{};
     const std::wstring program = ProgramOf(commandLine);
     if (::CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         &started) == FALSE) {
+                         &process) == FALSE) {
         return ::GetLastError();
     }
-    started_.reset(started.hProcess);
-    const win32::UniqueHandle thread(started.hThread);
+    started = std::make_unique<Win32StartedProgram>(win32::UniqueHandle(process.hProcess));
+    const win32::UniqueHandle thread(process.hThread);
     return kOsSuccess;
 }
 
 namespace {
-
-// Waits at most `timeoutMs` for `object` while handling the thread's messages, so that the window
-// keeps answering; a quit message is kept for the main loop, which ends once the click is over.
-// Whether `object` was signalled.
-bool WaitAnswering(HANDLE object, DWORD timeoutMs, HWND dialog) {
-    const DWORD start = ::GetTickCount();
-    std::optional<WPARAM> quit;
-    bool signalled = false;
-    for (;;) {
-        const DWORD elapsed = ::GetTickCount() - start;  // unsigned: right across the counter's wrap
-        const DWORD left = timeoutMs == INFINITE ? INFINITE : elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke != WAIT_OBJECT_0 + 1) {
-            signalled = woke == WAIT_OBJECT_0;
-            break;
-        }
-        MSG message{};
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-            if (message.message == WM_QUIT) {
-                quit = message.wParam;
-            } else if (dialog == nullptr || ::IsDialogMessageW(dialog, &message) == FALSE) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
-    }
-    if (quit) {
-        ::PostQuitMessage(static_cast<int>(*quit));
-    }
-    return signalled;
-}
-
-DWORD WINAPI RunWork(void* work) {
-    (*static_cast<std::function<void()>*>(work))();
-    return 0;
-}
-
-// Runs `work` on a thread of its own while this one keeps answering messages; on this thread when
-// no thread can be started.
-void RunAnswering(std::function<void()> work, HWND dialog) {
-    const win32::UniqueHandle thread(::CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr));
-    if (!thread) {
-        work();
-        return;
-    }
-    WaitAnswering(thread.get(), INFINITE, dialog);
-}
 
 const wchar_t* RootName(RegKey root) {
     switch (root) {
@@ -172,18 +146,6 @@ const wchar_t* RootName(RegKey root) {
 }
 
 }  // namespace
-
-std::optional<std::uint32_t> Win32Platform::WaitForStartedProgram(std::uint32_t timeoutMs) {
-    if (!started_) {
-        return std::nullopt;
-    }
-    DWORD exitCode = 0;
-    if (!WaitAnswering(started_.get(), timeoutMs, owner_) || ::GetExitCodeProcess(started_.get(), &exitCode) == FALSE) {
-        return std::nullopt;
-    }
-    started_.reset();
-    return exitCode;
-}
 
 namespace {
 
@@ -282,20 +244,6 @@ bool Win32Platform::IsWindows64Bit() {
            architecture == PROCESSOR_ARCHITECTURE_IA64;
 }
 
-void Win32Platform::rtcMsgBox(const std::wstring& text, unsigned style) {
-    ::MessageBoxW(owner_, text.c_str(), kApplicationTitle, style);
-}
-
-void Win32Platform::EndProgram(int exitCode) {
-    ::ExitProcess(static_cast<UINT>(exitCode));
-}
-
-void Win32Platform::Unload() {
-    if (unload_) {
-        unload_();
-    }
-}
-
 std::optional<std::string> Win32Platform::ToAnsiCodePage(const std::wstring& text) {
     return ToExactAnsi(text);
 }
@@ -360,14 +308,10 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
     return kOsSuccess;
 }
 
-// A large tree takes seconds: it is copied on a thread of its own while the window keeps answering.
 OsStatus Win32Platform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
                                          const std::wstring& toKey, std::wstring& failedKey) {
     win32::TreeCopyFailure failure;
-    LSTATUS status = ERROR_SUCCESS;
-    RunAnswering(
-        [&] { status = win32::CopyRegistryTreeWhole(ToHkey(fromRoot), fromKey, ToHkey(toRoot), toKey, failure); },
-        owner_);
+    const LSTATUS status = win32::CopyRegistryTreeWhole(ToHkey(fromRoot), fromKey, ToHkey(toRoot), toKey, failure);
     if (status != ERROR_SUCCESS) {
         failedKey =
             failure.inSource ? RootName(fromRoot) + fromKey + failure.key : RootName(toRoot) + toKey + failure.key;

@@ -1,36 +1,23 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "win32/Handles.h"
-
-#include <windows.h>
-
-#include <functional>
 
 namespace qeltor {
 
 // The installer's operations on the real Windows.
 class Win32Platform final : public Platform {
 public:
-    // Message boxes are owned by this window once it exists.
-    void SetOwnerWindow(HWND owner) { owner_ = owner; }
-    // What closing the main window means to whoever created it.
-    void SetUnloadHandler(std::function<void()> unload) { unload_ = std::move(unload); }
-
     std::wstring AppPath() override;
     std::wstring rtcDir(const std::wstring& path) override;
     std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
                                const std::wstring& fallback) override;
-    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
-    std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
+    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
+                      std::unique_ptr<StartedProgram>& started) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
     bool IsWindows64Bit() override;
     DriveKind KindOfDrive(wchar_t drive) override;
-    void rtcMsgBox(const std::wstring& text, unsigned style) override;
-    [[noreturn]] void EndProgram(int exitCode) override;
-    void Unload() override;
     std::optional<std::string> ToAnsiCodePage(const std::wstring& text) override;
     std::wstring ErrorText(OsStatus status) override;
     OsStatus RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) override;
@@ -47,11 +34,6 @@ public:
                                   const std::optional<StoredValue>& value) override;
     OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
                               AccessRights& rights) override;
-
-private:
-    HWND owner_ = nullptr;
-    std::function<void()> unload_;
-    win32::UniqueHandle started_;  // the program rtcShell last started, until it is waited for
 };
 
 }  // namespace qeltor

@@ -5,12 +5,15 @@
 #include "installer/StartupChecks.h"
 #include "resources/ResourceIds.h"
 #include "window/Dpi.h"
+#include "window/MessagePump.h"
 
 namespace qeltor {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"QeltorServiceForm";
 constexpr wchar_t kStripClass[] = L"QeltorServiceStrip";
+// Every message box's caption.
+constexpr wchar_t kApplicationTitle[] = L"QeltorService";
 constexpr wchar_t kTitle[] = L"Set Monitoring Server as Service";
 constexpr wchar_t kButtonText[] = L"Set Run as Service";
 constexpr wchar_t kNotice[] = L"Copyright \u00a9 2026 Qeltor";
@@ -66,7 +69,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC formProc) {
 
 }  // namespace
 
-FormService::FormService(HINSTANCE instance, Win32Platform& platform) : instance_(instance), platform_(platform) {
+FormService::FormService(HINSTANCE instance, Platform& platform) : instance_(instance), platform_(platform) {
     RegisterClasses(instance_, &FormService::WindowProc);
 }
 
@@ -83,8 +86,7 @@ FormService::LoadResult FormService::Load() {
         ::CreateWindowExW(kFormExStyle, kFormClass, kTitle, kFormStyle, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) {
         const DWORD error = ::GetLastError();
-        platform_.rtcMsgBox(messages::Render({messages::Id::WindowNotOpened, {platform_.ErrorText(error)}}),
-                            kMsgBoxCritical);
+        rtcMsgBox(messages::Render({messages::Id::WindowNotOpened, {platform_.ErrorText(error)}}), kMsgBoxCritical);
         return LoadResult::NoWindow;
     }
     dpi_ = dpi::Of(hwnd_);
@@ -96,25 +98,39 @@ FormService::LoadResult FormService::Load() {
         return LoadResult::CheckFailed;
     }
     loaded_ = true;
-    platform_.SetUnloadHandler([this] { ::DestroyWindow(hwnd_); });
     SizeAndCentre();
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
     LoadLargeIcon();
     ::UpdateWindow(hwnd_);
-    platform_.SetOwnerWindow(hwnd_);
+    boxOwner_ = hwnd_;
     return LoadResult::Shown;
 }
 
 int FormService::Run() {
-    MSG message{};
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // The dialog manager gives Tab its meaning among the controls.
-        if (hwnd_ == nullptr || ::IsDialogMessageW(hwnd_, &message) == FALSE) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
+    return pump::Run(hwnd_);
+}
+
+void FormService::rtcMsgBox(const std::wstring& text, unsigned style) {
+    ::MessageBoxW(boxOwner_, text.c_str(), kApplicationTitle, style);
+}
+
+void FormService::Unload() {
+    if (loaded_ && hwnd_ != nullptr) {
+        ::DestroyWindow(hwnd_);
     }
-    return static_cast<int>(message.wParam);
+}
+
+void FormService::EndProgram(int exitCode) {
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+std::optional<std::uint32_t> FormService::WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) {
+    auto* const ended = reinterpret_cast<HANDLE>(program.EndSignal());  // NOLINT(performance-no-int-to-ptr)
+    return pump::WaitFor(ended, timeoutMs, hwnd_) ? program.ExitCode() : std::nullopt;
+}
+
+void FormService::KeepAnsweringWhile(const std::function<void()>& work) {
+    pump::KeepAnsweringWhile(work, hwnd_);
 }
 
 HWND FormService::CreateControl(DWORD exStyle, const wchar_t* windowClass, const wchar_t* text, DWORD style,
@@ -197,7 +213,7 @@ void FormService::OnSize() {
 }
 
 bool FormService::Form_Load() {
-    return RunStartupChecks(platform_, paths_);
+    return RunStartupChecks(platform_, *this, paths_);
 }
 
 void FormService::Form_Resize() {
@@ -223,7 +239,7 @@ void FormService::Command1_Click() {
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     // A logoff or shutdown would end the program between the writes, the wait and the copy.
     ::ShutdownBlockReasonCreate(hwnd_, kBlockReason);
-    const bool registered = RegisterService(platform_, paths_);
+    const bool registered = RegisterService(platform_, *this, paths_);
     registering_ = false;
     if (hwnd_ == nullptr) {
         return;
@@ -302,7 +318,7 @@ LRESULT FormService::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DESTROY:
-            platform_.SetOwnerWindow(nullptr);
+            boxOwner_ = nullptr;
             ::PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "installer/Form.h"
 #include "installer/InstallerPaths.h"
-#include "platform/Win32Platform.h"
+#include "platform/Platform.h"
 #include "win32/Handles.h"
 #include "window/Layout.h"
 
@@ -10,11 +11,11 @@
 namespace qeltor {
 
 // The program's one window: the icon, the button that registers the service, and the strip
-// with the maker's notice along the bottom.
-class FormService {
+// with the maker's notice along the bottom. It is the Form the installer runs in.
+class FormService final : public Form {
 public:
-    FormService(HINSTANCE instance, Win32Platform& platform);
-    ~FormService();
+    FormService(HINSTANCE instance, Platform& platform);
+    ~FormService() override;
     FormService(const FormService&) = delete;
     FormService& operator=(const FormService&) = delete;
     FormService(FormService&&) = delete;
@@ -29,6 +30,12 @@ public:
 
     // Runs the window until it is closed; the program's exit code.
     int Run();
+
+    void rtcMsgBox(const std::wstring& text, unsigned style) override;
+    void Unload() override;
+    [[noreturn]] void EndProgram(int exitCode) override;
+    std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    void KeepAnsweringWhile(const std::function<void()>& work) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -52,7 +59,7 @@ private:
     [[nodiscard]] int Pixels(int twips) const { return layout::TwipsToPixels(twips, dpi_); }
 
     HINSTANCE instance_;
-    Win32Platform& platform_;
+    Platform& platform_;
     InstallerPaths paths_;
 
     HWND hwnd_ = nullptr;
@@ -64,6 +71,7 @@ private:
 
     int dpi_ = layout::kDesignDpi;
     bool loaded_ = false;
+    HWND boxOwner_ = nullptr;  // the window once it shows, until it is destroyed
     bool registering_ = false;
     bool closeRequested_ = false;  // while registering: closed once the registration is over
     win32::UniqueFont buttonFont_;

@@ -71,11 +71,29 @@ std::wstring FakePlatform::rtcGetSetting(const std::wstring& application, const 
     return found == settings.end() ? fallback : found->second;
 }
 
-OsStatus FakePlatform::rtcShell(const std::wstring& commandLine, unsigned windowStyle) {
+namespace {
+
+// The instsrv.exe the fake ran, numbered by its start; it has ended once the wait asks.
+class FakeProgram : public StartedProgram {
+public:
+    FakeProgram(std::uintptr_t number, std::optional<std::uint32_t> exitCode) : number_(number), exitCode_(exitCode) {}
+    [[nodiscard]] std::uintptr_t EndSignal() const override { return number_; }
+    std::optional<std::uint32_t> ExitCode() override { return exitCode_; }
+
+private:
+    std::uintptr_t number_;
+    std::optional<std::uint32_t> exitCode_;
+};
+
+}  // namespace
+
+OsStatus FakePlatform::rtcShell(const std::wstring& commandLine, unsigned windowStyle,
+                                std::unique_ptr<StartedProgram>& started) {
     calls.push_back(L"Shell " + std::to_wstring(windowStyle));
     if (shellStatus == kOsSuccess) {
         shellCommands.push_back(commandLine);
         RunInstsrv(commandLine);
+        started = std::make_unique<FakeProgram>(++started_, instsrvExitCode_);
     }
     return shellStatus;
 }
@@ -105,12 +123,18 @@ void FakePlatform::RunInstsrv(const std::wstring& commandLine) {
     instsrvExitCode_ = 0;
 }
 
-std::optional<std::uint32_t> FakePlatform::WaitForStartedProgram(std::uint32_t timeoutMs) {
+// Only the program this run started can be waited for.
+std::optional<std::uint32_t> FakePlatform::WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) {
     calls.push_back(L"Wait " + std::to_wstring(timeoutMs));
+    EXPECT_EQ(program.EndSignal(), started_);
     if (duringWait) {
         duringWait(*this);
     }
-    return instsrvExitCode_;
+    return program.ExitCode();
+}
+
+void FakePlatform::KeepAnsweringWhile(const std::function<void()>& work) {
+    work();
 }
 
 OsStatus FakePlatform::QueryService(const std::wstring& serviceName, ServiceConfig& config) {

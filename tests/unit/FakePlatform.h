@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/Form.h"
 #include "platform/Platform.h"
 
 #include <functional>
@@ -12,7 +13,7 @@ namespace qeltor::testing {
 
 // An in-memory Windows: a set of plain files, one stored setting, a registry that records
 // every call, and a code page like the Western one (or a Chinese-style double-byte one).
-class FakePlatform : public Platform {
+class FakePlatform : public Platform, public Form {
 public:
     struct RegWrite {
         RegKey key;
@@ -82,8 +83,10 @@ public:
     std::wstring rtcDir(const std::wstring& path) override;
     std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
                                const std::wstring& fallback) override;
-    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle) override;
-    std::optional<std::uint32_t> WaitForStartedProgram(std::uint32_t timeoutMs) override;
+    OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
+                      std::unique_ptr<StartedProgram>& started) override;
+    std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    void KeepAnsweringWhile(const std::function<void()>& work) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
@@ -122,6 +125,7 @@ private:
     std::string openedKey_;
     std::map<std::string, std::wstring> converted_;  // the text each converted byte string came from
     std::optional<std::uint32_t> instsrvExitCode_;
+    std::uintptr_t started_ = 0;  // how many programs rtcShell has started
 };
 
 std::wstring Widen(const std::string& ascii);

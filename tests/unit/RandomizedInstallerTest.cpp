@@ -101,8 +101,8 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
         SCOPED_TRACE(::testing::Message() << "round " << round << " folder " << fake.appPath << " stored " << stored);
 
         InstallerPaths paths;
-        if (RunStartupChecks(fake, paths)) {
-            RegisterService(fake, paths);
+        if (RunStartupChecks(fake, fake, paths)) {
+            RegisterService(fake, fake, paths);
         }
 
         const bool storedIsAFile = fake.settings.contains(L"mxqeltor\\m\\exepath") && !stored.empty() &&

@@ -407,7 +407,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     const InstallerPaths paths{outcome.folder, outcome.serverPath,
                                outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};
 
-    EXPECT_EQ(RegisterService(fake, paths), outcome.style == 64);
+    EXPECT_EQ(RegisterService(fake, fake, paths), outcome.style == 64);
 
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
@@ -445,7 +445,7 @@ TEST(RegistrationOutcomeTest, ServiceKeyThatHoldsMoreThanOurValuesIsKept) {
     fake.instsrv = FakePlatform::Instsrv::Fails;
     fake.registry[kServiceKey]["Description"] = {1, "an administrator's own"};
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
-    EXPECT_FALSE(RegisterService(fake, paths));
+    EXPECT_FALSE(RegisterService(fake, fake, paths));
     EXPECT_FALSE(fake.registry.contains(kParametersKey));
     EXPECT_TRUE(fake.registry.contains(kServiceKey));
 }
@@ -455,7 +455,7 @@ TEST(RegistrationOutcomeTest, ServiceThatCannotBeRemovedAgainIsNamedWithTheWayTo
     fake.setValueStatus["Application"] = 5;
     fake.removeStatus = 1072;  // marked for deletion
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
-    EXPECT_FALSE(RegisterService(fake, paths));
+    EXPECT_FALSE(RegisterService(fake, fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_TRUE(fake.boxes[0].text.ends_with(
         messages::Render({Id::CreatedServiceLeft, {L"system error 1072.", L"C:\\Tools\\"}})))
@@ -466,7 +466,7 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
     FakePlatform fake;
     fake.queryStatus = 5;
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
-    EXPECT_FALSE(RegisterService(fake, paths));
+    EXPECT_FALSE(RegisterService(fake, fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].text, messages::Render({Id::CannotQuery, {L"system error 5."}}));
     EXPECT_TRUE(fake.shellCommands.empty());
@@ -479,7 +479,7 @@ TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheComman
     fake.copyStatus = 5;
     fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\locked";
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
-    EXPECT_FALSE(RegisterService(fake, paths));
+    EXPECT_FALSE(RegisterService(fake, fake, paths));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, 16U);
     EXPECT_EQ(fake.boxes[0].text,
@@ -489,7 +489,7 @@ TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheComman
 
     fake.copyStatus = kOsSuccess;
     fake.boxes.clear();
-    EXPECT_TRUE(RegisterService(fake, paths));
+    EXPECT_TRUE(RegisterService(fake, fake, paths));
     EXPECT_EQ(fake.copiedTrees.size(), 1U);
 }
 
@@ -499,7 +499,7 @@ TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheRea
     fake.registry[kParametersKey] = kEarlierValues;
     fake.setValueStatus["AppDirectory"] = 5;
     fake.restoreStatus = 5;
-    EXPECT_FALSE(RegisterService(fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
+    EXPECT_FALSE(RegisterService(fake, fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_TRUE(fake.boxes[0].text.ends_with(messages::Render({Id::EarlierValuesNotPutBack, {L"system error 5."}})))
         << fake.boxes[0].text;

@@ -17,7 +17,7 @@ const std::wstring kParametersKeyWide = LR"(SYSTEM\CurrentControlSet\Services\Qe
 
 class ServiceRegistrationTest : public ::testing::Test {
 protected:
-    bool Run() { return RegisterService(fake, paths); }
+    bool Run() { return RegisterService(fake, fake, paths); }
 
     void ExpectNothingStartedOrWritten() const {
         EXPECT_TRUE(fake.shellCommands.empty());
@@ -122,7 +122,7 @@ TEST_F(ServiceRegistrationTest, ByteCountsAreThoseOfTheConvertedText) {
     FakePlatform chinese;
     chinese.doubleByteCodePage = true;
     const InstallerPaths chinesePaths{L"C:\\Tools\\", L"D:\\\u76d1\u63a7\\Monitor.exe", L"D:\\\u76d1\u63a7\\"};
-    EXPECT_TRUE(RegisterService(chinese, chinesePaths));
+    EXPECT_TRUE(RegisterService(chinese, chinese, chinesePaths));
     ASSERT_EQ(chinese.writes.size(), 3U);
     EXPECT_EQ(chinese.writes[0].byteCount, chinesePaths.ServerExePath.size() + 2 + 1);
     EXPECT_EQ(chinese.writes[1].byteCount, chinesePaths.ServerFolder.size() + 2 + 1);
@@ -158,7 +158,7 @@ TEST_F(ServiceRegistrationTest, FailedWriteStopsTheWritesClosesTheKeyAndSaysWhic
         SCOPED_TRACE(failing);
         FakePlatform fresh;
         fresh.setValueStatus[failing] = 1021;  // cannot create a stable subkey under a volatile parent
-        EXPECT_FALSE(RegisterService(fresh, paths));
+        EXPECT_FALSE(RegisterService(fresh, fresh, paths));
         ASSERT_EQ(fresh.boxes.size(), 1U);
         EXPECT_EQ(fresh.boxes[0].style, 16U);
         EXPECT_TRUE(fresh.boxes[0].text.starts_with(

@@ -18,7 +18,7 @@ protected:
         fake.StoreExePath(L"D:\\Srv\\Monitor.exe");
     }
 
-    bool Run() { return RunStartupChecks(fake, paths); }
+    bool Run() { return RunStartupChecks(fake, fake, paths); }
 
     void ResetRecord() {
         fake.calls.clear();
