@@ -15,7 +15,7 @@ function(qeltor_add_format_test)
 endfunction()
 
 # qeltor_add_lint_test(<name> <dir>...): clang-tidy over the .cpp files of those folders,
-# with this build's compile commands.
+# with this build's compile commands, one file per processor at a time (scripts/tidy.sh).
 function(qeltor_add_lint_test name)
   set(sources)
   foreach(dir ${ARGN})
@@ -35,5 +35,6 @@ function(qeltor_add_lint_test name)
       list(APPEND extra --extra-arg=-isystem${dir})
     endforeach()
   endif()
-  add_test(NAME ${name} COMMAND ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} ${sources})
+  add_test(NAME ${name}
+    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/tidy.sh ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} -- ${sources})
 endfunction()
