@@ -12,6 +12,7 @@ function(qeltor_add_format_test)
     ${PROJECT_SOURCE_DIR}/servicetools/*.cpp ${PROJECT_SOURCE_DIR}/servicetools/*.h
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h)
   add_test(NAME code_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${sources})
+  set_tests_properties(code_format PROPERTIES LABELS lint)
 endfunction()
 
 # qeltor_add_lint_test(<name> <dir>...): clang-tidy over the .cpp files of those folders,
@@ -37,4 +38,6 @@ function(qeltor_add_lint_test name)
   endif()
   add_test(NAME ${name}
     COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/tidy.sh ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} -- ${sources})
+  # The longest test: started first when tests run side by side.
+  set_tests_properties(${name} PROPERTIES LABELS lint COST 1000)
 endfunction()
