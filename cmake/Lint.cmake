@@ -12,10 +12,11 @@ function(qeltor_add_format_test)
     ${PROJECT_SOURCE_DIR}/servicetools/*.cpp ${PROJECT_SOURCE_DIR}/servicetools/*.h
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h)
   add_test(NAME code_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${sources})
+  set_tests_properties(code_format PROPERTIES LABELS lint)
 endfunction()
 
 # qeltor_add_lint_test(<name> <dir>...): clang-tidy over the .cpp files of those folders,
-# with this build's compile commands.
+# with this build's compile commands, one file per processor at a time (scripts/tidy.sh).
 function(qeltor_add_lint_test name)
   set(sources)
   foreach(dir ${ARGN})
@@ -35,5 +36,8 @@ function(qeltor_add_lint_test name)
       list(APPEND extra --extra-arg=-isystem${dir})
     endforeach()
   endif()
-  add_test(NAME ${name} COMMAND ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} ${sources})
+  add_test(NAME ${name}
+    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/tidy.sh ${CLANG_TIDY} -p ${CMAKE_BINARY_DIR} --quiet ${extra} -- ${sources})
+  # The longest test: started first when tests run side by side.
+  set_tests_properties(${name} PROPERTIES LABELS lint COST 1000)
 endfunction()

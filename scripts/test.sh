@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the installer logic natively (plain, then under ASan and UBSan, with the
-# format and lint checks), then the real QeltorService.exe under Wine in a fresh prefix.
+# format and lint checks), the lint of the Windows code, and the real QeltorService.exe under
+# Wine in a fresh prefix. The Wine tests are built first and run in the background, beside the
+# rest, which keeps the processors busy while they wait; each step's ctest runs as many tests
+# at a time as there are processors.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -32,30 +35,32 @@ count_ctest() {
   skipped=$((skipped + skips))
 }
 
-# configure_and_build <dir> <cmake args...>
-configure_and_build() {
+# configure <dir> <cmake args...>: configures a build folder, saying so when that fails.
+configure() {
   local dir=$1
   shift
-  if ! { cmake -S "$root" -B "$dir" "$@" >"$dir.configure.log" 2>&1 && cmake --build "$dir" -j "$(nproc)"; }; then
+  cmake -S "$root" -B "$dir" "$@" >"$dir.configure.log" 2>&1 ||
+    { echo "test.sh: configuring $dir failed:" >&2; cat "$dir.configure.log" >&2; return 1; }
+}
+
+# build <dir>: builds a folder once its configure step (started in the background) has ended.
+build() {
+  local dir=$1
+  if ! { wait "${configuring[$dir]}" && cmake --build "$dir" -j "$(nproc)"; }; then
     echo "test.sh: build in $dir failed (see $dir.configure.log)" >&2
     broken=$((broken + 1))
     return 1
   fi
 }
 
-mkdir -p "$build"
-
-echo "== native unit tests, format and lint"
-if configure_and_build "$build/native" -DCMAKE_BUILD_TYPE=Debug; then
-  ctest --test-dir "$build/native" --output-on-failure 2>&1 | tee "$build/native.ctest.log"
-  count_ctest "$build/native.ctest.log"
-fi
-
-echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-if configure_and_build "$build/native-sanitize" -DCMAKE_BUILD_TYPE=Debug -DQELTOR_SANITIZE=ON; then
-  ctest --test-dir "$build/native-sanitize" --output-on-failure 2>&1 | tee "$build/native-sanitize.ctest.log"
-  count_ctest "$build/native-sanitize.ctest.log"
-fi
+# run_ctest <log> <dir> <ctest args...>: runs a build's tests, as many at a time as there are
+# processors, shows and logs what they print, and counts them.
+run_ctest() {
+  local log=$1 dir=$2
+  shift 2
+  ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure "$@" 2>&1 | tee "$log"
+  count_ctest "$log"
+}
 
 # Adds the Wine tests a build lists as not run to the skipped ones, naming them.
 count_not_run() {
@@ -67,32 +72,80 @@ count_not_run() {
   fi
 }
 
-cross_build() {
-  local dir=$1 arch=$2
-  shift 2
-  configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel "$@"
+# The Wine tests mostly wait, so they run in the background, beside the builds and the lint
+# that keep the processors busy; their output is shown once those are done.
+wine_pid=
+trap '[ -z "$wine_pid" ] || kill "$wine_pid" 2>/dev/null' EXIT
+# start_wine <win32|win64> <build dir> <log> <ctest filter...>: the build's Wine tests in a
+# session of their own.
+start_wine() {
+  local arch=$1 dir=$2 log=$3
+  shift 3
+  echo "== its Wine tests start now, beside what follows; their output comes at the end"
+  QELTOR_WINE_ARCH=$arch scripts/wine-session.sh "$dir/wine-prefix" \
+    ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure "$@" >"$log" 2>&1 &
+  wine_pid=$!
+}
+finish_wine() {
+  local log=$1
+  wait "$wine_pid"
+  wine_pid=
+  cat "$log"
+  count_ctest "$log"
 }
 
-if scripts/wine-session.sh --can-run; then
-  echo "== QeltorService.exe under Wine"
-  if cross_build "$build/win" i686; then
-    scripts/wine-session.sh "$build/win/wine-prefix" ctest --test-dir "$build/win" --output-on-failure 2>&1 |
-      tee "$build/win.ctest.log"
-    count_ctest "$build/win.ctest.log"
-  fi
+mkdir -p "$build"
+declare -A configuring
+can_run_wine=true
+scripts/wine-session.sh --can-run || can_run_wine=false
+cross=(-DCMAKE_BUILD_TYPE=MinSizeRel)
+# Every folder is configured at once; each build waits for its own.
+configure "$build/native" -DCMAKE_BUILD_TYPE=Debug &
+configuring[$build/native]=$!
+configure "$build/native-sanitize" -DCMAKE_BUILD_TYPE=Debug -DQELTOR_SANITIZE=ON &
+configuring[$build/native-sanitize]=$!
+if $can_run_wine; then
+  configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "${cross[@]}" &
+  configuring[$build/win]=$!
 else
   # 32-bit Wine cannot start here: the 32-bit programs are built, linted and checked without
   # Wine, and the same sources built for 64 bits run the Wine test programs under 64-bit Wine.
-  echo "== QeltorService.exe and the service tools, 32-bit, without Wine"
-  if cross_build "$build/win" i686 -DQELTOR_RUN_WINE=OFF; then
-    ctest --test-dir "$build/win" --output-on-failure 2>&1 | tee "$build/win.ctest.log"
-    count_ctest "$build/win.ctest.log"
+  configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "${cross[@]}" -DQELTOR_RUN_WINE=OFF &
+  configuring[$build/win]=$!
+  configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "${cross[@]}" \
+    -DQELTOR_WINE_SCRIPTS=OFF &
+  configuring[$build/win64]=$!
+fi
+
+# The Wine tests' build comes first, so that they can start as early as possible.
+if $can_run_wine; then
+  echo "== QeltorService.exe and the service tools, for Wine"
+  build "$build/win" && start_wine win32 "$build/win" "$build/win.wine.ctest.log" -LE lint
+else
+  echo "== the same programs built for 64 bits, for 64-bit Wine"
+  build "$build/win64" && start_wine win64 "$build/win64" "$build/win64.ctest.log" -L wine
+fi
+
+echo "== native unit tests, format and lint"
+build "$build/native" && run_ctest "$build/native.ctest.log" "$build/native"
+
+echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+build "$build/native-sanitize" && run_ctest "$build/native-sanitize.ctest.log" "$build/native-sanitize"
+
+if $can_run_wine; then
+  # The lint has a folder of its own (tests/lint), whose tests need no Wine session.
+  if [ -n "$wine_pid" ]; then
+    echo "== QeltorService.exe and the service tools: lint"
+    run_ctest "$build/win.ctest.log" "$build/win/tests/lint"
+    echo "== QeltorService.exe under Wine, with the checks of the release kit and the resources"
+    finish_wine "$build/win.wine.ctest.log"
   fi
+else
+  echo "== QeltorService.exe and the service tools, 32-bit, without Wine"
+  build "$build/win" && run_ctest "$build/win.ctest.log" "$build/win"
   echo "== the same programs built for 64 bits, under 64-bit Wine"
-  if cross_build "$build/win64" x86_64 -DQELTOR_WINE_SCRIPTS=OFF; then
-    QELTOR_WINE_ARCH=win64 scripts/wine-session.sh "$build/win64/wine-prefix" \
-      ctest --test-dir "$build/win64" -L wine --output-on-failure 2>&1 | tee "$build/win64.ctest.log"
-    count_ctest "$build/win64.ctest.log"
+  if [ -n "$wine_pid" ]; then
+    finish_wine "$build/win64.ctest.log"
     count_not_run "$build/win64"
   fi
 fi

@@ -1,0 +1,21 @@
+# Read by CTest once a Wine test program's cases are listed (written by qeltor_wine_test):
+# qeltor_cases, the cases; qeltor_serial, regexes of the cases that run with nothing beside
+# them; qeltor_first_before_others, whether the others wait for the first case.
+foreach(regex IN LISTS qeltor_serial)
+  set(matched FALSE)
+  foreach(case IN LISTS qeltor_cases)
+    if(case MATCHES "${regex}")
+      set_tests_properties("${case}" PROPERTIES RUN_SERIAL TRUE)
+      set(matched TRUE)
+    endif()
+  endforeach()
+  if(NOT matched)
+    message(FATAL_ERROR "no case matches the serial pattern ${regex}")
+  endif()
+endforeach()
+if(qeltor_first_before_others)
+  list(POP_FRONT qeltor_cases first)
+  foreach(case IN LISTS qeltor_cases)
+    set_tests_properties("${case}" PROPERTIES DEPENDS "${first}")
+  endforeach()
+endif()
