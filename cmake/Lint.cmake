@@ -4,6 +4,7 @@ find_program(CLANG_TIDY clang-tidy REQUIRED)
 
 function(qeltor_add_format_test)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/core/*.cpp ${PROJECT_SOURCE_DIR}/core/*.h
     ${PROJECT_SOURCE_DIR}/win32/*.cpp ${PROJECT_SOURCE_DIR}/win32/*.h
     ${PROJECT_SOURCE_DIR}/installer/*.cpp ${PROJECT_SOURCE_DIR}/installer/*.h
     ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.h

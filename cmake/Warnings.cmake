@@ -13,11 +13,13 @@ endfunction()
 
 # Code that ships in our programs, in the Windows build: no exceptions, since nothing of ours
 # catches one and the unwinder with the thread library it needs would be a third of each
-# program; and each function and datum in a section of its own, for the linker to drop what
-# nothing uses.
+# program; no run-time type information, which nothing asks for; no unwind tables, whose one
+# section per object names every function in it and so kept all of them from the linker; and
+# each function and datum in a section of its own, for the linker to drop what nothing uses.
 function(qeltor_shipped_code target)
   if(WIN32)
-    target_compile_options(${target} PRIVATE -fno-exceptions -ffunction-sections -fdata-sections)
+    target_compile_options(${target} PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+                           -ffunction-sections -fdata-sections)
   endif()
 endfunction()
 

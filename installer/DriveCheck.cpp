@@ -1,6 +1,6 @@
 #include "installer/DriveCheck.h"
 
-#include "installer/ServerPathCheck.h"
+#include "core/Paths.h"
 
 #include <array>
 

@@ -15,20 +15,9 @@ inline constexpr const wchar_t* kSettingsKey = L"exepath";
 inline constexpr wchar_t kFolderSeparator = L'\\';
 
 inline constexpr const wchar_t* kServiceName = L"Qeltor Monitoring Server";
-inline constexpr const wchar_t* kServiceKey = L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server";
-// instsrv.exe registers the service's name as an event source beside the service itself.
-inline constexpr const wchar_t* kEventSourceKey =
-    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Qeltor Monitoring Server";
-inline constexpr const wchar_t* kParametersKey =
-    L"SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\\Parameters";
-
 // The server's own settings, which it reads from the current user's hive: as a service that is the
 // hive of LocalSystem, HKEY_USERS\.DEFAULT (also reached as HKEY_USERS\S-1-5-18 on Windows).
 inline constexpr const wchar_t* kSettingsTree = L"Software\\VB and VBA Program Settings\\mxqeltor";
 inline constexpr const wchar_t* kServiceSettingsTree = L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor";
-
-inline constexpr const wchar_t* kApplicationValue = L"Application";
-inline constexpr const wchar_t* kAppDirectoryValue = L"AppDirectory";
-inline constexpr const wchar_t* kAppParametersValue = L"AppParameters";
 
 }  // namespace qeltor::texts

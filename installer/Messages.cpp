@@ -1,6 +1,6 @@
 #include "installer/Messages.h"
 
-#include "win32/MessageInserts.h"
+#include "core/MessageInserts.h"
 
 #include <array>
 

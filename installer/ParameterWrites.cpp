@@ -1,8 +1,9 @@
 #include "installer/ParameterWrites.h"
 
+#include "core/CommandLine.h"
+#include "core/Paths.h"
+#include "core/Registration.h"
 #include "installer/InstallerTexts.h"
-#include "installer/ServiceCheck.h"
-#include "installer/StartupChecks.h"
 #include "installer/StoredText.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace {
 
 // In the order they are written.
 constexpr std::array<const wchar_t*, kParameterCount> kParameterNames{
-    texts::kApplicationValue, texts::kAppDirectoryValue, texts::kAppParametersValue};
+    registration::kApplicationValue, registration::kAppDirectoryValue, registration::kAppParametersValue};
 
 // Converts `text` into `converted`; or gives the refusal that names it.
 std::optional<messages::Message> Convert(Platform& platform, const std::wstring& text, std::string& converted) {
@@ -71,7 +72,8 @@ std::vector<std::wstring> Names() {
 
 // The values as they are now; none when the key is gone.
 OsStatus ReadCurrentValues(Platform& platform, StoredValues& current) {
-    const OsStatus read = platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), current);
+    const OsStatus read = platform.ReadRegistryValues(
+        kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName), Names(), current);
     return read == kOsFileNotFound ? kOsSuccess : read;
 }
 
@@ -104,14 +106,15 @@ TakenBack TakeBack(Platform& platform, const AnsiParameters& parameters, const E
         }
         const auto before = earlier.values.find(value.name);
         const auto restore = before == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(before->second);
-        const OsStatus restored =
-            platform.RestoreRegistryValue(kHkeyLocalMachine, texts::kParametersKey, value.name, restore);
+        const OsStatus restored = platform.RestoreRegistryValue(
+            kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName), value.name, restore);
         if (restored != kOsSuccess) {
             return {restored, {}};
         }
     }
     if (!earlier.keyExisted) {
-        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::OnlyIfEmpty);
+        platform.DeleteRegistryKey(kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName),
+                                   KeyDeletion::OnlyIfEmpty);
     }
     return taken;
 }
@@ -128,19 +131,19 @@ messages::Message ChangedValuesLeft(const std::vector<std::wstring>& names) {
 std::optional<messages::Message> ConvertParameters(Platform& platform, const InstallerPaths& paths,
                                                    AnsiParameters& parameters) {
     auto& [application, appDirectory, appParameters] = parameters.values;
-    if (auto refusal =
-            ConvertValue(platform, texts::kApplicationValue, paths.ServerExePath, Terminator::Nul, application)) {
+    if (auto refusal = ConvertValue(platform, registration::kApplicationValue, paths.ServerExePath, Terminator::Nul,
+                                    application)) {
         return refusal;
     }
-    if (auto refusal =
-            ConvertValue(platform, texts::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul, appDirectory)) {
+    if (auto refusal = ConvertValue(platform, registration::kAppDirectoryValue, paths.ServerFolder, Terminator::Nul,
+                                    appDirectory)) {
         return refusal;
     }
-    if (auto refusal =
-            ConvertValue(platform, texts::kAppParametersValue, std::wstring{}, Terminator::None, appParameters)) {
+    if (auto refusal = ConvertValue(platform, registration::kAppParametersValue, std::wstring{}, Terminator::None,
+                                    appParameters)) {
         return refusal;
     }
-    return Convert(platform, texts::kParametersKey, parameters.keyPath);
+    return Convert(platform, registration::ParametersKey(texts::kServiceName), parameters.keyPath);
 }
 
 WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameters) {
@@ -168,8 +171,8 @@ WriteOutcome WriteParameters(Platform& platform, const AnsiParameters& parameter
 }
 
 OsStatus ReadEarlierParameters(Platform& platform, EarlierParameters& earlier) {
-    const OsStatus read =
-        platform.ReadRegistryValues(kHkeyLocalMachine, texts::kParametersKey, Names(), earlier.values);
+    const OsStatus read = platform.ReadRegistryValues(
+        kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName), Names(), earlier.values);
     earlier.keyExisted = read == kOsSuccess;
     return read == kOsFileNotFound ? kOsSuccess : read;
 }
@@ -185,7 +188,7 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
         value.meant = administrators;
     };
     auto& [application, appDirectory, appParameters] = parameters.values;
-    const auto earlierApplication = earlierValue(texts::kApplicationValue);
+    const auto earlierApplication = earlierValue(registration::kApplicationValue);
     const auto earlierText = earlierApplication ? TextOf(*earlierApplication) : std::nullopt;
     // Expanded as the administrator's environment has it; the names such a path uses
     // (%ProgramFiles%, %SystemDrive%) are the system's, the same for the service.
@@ -193,7 +196,7 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
         SamePath(platform.ExpandEnvironment(*earlierText), paths.ServerExePath)) {
         keep(application, *earlierApplication);
     }
-    if (const auto directory = earlierValue(texts::kAppDirectoryValue)) {
+    if (const auto directory = earlierValue(registration::kAppDirectoryValue)) {
         const bool clickWritten =
             directory->type == kRegSz && (TextOf(*directory) == paths.ServerFolder ||
                                           (earlierText && TextOf(*directory) == UpToLastBackslash(*earlierText)));
@@ -201,7 +204,7 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
             keep(appDirectory, *directory);
         }
     }
-    if (const auto arguments = earlierValue(texts::kAppParametersValue)) {
+    if (const auto arguments = earlierValue(registration::kAppParametersValue)) {
         if (arguments->type != kRegSz || !TextOf(*arguments)->empty()) {
             keep(appParameters, *arguments);
         }
@@ -226,10 +229,11 @@ OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& paramete
 }
 
 messages::Messages RemoveWrittenValues(Platform& platform, bool serviceKeyIsOurs) {
-    const OsStatus removed =
-        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kParametersKey, KeyDeletion::WithItsValues);
+    const OsStatus removed = platform.DeleteRegistryKey(
+        kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName), KeyDeletion::WithItsValues);
     if (serviceKeyIsOurs) {
-        platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kServiceKey, KeyDeletion::OnlyIfEmpty);
+        platform.DeleteRegistryKey(kHkeyLocalMachine, registration::ServiceKey(texts::kServiceName),
+                                   KeyDeletion::OnlyIfEmpty);
     }
     if (removed == kOsFileNotFound) {
         return {};  // nothing had been written

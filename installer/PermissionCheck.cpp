@@ -1,7 +1,7 @@
 #include "installer/PermissionCheck.h"
 
+#include "core/PermissionRules.h"
 #include "installer/InstallerTexts.h"
-#include "installer/PermissionRules.h"
 
 namespace qeltor {
 

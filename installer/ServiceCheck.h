@@ -20,12 +20,4 @@ enum class ServiceState {
 // `queried` and `config` as the service manager answered; `program` is this folder's srvany.exe.
 ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const std::wstring& program);
 
-// Whether the command line the service manager holds runs exactly `program`, compared as Windows
-// compares paths: letters in either case, the quotes around the path ignored. An unquoted path
-// with a space never does: Windows tries its first word as a program first.
-bool RunsProgram(const std::wstring& stored, const std::wstring& program);
-
-// Whether two paths name the same file as Windows compares them: letters in either case.
-bool SamePath(const std::wstring& a, const std::wstring& b);
-
 }  // namespace qeltor

@@ -1,5 +1,8 @@
 #include "installer/ServiceRegistration.h"
 
+#include "core/CommandLine.h"
+#include "core/Decimal.h"
+#include "core/Registration.h"
 #include "installer/DriveCheck.h"
 #include "installer/InstallerTexts.h"
 #include "installer/Messages.h"
@@ -8,7 +11,6 @@
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
 #include "installer/StoredText.h"
-#include "win32/Decimal.h"
 
 #include <cstddef>
 #include <memory>
@@ -17,10 +19,6 @@
 
 namespace qeltor {
 namespace {
-
-std::wstring Quoted(const std::wstring& text) {
-    return L'"' + text + L'"';
-}
 
 using messages::Id;
 using messages::Message;
@@ -54,7 +52,8 @@ Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool in
     if (removed != kOsSuccess) {
         return {{Id::CreatedServiceLeft, {platform.ErrorText(removed), paths.ProgramFolder}}};
     }
-    platform.DeleteRegistryKey(kHkeyLocalMachine, texts::kEventSourceKey, KeyDeletion::WithItsValues);
+    platform.DeleteRegistryKey(kHkeyLocalMachine, registration::EventSourceKey(texts::kServiceName),
+                               KeyDeletion::WithItsValues);
     RemoveWrittenValues(platform, true);
     return {{Id::CreatedServiceRemoved, {}}};
 }

@@ -1,5 +1,6 @@
 #include "installer/StartupChecks.h"
 
+#include "core/Paths.h"
 #include "installer/InstallerTexts.h"
 #include "installer/Messages.h"
 
@@ -30,11 +31,6 @@ std::wstring WithTrailingSeparator(std::wstring folder) {
         folder += texts::kFolderSeparator;
     }
     return folder;
-}
-
-std::wstring UpToLastBackslash(const std::wstring& path) {
-    const auto last = path.rfind(texts::kFolderSeparator);
-    return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
 }
 
 bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths) {

@@ -18,8 +18,4 @@ bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths);
 // `folder` with a backslash appended unless it already ends in one.
 std::wstring WithTrailingSeparator(std::wstring folder);
 
-// `path` up to and including its last backslash, the empty text when it has none. Only the
-// backslash counts, as the stored AppDirectory has always been cut; a slash does not.
-std::wstring UpToLastBackslash(const std::wstring& path);
-
 }  // namespace qeltor

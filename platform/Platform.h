@@ -1,6 +1,7 @@
 #pragma once
 
-#include "win32/AccessRights.h"
+#include "core/AccessRights.h"
+#include "core/SystemNumbers.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +13,9 @@
 
 namespace qeltor {
 
-// A Win32 status code: 0 means success, anything else is a system error code.
-using OsStatus = std::uint32_t;
+// A Win32 error code, as win32/ returns them too: 0 means success, anything else is a system error
+// code.
+using OsStatus = Dword;
 inline constexpr OsStatus kOsSuccess = 0;
 
 // A registry key handle as the A functions see it; 0 is the null handle.

@@ -1,5 +1,7 @@
 #include "platform/Win32Platform.h"
 
+#include "core/CommandLine.h"
+#include "core/Paths.h"
 #include "platform/AnsiCodePage.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -32,20 +34,6 @@ namespace {
 // Where the runtime's per-user settings live; the companion server stores its path there.
 constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings\\";
 
-std::wstring NamePart(const std::wstring& path) {
-    const auto separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
-}
-
-// The program a command line names: its first token, quoted or not. Handing it to
-// CreateProcessW by itself means the program is taken from exactly that path, never searched for.
-std::wstring ProgramOf(const std::wstring& commandLine) {
-    if (commandLine.starts_with(L'"')) {
-        return commandLine.substr(1, commandLine.find(L'"', 1) - 1);
-    }
-    return commandLine.substr(0, commandLine.find(L' '));
-}
-
 HKEY ToHkey(RegKey key) {
     // The predefined roots are sign-extended in the headers; spell them as Windows does.
     switch (key) {
@@ -64,7 +52,7 @@ HKEY ToHkey(RegKey key) {
 
 std::wstring Win32Platform::AppPath() {
     const std::wstring file = win32::ProgramPath();
-    return file.substr(0, file.size() - NamePart(file).size());
+    return file.substr(0, file.size() - NameOf(file).size());
 }
 
 std::wstring Win32Platform::rtcDir(const std::wstring& path) {
@@ -77,7 +65,7 @@ std::wstring Win32Platform::rtcDir(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain) != 0) {
         return {};
     }
-    return NamePart(path);
+    return NameOf(path);
 }
 
 std::wstring Win32Platform::rtcGetSetting(const std::wstring& application, const std::wstring& section,
@@ -271,16 +259,16 @@ OsStatus Win32Platform::RegCloseKey(RegKey key) {
 
 OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKey, KeyDeletion how) {
     win32::UniqueRegKey key;
-    LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
+    OsStatus status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+        return status;
     }
     DWORD subkeys = 0;
     DWORD values = 0;
-    status = ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                nullptr, nullptr, nullptr);
+    status = static_cast<OsStatus>(::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                                      &values, nullptr, nullptr, nullptr, nullptr));
     if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+        return status;
     }
     if (subkeys != 0 || (how == KeyDeletion::OnlyIfEmpty && values != 0)) {
         return ERROR_DIR_NOT_EMPTY;
@@ -291,9 +279,9 @@ OsStatus Win32Platform::DeleteRegistryKey(RegKey root, const std::wstring& subKe
 OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subKey,
                                            const std::vector<std::wstring>& names, StoredValues& values) {
     win32::UniqueRegKey key;
-    const LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
+    const OsStatus status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_QUERY_VALUE, key);
     if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+        return status;
     }
     for (const auto& name : names) {
         DWORD type = 0;
@@ -311,12 +299,12 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
 OsStatus Win32Platform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
                                          const std::wstring& toKey, std::wstring& failedKey) {
     win32::TreeCopyFailure failure;
-    const LSTATUS status = win32::CopyRegistryTreeWhole(ToHkey(fromRoot), fromKey, ToHkey(toRoot), toKey, failure);
+    const OsStatus status = win32::CopyRegistryTreeWhole(ToHkey(fromRoot), fromKey, ToHkey(toRoot), toKey, failure);
     if (status != ERROR_SUCCESS) {
         failedKey =
             failure.inSource ? RootName(fromRoot) + fromKey + failure.key : RootName(toRoot) + toKey + failure.key;
     }
-    return static_cast<OsStatus>(status);
+    return status;
 }
 
 std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
@@ -338,9 +326,9 @@ std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
 OsStatus Win32Platform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                              const std::optional<StoredValue>& value) {
     win32::UniqueRegKey key;
-    const LSTATUS status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_SET_VALUE, key);
+    const OsStatus status = win32::OpenRegistryKey(ToHkey(root), subKey, KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS) {
-        return static_cast<OsStatus>(status);
+        return status;
     }
     if (!value) {
         const LSTATUS deleted = ::RegDeleteValueW(key.get(), name.c_str());

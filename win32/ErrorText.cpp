@@ -1,8 +1,8 @@
 #include "win32/ErrorText.h"
 
-#include "win32/Decimal.h"
+#include "core/Decimal.h"
+#include "core/MessageInserts.h"
 #include "win32/Handles.h"
-#include "win32/MessageInserts.h"
 
 namespace qeltor::win32 {
 

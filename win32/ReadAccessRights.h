@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/AccessRights.h"
+#include "core/AccessRights.h"
 
 namespace qeltor::win32 {
 

@@ -10,9 +10,9 @@
 namespace qeltor::win32 {
 
 // Opens `root\path` with `access` into `key`: ERROR_SUCCESS, or the registry's error with `key` empty.
-LSTATUS OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
+DWORD OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
 
 // The same, creating the key and every missing key above it.
-LSTATUS CreateRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
+DWORD CreateRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key);
 
 }  // namespace qeltor::win32

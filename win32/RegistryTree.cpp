@@ -13,21 +13,21 @@ namespace {
 
 // What a walk does at each key: `relative` is its path below the walk's top ("" for the top, else
 // starting with a backslash).
-using KeyVisit = std::function<LSTATUS(const std::wstring& relative, HKEY key)>;
+using KeyVisit = std::function<DWORD(const std::wstring& relative, HKEY key)>;
 
 std::wstring Below(const std::wstring& top, const std::wstring& relative) {
     return top + relative;
 }
 
-LSTATUS SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
+DWORD SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
     DWORD count = 0;
     DWORD longest = 0;
-    LSTATUS status = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
-                                        nullptr, nullptr, nullptr);
+    DWORD status = static_cast<DWORD>(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                                                         nullptr, nullptr, nullptr, nullptr, nullptr));
     std::vector<wchar_t> name(longest + 1);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
         auto length = DwordOf(name.size());
-        status = ::RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        status = static_cast<DWORD>(::RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr));
         if (status == ERROR_SUCCESS) {
             names.emplace_back(name.data(), length);
         }
@@ -37,13 +37,13 @@ LSTATUS SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
 
 // Opens `root\top` and every key below it with `access`, one after the other, and visits each.
 // Stops at the first key that cannot be opened, listed or visited, and names it.
-LSTATUS WalkTree(HKEY root, const std::wstring& top, REGSAM access, const KeyVisit& visit, std::wstring& failedKey) {
+DWORD WalkTree(HKEY root, const std::wstring& top, REGSAM access, const KeyVisit& visit, std::wstring& failedKey) {
     std::vector<std::wstring> pending{L""};
     while (!pending.empty()) {
         const std::wstring relative = std::move(pending.back());
         pending.pop_back();
         UniqueRegKey key;
-        LSTATUS status = OpenRegistryKey(root, Below(top, relative), access, key);
+        DWORD status = OpenRegistryKey(root, Below(top, relative), access, key);
         std::vector<std::wstring> names;
         if (status == ERROR_SUCCESS) {
             status = visit(relative, key.get());
@@ -63,46 +63,47 @@ LSTATUS WalkTree(HKEY root, const std::wstring& top, REGSAM access, const KeyVis
 }
 
 // Each value of `from`, stored under `to` as it is.
-LSTATUS CopyValues(HKEY from, HKEY to) {
+DWORD CopyValues(HKEY from, HKEY to) {
     DWORD count = 0;
     DWORD longestName = 0;
     DWORD largest = 0;
-    LSTATUS status = ::RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                                        &longestName, &largest, nullptr, nullptr);
+    DWORD status = static_cast<DWORD>(::RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                         &count, &longestName, &largest, nullptr, nullptr));
     std::vector<wchar_t> name(longestName + 1);
     std::vector<BYTE> data(largest);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
         auto nameLength = DwordOf(name.size());
         auto size = DwordOf(data.size());
         DWORD type = 0;
-        status = ::RegEnumValueW(from, i, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        status =
+            static_cast<DWORD>(::RegEnumValueW(from, i, name.data(), &nameLength, nullptr, &type, data.data(), &size));
         if (status == ERROR_SUCCESS) {
-            status = ::RegSetValueExW(to, name.data(), 0, type, data.data(), size);
+            status = static_cast<DWORD>(::RegSetValueExW(to, name.data(), 0, type, data.data(), size));
         }
     }
     return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
 }
 
 // Copies the tree at `fromRoot\fromKey` into `toRoot\toKey`, key by key.
-LSTATUS CopyInto(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
-                 std::wstring& failedKey) {
+DWORD CopyInto(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
+               std::wstring& failedKey) {
     return WalkTree(
         fromRoot, fromKey, KEY_READ,
         [&](const std::wstring& relative, HKEY from) {
             UniqueRegKey to;
-            const LSTATUS status = CreateRegistryKey(toRoot, Below(toKey, relative), KEY_SET_VALUE, to);
+            const DWORD status = CreateRegistryKey(toRoot, Below(toKey, relative), KEY_SET_VALUE, to);
             return status == ERROR_SUCCESS ? CopyValues(from, to.get()) : status;
         },
         failedKey);
 }
 
 // Whether every key of `toRoot\toKey` that the copy of `staged` would write to lets us write.
-LSTATUS CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstring& toKey, std::wstring& failedKey) {
+DWORD CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstring& toKey, std::wstring& failedKey) {
     return WalkTree(
         toRoot, staged, KEY_READ,
         [&](const std::wstring& relative, HKEY /*key*/) {
             UniqueRegKey key;
-            const LSTATUS status =
+            const DWORD status =
                 OpenRegistryKey(toRoot, Below(toKey, relative), KEY_SET_VALUE | KEY_CREATE_SUB_KEY, key);
             return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;  // created below a writable one
         },
@@ -111,13 +112,13 @@ LSTATUS CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstrin
 
 }  // namespace
 
-LSTATUS CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
-                              TreeCopyFailure& failure) {
+DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
+                            TreeCopyFailure& failure) {
     // Beside the key it is meant for, so under the same parent and with the same permissions.
     const std::wstring staged = toKey + L" (being copied by QeltorService)";
     ::RegDeleteTreeW(toRoot, staged.c_str());  // what an interrupted earlier copy left
     std::wstring failedKey;
-    LSTATUS status = CopyInto(fromRoot, fromKey, toRoot, staged, failedKey);
+    DWORD status = CopyInto(fromRoot, fromKey, toRoot, staged, failedKey);
     if (status != ERROR_SUCCESS) {
         failure = {true, failedKey};
     } else if ((status = CheckWritable(toRoot, staged, toKey, failedKey)) != ERROR_SUCCESS ||

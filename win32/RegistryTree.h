@@ -18,7 +18,7 @@ struct TreeCopyFailure {
 // that the merge would write to is opened for writing, before anything of `toKey` is changed.
 // Values are copied as stored, byte for byte. ERROR_SUCCESS, or the registry's error with
 // `failure` filled.
-LSTATUS CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
-                              TreeCopyFailure& failure);
+DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
+                            TreeCopyFailure& failure);
 
 }  // namespace qeltor::win32

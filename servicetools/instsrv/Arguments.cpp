@@ -1,22 +1,14 @@
 #include "servicetools/instsrv/Arguments.h"
 
-#include <windows.h>
+#include "core/CommandLine.h"
 
 #include <algorithm>
 
 namespace qeltor::service {
 namespace {
 
-// A caller that quotes the path itself hands it over with its quotes; the path is what is inside.
-std::wstring Unquoted(const std::wstring& program) {
-    if (program.size() >= 2 && program.front() == L'"' && program.back() == L'"') {
-        return program.substr(1, program.size() - 2);
-    }
-    return program;
-}
-
 bool IsRemove(const std::wstring& word) {
-    return ::CompareStringOrdinal(word.c_str(), -1, L"remove", -1, TRUE) == CSTR_EQUAL;
+    return EqualIgnoringCase(word, L"remove");
 }
 
 }  // namespace
@@ -37,16 +29,13 @@ InstsrvCommand ParseInstsrvArguments(const std::vector<std::wstring>& arguments)
     command.action = arguments.size() == 3 ? Action::RemoveIfItRuns : (remove ? Action::Remove : Action::Install);
     command.serviceName = arguments[0];
     if (command.action != Action::Remove) {
-        command.program = Unquoted(arguments.back());
+        command.program = WithoutQuotes(arguments.back());
     }
     return command;
 }
 
 std::wstring QuotedImagePath(const std::wstring& program) {
-    if (program.size() >= 2 && program.front() == L'"' && program.back() == L'"') {
-        return program;
-    }
-    return L"\"" + program + L"\"";
+    return Quoted(WithoutQuotes(program));
 }
 
 }  // namespace qeltor::service

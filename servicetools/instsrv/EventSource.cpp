@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/Paths.h"
+#include "core/Registration.h"
 #include "servicetools/common/Console.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -14,59 +16,50 @@ namespace {
 
 constexpr DWORD kAllEventTypes = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
 
-std::wstring SourceKey(const std::wstring& name) {
-    return L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name;
-}
-
-std::wstring OwnFolder() {
-    const std::wstring path = win32::ProgramPath();
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-LSTATUS WriteSource(const std::wstring& name, const std::wstring& messageFile) {
+DWORD WriteSource(const std::wstring& name, const std::wstring& messageFile) {
     win32::UniqueRegKey key;
-    LSTATUS status = win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, SourceKey(name), KEY_SET_VALUE, key);
+    DWORD status = win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name), KEY_SET_VALUE, key);
     if (status != ERROR_SUCCESS) {
         return status;
     }
     const DWORD bytes = win32::DwordOf((messageFile.size() + 1) * sizeof(wchar_t));
-    status = ::RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ,
-                              reinterpret_cast<const BYTE*>(messageFile.c_str()), bytes);
+    status = static_cast<DWORD>(::RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ,
+                                                 reinterpret_cast<const BYTE*>(messageFile.c_str()), bytes));
     if (status != ERROR_SUCCESS) {
         return status;
     }
     const DWORD types = kAllEventTypes;
-    return ::RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
-                            sizeof(types));
+    return static_cast<DWORD>(::RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD,
+                                               reinterpret_cast<const BYTE*>(&types), sizeof(types)));
 }
 
 }  // namespace
 
 void RegisterServiceEventSource(const std::wstring& name) {
-    const std::wstring messageFile = OwnFolder() + L"\\srvany.exe";
+    const std::wstring messageFile = UpToLastBackslash(win32::ProgramPath()) + L"srvany.exe";
     constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";
     if (!IsFile(messageFile)) {
         PrintErrorLine(L"There is no " + messageFile + L" to register as the file of the service's event texts." +
                        kWithout);
         return;
     }
-    const LSTATUS status = WriteSource(name, messageFile);
+    const DWORD status = WriteSource(name, messageFile);
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(L"Cannot register the service as an event source: " +
-                       win32::ErrorText(static_cast<DWORD>(status)) + L"." + kWithout);
+        PrintErrorLine(L"Cannot register the service as an event source: " + win32::ErrorText(status) + L"." +
+                       kWithout);
     }
 }
 
 void RemoveServiceEventSource(const std::wstring& name) {
-    const LSTATUS status = ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, SourceKey(name).c_str());
+    const auto status =
+        static_cast<DWORD>(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name).c_str()));
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        PrintErrorLine(L"Cannot delete HKLM\\" + SourceKey(name) + L": " +
-                       win32::ErrorText(static_cast<DWORD>(status)));
+        PrintErrorLine(L"Cannot delete HKLM\\" + registration::EventSourceKey(name) + L": " + win32::ErrorText(status));
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <windows.h>
-
 #include <array>
+
+#include "core/SystemNumbers.h"
 
 // What the service manager is to do when the service fails: a monitoring server is only useful
 // while it runs, so it is restarted.
@@ -10,9 +10,10 @@ namespace qeltor::service {
 
 struct Recovery {
     // The failure count goes back to 0 after this long without a failure.
-    DWORD resetPeriodSeconds = 0;
-    // One action per failure in a row; the last one repeats for every failure after it.
-    std::array<SC_ACTION, 3> actions{};
+    Dword resetPeriodSeconds = 0;
+    // A restart after each failure in a row, this long after it; the last one repeats for every
+    // failure after it.
+    std::array<Dword, 3> restartDelaysMs{};
     // A stop with a non-zero exit code counts as a failure, not only a crash of the service.
     bool onNonCrashFailures = false;
 };

@@ -3,24 +3,30 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
-#include "installer/PermissionRules.h"
-#include "installer/ServiceCheck.h"
+#include "core/CommandLine.h"
+#include "core/Decimal.h"
+#include "core/MessageInserts.h"
+#include "core/PermissionRules.h"
+#include "core/StopTimes.h"
 #include "servicetools/common/Console.h"
-#include "servicetools/common/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
 #include "servicetools/instsrv/Recovery.h"
-#include "win32/Decimal.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
-#include "win32/MessageInserts.h"
 #include "win32/ReadAccessRights.h"
 
 namespace qeltor::service {
+
+// The plain decisions hold Windows' numbers in types of their own.
+static_assert(std::is_same_v<Dword, DWORD> && std::is_same_v<Qword, ULONGLONG>);
+
 namespace {
 
 constexpr int kFailed = 1;
@@ -36,10 +42,6 @@ constexpr wchar_t kChangeableWarning[] =
 int Fail(const std::wstring& what, DWORD error) {
     PrintErrorLine(what + L": " + win32::ErrorText(error));
     return kFailed;
-}
-
-std::wstring Quoted(const std::wstring& text) {
-    return L"\"" + text + L"\"";
 }
 
 int ExistsAlready(const std::wstring& name) {
@@ -121,9 +123,13 @@ DWORD ActionsKept(SC_HANDLE service, DWORD count) {
 // Restarts after a failure; what the system does not keep is said on one line, and the service
 // works without it.
 void SetRecovery(SC_HANDLE service) {
-    Recovery recovery = DefaultRecovery();
-    const auto count = static_cast<DWORD>(recovery.actions.size());
-    SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr, count, recovery.actions.data()};
+    const Recovery recovery = DefaultRecovery();
+    std::array<SC_ACTION, std::tuple_size_v<decltype(recovery.restartDelaysMs)>> restarts{};
+    std::ranges::transform(recovery.restartDelaysMs, restarts.begin(), [](Dword delay) {
+        return SC_ACTION{SC_ACTION_RESTART, delay};
+    });
+    const auto count = static_cast<DWORD>(restarts.size());
+    SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr, count, restarts.data()};
     SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
     std::vector<std::wstring> refused;
     DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) != FALSE

@@ -5,14 +5,14 @@
 namespace qeltor::service {
 namespace {
 
-bool Contains(const std::vector<DWORD>& ids, DWORD id) {
+bool Contains(const std::vector<Dword>& ids, Dword id) {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 }  // namespace
 
-std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId, bool hasConsole) {
-    std::vector<HWND> shown;
+std::vector<WindowHandle> WindowsToClose(const std::vector<TopLevelWindow>& windows, Dword processId, bool hasConsole) {
+    std::vector<WindowHandle> shown;
     const TopLevelWindow* hidden = nullptr;
     for (const TopLevelWindow& window : windows) {
         if (window.processId != processId || window.system) {
@@ -30,9 +30,9 @@ std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWO
     return shown;
 }
 
-std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist) {
+std::vector<Dword> ConsoleGroupsToSignal(const ConsoleAttendance& console, Dword host, Dword application, bool insist) {
     bool anyone = false;
-    for (const DWORD process : console.attached) {
+    for (const Dword process : console.attached) {
         if (process == host || Contains(console.askedOnConsole, process)) {
             continue;
         }
@@ -42,7 +42,7 @@ std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD
             return {};
         }
     }
-    return anyone ? std::vector<DWORD>{application} : std::vector<DWORD>{};
+    return anyone ? std::vector<Dword>{application} : std::vector<Dword>{};
 }
 
 bool IsConsoleHost(std::wstring_view image) {

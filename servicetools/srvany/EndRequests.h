@@ -1,9 +1,9 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string_view>
 #include <vector>
+
+#include "core/SystemNumbers.h"
 
 // Whom the host asks to end, and how, when the service stops: each process of the job once, the
 // way it understands. A process with a window on show gets WM_CLOSE, as from a user closing it; one
@@ -11,9 +11,12 @@
 // not; a hidden window is closed only in a process that has no console to be asked on.
 namespace qeltor::service {
 
+// A window as the host sees it: an HWND, kept opaque here.
+using WindowHandle = void*;
+
 struct TopLevelWindow {
-    HWND handle = nullptr;
-    DWORD processId = 0;
+    WindowHandle handle = nullptr;
+    Dword processId = 0;
     bool visible = false;
     bool owned = false;
     bool ownerVisible = false;
@@ -27,14 +30,14 @@ struct TopLevelWindow {
 // WSAAsyncSelect, a runtime's event window), and closing one only destroys it: a process with a
 // console is asked there instead. Without a console, its first hidden unowned window is closed,
 // the one a program that runs hidden keeps. Empty: ask it on its console, if it has one.
-std::vector<HWND> WindowsToClose(const std::vector<TopLevelWindow>& windows, DWORD processId, bool hasConsole);
+std::vector<WindowHandle> WindowsToClose(const std::vector<TopLevelWindow>& windows, Dword processId, bool hasConsole);
 
 // Who is on a console when the host looks at it, for ConsoleGroupsToSignal.
 struct ConsoleAttendance {
-    std::vector<DWORD> attached;        // the processes attached to the console, the host among them
-    std::vector<DWORD> toAsk;           // job processes to be asked now on their console
-    std::vector<DWORD> askedByWindow;   // job processes asked by WM_CLOSE before
-    std::vector<DWORD> askedOnConsole;  // job processes asked on a console before
+    std::vector<Dword> attached;        // the processes attached to the console, the host among them
+    std::vector<Dword> toAsk;           // job processes to be asked now on their console
+    std::vector<Dword> askedByWindow;   // job processes asked by WM_CLOSE before
+    std::vector<Dword> askedOnConsole;  // job processes asked on a console before
 };
 
 // The process groups to signal on one console: the application's alone, which it leads and its
@@ -47,7 +50,7 @@ struct ConsoleAttendance {
 // the console waiting while it may still be ending, but only until `insist` (half the grace
 // period is over): a second request to a process stuck in a dialog is better than no request to
 // the others beside it.
-std::vector<DWORD> ConsoleGroupsToSignal(const ConsoleAttendance& console, DWORD host, DWORD application, bool insist);
+std::vector<Dword> ConsoleGroupsToSignal(const ConsoleAttendance& console, Dword host, Dword application, bool insist);
 
 // Whether `image`, the full path of a job process's program, is the console host (conhost.exe)
 // that a console brings along (Wine starts it in the job): the console's, not the application's.

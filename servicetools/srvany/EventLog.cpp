@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "EventMessages.h"
+#include "core/Decimal.h"
 #include "servicetools/srvany/EventText.h"
-#include "win32/Decimal.h"
 
 namespace qeltor::service {
 

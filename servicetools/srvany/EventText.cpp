@@ -1,12 +1,12 @@
 #include "servicetools/srvany/EventText.h"
-#include "win32/Decimal.h"
+#include "core/Decimal.h"
 
 namespace qeltor::service {
 namespace {
 
-constexpr DWORD kLargestPlainCode = 0xFFFF;
+constexpr Dword kLargestPlainCode = 0xFFFF;
 
-std::wstring Hex(DWORD value) {
+std::wstring Hex(Dword value) {
     constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
     std::wstring text(8, L'0');
     for (size_t i = text.size(); i-- > 0; value >>= 4U) {
@@ -15,22 +15,22 @@ std::wstring Hex(DWORD value) {
     return L"0x" + text;
 }
 
-std::wstring Units(ULONGLONG large, const wchar_t* largeUnit, ULONGLONG small, const wchar_t* smallUnit) {
+std::wstring Units(Qword large, const wchar_t* largeUnit, Qword small, const wchar_t* smallUnit) {
     return DecimalText(large) + L" " + largeUnit + L" " + DecimalText(small) + L" " + smallUnit;
 }
 
 }  // namespace
 
-std::wstring ExitCodeText(DWORD exitCode) {
+std::wstring ExitCodeText(Dword exitCode) {
     const std::wstring decimal = DecimalText(exitCode);
     return exitCode <= kLargestPlainCode ? decimal : decimal + L" (" + Hex(exitCode) + L")";
 }
 
-std::wstring DurationText(ULONGLONG milliseconds) {
-    constexpr ULONGLONG kMinute = 60;
-    constexpr ULONGLONG kHour = 60 * kMinute;
-    constexpr ULONGLONG kDay = 24 * kHour;
-    const ULONGLONG seconds = milliseconds / 1000;
+std::wstring DurationText(Qword milliseconds) {
+    constexpr Qword kMinute = 60;
+    constexpr Qword kHour = 60 * kMinute;
+    constexpr Qword kDay = 24 * kHour;
+    const Qword seconds = milliseconds / 1000;
     if (seconds < kMinute) {
         return DecimalText(seconds) + L" s";
     }

@@ -168,9 +168,9 @@ void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool in
     }
     const std::vector<TopLevelWindow> windows = TopLevelWindowsOf(notAsked);
     const auto closeWindows = [&](DWORD process, bool hasConsole) {
-        const std::vector<HWND> toClose = WindowsToClose(windows, process, hasConsole);
-        for (HWND window : toClose) {
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        const std::vector<WindowHandle> toClose = WindowsToClose(windows, process, hasConsole);
+        for (WindowHandle window : toClose) {
+            ::PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
         }
         if (!toClose.empty()) {
             asked.byWindow.push_back(process);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <windows.h>
-
 #include <optional>
 #include <string>
 #include <variant>
+
+#include "servicetools/srvany/SystemCodes.h"
 
 // The decisions of the service host, kept free of system calls so that they can be tested alone.
 namespace qeltor::service {
@@ -19,7 +19,7 @@ struct HostParameters {
 // Why the host cannot go on: a Win32 error code for the service manager and a sentence for the
 // event log.
 struct HostFailure {
-    DWORD error = ERROR_SUCCESS;
+    Dword error = kNoError;
     std::wstring message;
 };
 
@@ -33,12 +33,12 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
 
 // What the service reports once it has stopped.
 struct ServiceExit {
-    DWORD win32ExitCode = NO_ERROR;
-    DWORD serviceSpecificExitCode = 0;
+    Dword win32ExitCode = kNoError;
+    Dword serviceSpecificExitCode = 0;
 };
 
 // The application ended by itself: a failure shows as a service-specific error so that the
 // service's recovery actions apply.
-ServiceExit ExitForApplication(DWORD applicationExitCode);
+ServiceExit ExitForApplication(Dword applicationExitCode);
 
 }  // namespace qeltor::service

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "core/Registration.h"
 #include "servicetools/srvany/ValueType.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -59,23 +60,23 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
 }  // namespace
 
 std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring& serviceName) {
-    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Services\\" + serviceName + L"\\Parameters";
+    const std::wstring path = registration::ParametersKey(serviceName);
     win32::UniqueRegKey key;
-    const LSTATUS status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE, key);
+    const DWORD status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, path, KEY_QUERY_VALUE, key);
     if (status == ERROR_FILE_NOT_FOUND) {
         return HostParameters{};
     }
     if (status != ERROR_SUCCESS) {
-        return Failure(L"Cannot open HKLM\\" + path, static_cast<DWORD>(status));
+        return Failure(L"Cannot open HKLM\\" + path, status);
     }
     HostParameters parameters;
     struct Field {
         const wchar_t* name;
         std::optional<std::wstring>* target;
     };
-    const Field fields[] = {{L"Application", &parameters.application},
-                            {L"AppDirectory", &parameters.directory},
-                            {L"AppParameters", &parameters.arguments}};
+    const Field fields[] = {{registration::kApplicationValue, &parameters.application},
+                            {registration::kAppDirectoryValue, &parameters.directory},
+                            {registration::kAppParametersValue, &parameters.arguments}};
     for (const Field& field : fields) {
         auto value = ReadText(key.get(), field.name);
         if (auto* failure = std::get_if<HostFailure>(&value)) {

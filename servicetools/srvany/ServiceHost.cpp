@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <variant>
 
-#include "servicetools/common/StopTimes.h"
+#include "core/StopTimes.h"
 #include "servicetools/srvany/EventLog.h"
 #include "servicetools/srvany/GracefulEnd.h"
 #include "servicetools/srvany/JobProcess.h"
@@ -15,6 +16,16 @@
 #include "win32/Handles.h"
 
 namespace qeltor::service {
+
+// The host's decisions speak of Windows' numbers in copies of their own.
+static_assert(std::is_same_v<Dword, DWORD> && std::is_same_v<Qword, ULONGLONG>);
+static_assert(kNoError == NO_ERROR && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorInvalidData == ERROR_INVALID_DATA && kErrorInvalidName == ERROR_INVALID_NAME &&
+              kErrorBadPathname == ERROR_BAD_PATHNAME && kErrorServiceSpecificError == ERROR_SERVICE_SPECIFIC_ERROR);
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ && kRegBinary == REG_BINARY &&
+              kRegDword == REG_DWORD && kRegDwordBigEndian == REG_DWORD_BIG_ENDIAN && kRegLink == REG_LINK &&
+              kRegMultiSz == REG_MULTI_SZ && kRegQword == REG_QWORD);
+
 namespace {
 
 constexpr DWORD kGraceStepMs = 250;

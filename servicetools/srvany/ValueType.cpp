@@ -1,40 +1,40 @@
 #include "servicetools/srvany/ValueType.h"
-#include "win32/Decimal.h"
+#include "core/Decimal.h"
 
 namespace qeltor::service {
 
-std::wstring RegistryTypeName(DWORD type) {
+std::wstring RegistryTypeName(Dword type) {
     switch (type) {
-        case REG_NONE:
+        case kRegNone:
             return L"REG_NONE";
-        case REG_SZ:
+        case kRegSz:
             return L"REG_SZ";
-        case REG_EXPAND_SZ:
+        case kRegExpandSz:
             return L"REG_EXPAND_SZ";
-        case REG_BINARY:
+        case kRegBinary:
             return L"REG_BINARY";
-        case REG_DWORD:
+        case kRegDword:
             return L"REG_DWORD";
-        case REG_DWORD_BIG_ENDIAN:
+        case kRegDwordBigEndian:
             return L"REG_DWORD_BIG_ENDIAN";
-        case REG_LINK:
+        case kRegLink:
             return L"REG_LINK";
-        case REG_MULTI_SZ:
+        case kRegMultiSz:
             return L"REG_MULTI_SZ";
-        case REG_QWORD:
+        case kRegQword:
             return L"REG_QWORD";
         default:
             return L"type " + DecimalText(type);
     }
 }
 
-std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, DWORD type) {
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, Dword type) {
+    if (type == kRegSz || type == kRegExpandSz) {
         return std::nullopt;
     }
-    return HostFailure{ERROR_INVALID_DATA, L"The Parameters value " + valueName + L" is of type " +
-                                               RegistryTypeName(type) +
-                                               L"; it must be a string (REG_SZ or REG_EXPAND_SZ)."};
+    return HostFailure{kErrorInvalidData, L"The Parameters value " + valueName + L" is of type " +
+                                              RegistryTypeName(type) +
+                                              L"; it must be a string (REG_SZ or REG_EXPAND_SZ)."};
 }
 
 }  // namespace qeltor::service

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <optional>
 #include <string>
 
@@ -10,10 +8,10 @@
 namespace qeltor::service {
 
 // The registry's name for a value type, "REG_DWORD"; "type 42" for one it does not name.
-std::wstring RegistryTypeName(DWORD type);
+std::wstring RegistryTypeName(Dword type);
 
 // A Parameters value is text: REG_SZ, or REG_EXPAND_SZ with %variables% to expand. Anything
 // else is refused with a message that names the type found.
-std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, DWORD type);
+std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, Dword type);
 
 }  // namespace qeltor::service

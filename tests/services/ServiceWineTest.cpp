@@ -13,7 +13,7 @@
 #include "Programs.h"
 #include "Registry.h"
 #include "Services.h"
-#include "servicetools/common/StopTimes.h"
+#include "core/StopTimes.h"
 #include "win32/Handles.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The table of messages as rendered, the pieces that come from numbers and from the system's texts.
+#include "core/Decimal.h"
+#include "core/MessageInserts.h"
 #include "installer/Messages.h"
-#include "win32/Decimal.h"
-#include "win32/MessageInserts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Which rights of which group make a file or folder that a service runs changeable by users who
 // are no administrators, who is named, and the command that takes those rights away.
-#include "installer/PermissionRules.h"
+#include "core/PermissionRules.h"
 
 #include <gtest/gtest.h>
 

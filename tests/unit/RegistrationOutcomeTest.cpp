@@ -1,8 +1,8 @@
 // What the user is told after a click, and what the click leaves in the service manager and the
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
+#include "core/PermissionRules.h"
 #include "installer/Messages.h"
-#include "installer/PermissionRules.h"
 #include "installer/ServiceRegistration.h"
 #include "installer/StoredText.h"
 

@@ -1,19 +1,21 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
-#include "Codes.h"
-#include "servicetools/common/StopTimes.h"
+#include <array>
+#include <cstdint>
+
+#include "core/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
+#include "servicetools/srvany/SystemCodes.h"
 #include "servicetools/srvany/ValueType.h"
-#include "win32/Utf8.h"
 
 namespace {
 
-using enum qeltor::driver::Code;
+using namespace qeltor::service;  // the tools' codes: kErrorBadPathname, kRegSz, ...
 using qeltor::service::HostFailure;
 using qeltor::service::HostParameters;
 using qeltor::service::InstsrvCommand;
@@ -50,7 +52,7 @@ TEST(LaunchPlan, PassesArgumentsAndTheGivenFolder) {
 TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
     for (const auto& application : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
         const HostFailure failure = FailureFor({application, L"C:\\", L""});
-        EXPECT_NE(failure.error, kErrorSuccess);
+        EXPECT_NE(failure.error, kNoError);
         EXPECT_NE(failure.message.find(L"Application"), std::wstring::npos);
     }
     EXPECT_EQ(FailureFor({L"Monitor.exe", L"C:\\Srv", L""}).error, kErrorBadPathname);
@@ -59,7 +61,7 @@ TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
     const HostFailure folder = FailureFor({L"C:\\Srv\\Monitor.exe", L"drivers", L""});
     EXPECT_EQ(folder.error, kErrorBadPathname);
     EXPECT_NE(folder.message.find(L"AppDirectory folder is not a full path: drivers"), std::wstring::npos)
-        << qeltor::win32::Utf8(folder.message);
+        << folder.message;
 }
 
 TEST(ServiceExit, OnlyAFailingApplicationGivesAServiceSpecificError) {
@@ -97,12 +99,7 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
 TEST(Recovery, RestartsAfterOneTwoThenEveryFiveMinutesAndForgetsAfterADay) {
     const qeltor::service::Recovery recovery = qeltor::service::DefaultRecovery();
     EXPECT_EQ(recovery.resetPeriodSeconds, 86400U);
-    const DWORD delays[] = {60000, 120000, 300000};
-    ASSERT_EQ(recovery.actions.size(), std::size(delays));
-    for (size_t i = 0; i < std::size(delays); ++i) {
-        EXPECT_EQ(recovery.actions[i].Type, SC_ACTION_RESTART) << i;
-        EXPECT_EQ(recovery.actions[i].Delay, delays[i]) << i;
-    }
+    EXPECT_EQ(recovery.restartDelaysMs, (std::array<qeltor::Dword, 3>{60000, 120000, 300000}));
     EXPECT_TRUE(recovery.onNonCrashFailures);
 }
 
@@ -116,10 +113,11 @@ TEST(StopTimes, TheWholeStopFitsThePreshutdownTimeout) {
 }
 
 TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_SZ).has_value());
-    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", REG_EXPAND_SZ).has_value());
-    for (const auto& [type, name] :
-         {std::pair<DWORD, std::wstring>{REG_DWORD, L"REG_DWORD"}, {REG_MULTI_SZ, L"REG_MULTI_SZ"}, {42, L"type 42"}}) {
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegSz).has_value());
+    EXPECT_FALSE(qeltor::service::RefuseNonText(L"Application", kRegExpandSz).has_value());
+    for (const auto& [type, name] : {std::pair<qeltor::Dword, std::wstring>{kRegDword, L"REG_DWORD"},
+                                     {kRegMultiSz, L"REG_MULTI_SZ"},
+                                     {42, L"type 42"}}) {
         const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
         ASSERT_TRUE(refused.has_value());
         EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)
@@ -129,7 +127,8 @@ TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
 
 TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
     using qeltor::service::TopLevelWindow;
-    const auto window = [](UINT_PTR id) { return reinterpret_cast<HWND>(id); };
+    using qeltor::service::WindowHandle;
+    const auto window = [](std::uintptr_t id) { return reinterpret_cast<WindowHandle>(id); };
     // Process 1 shows a main window with an owned dialog; 2 only hidden windows; 3 only an IME window;
     // 4 forms owned by a hidden window, as some runtimes make; 5 only its console's window.
     const std::vector<TopLevelWindow> windows = {
@@ -138,11 +137,11 @@ TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
         {window(21), 2, false, false, false, false}, {window(30), 3, false, false, false, true},
         {window(40), 4, false, false, false, false}, {window(41), 4, true, true, false, false},
         {window(42), 4, true, true, false, false},   {window(50), 5, true, false, false, true}};
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1, true), std::vector<HWND>{window(10)});
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2, false), std::vector<HWND>{window(20)});
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 1, true), std::vector<WindowHandle>{window(10)});
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 2, false), std::vector<WindowHandle>{window(20)});
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 2, true).empty());  // asked on its console
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 3, false).empty());
-    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4, true), (std::vector<HWND>{window(41), window(42)}));
+    EXPECT_EQ(qeltor::service::WindowsToClose(windows, 4, true), (std::vector<WindowHandle>{window(41), window(42)}));
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 5, false).empty());
     EXPECT_TRUE(qeltor::service::WindowsToClose(windows, 6, false).empty());
     // A console's host process is the console's, not the application's.
@@ -151,20 +150,20 @@ TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
 }
 
 TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
-    constexpr DWORD kHost = 9;
-    constexpr DWORD kApplication = 1;
+    constexpr qeltor::Dword kHost = 9;
+    constexpr qeltor::Dword kApplication = 1;
     // More processes than a job's first list of ids had room for, all on one console.
-    std::vector<DWORD> many{kHost};
-    for (DWORD id = 100; id < 400; ++id) {
+    std::vector<qeltor::Dword> many{kHost};
+    for (qeltor::Dword id = 100; id < 400; ++id) {
         many.push_back(id);
     }
     const struct {
-        std::vector<DWORD> attached;
-        std::vector<DWORD> toAsk;
-        std::vector<DWORD> askedByWindow;
+        std::vector<qeltor::Dword> attached;
+        std::vector<qeltor::Dword> toAsk;
+        std::vector<qeltor::Dword> askedByWindow;
         bool insist;
-        std::vector<DWORD> groups;
-        std::vector<DWORD> onConsole = {};
+        std::vector<qeltor::Dword> groups;
+        std::vector<qeltor::Dword> onConsole = {};
     } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, {kApplication}},  // the children are in its group
                 {{kHost, 3}, {1, 3}, {}, false, {kApplication}},     // the application gone, its child still there
                 {{kHost, 1, 2}, {2}, {1}, false, {}},  // 1 has a window: a console event would ask it twice
@@ -187,7 +186,7 @@ TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
 TEST(EventTexts, ExitCodesAndRunningTimesReadAsAnAdministratorLooksThemUp) {
     EXPECT_EQ(qeltor::service::ExitCodeText(7), L"7");
     EXPECT_EQ(qeltor::service::ExitCodeText(0xC0000005), L"3221225477 (0xC0000005)");
-    const std::pair<ULONGLONG, const wchar_t*> durations[] = {
+    const std::pair<qeltor::Qword, const wchar_t*> durations[] = {
         {999, L"0 s"}, {59999, L"59 s"}, {200000, L"3 min 20 s"}, {7500000, L"2 h 5 min"}, {273600000, L"3 d 4 h"}};
     for (const auto& [milliseconds, text] : durations) {
         EXPECT_EQ(qeltor::service::DurationText(milliseconds), text);

@@ -1,4 +1,4 @@
-#include "installer/PermissionRules.h"
+#include "core/PermissionRules.h"
 
 #include <algorithm>
 

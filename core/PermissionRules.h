@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/AccessRights.h"
+#include "core/AccessRights.h"
 
 // Whether users who are no administrators can change a file or folder that a service runs, and
 // the command that leaves it to administrators. Plain C++: the installer refuses such a service,

@@ -1,4 +1,4 @@
-#include "win32/MessageInserts.h"
+#include "core/MessageInserts.h"
 
 namespace qeltor {
 namespace {

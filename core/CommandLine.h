@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// Paths inside command lines: how the kit quotes them, and how it reads back what a service
+// manager or a caller holds.
+namespace qeltor {
+
+// `text` between double quotes, as is.
+std::wstring Quoted(const std::wstring& text);
+
+// Whether `text` starts and ends with a double quote.
+bool IsQuoted(const std::wstring& text);
+
+// What is inside the quotes around `text`, or `text` when it is not quoted.
+std::wstring WithoutQuotes(const std::wstring& text);
+
+// The program a command line names: its first token, quoted or not.
+std::wstring ProgramOf(const std::wstring& commandLine);
+
+// Whether two texts are the same with the letters A to Z in either case.
+bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b);
+
+// Whether two paths name the same file as Windows compares them: letters in either case.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+// An unquoted path with a space: C:\Program Files\Kit\srvany.exe is started as C:\Program.exe
+// when that exists.
+bool IsAmbiguous(const std::wstring& stored);
+
+// Whether the command line a service manager holds runs exactly `program`, compared as Windows
+// compares paths, the quotes around the path ignored. An ambiguous path never does.
+bool RunsProgram(const std::wstring& stored, const std::wstring& program);
+
+}  // namespace qeltor

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// How paths are read, the same way wherever the kit reads one. Windows takes '/' as a separator
+// as well as '\'.
+namespace qeltor {
+
+bool IsPathSeparator(wchar_t c);
+
+// A drive letter, a colon and a separator, or \\server\share\...: a path that means the same
+// from every current folder.
+bool IsFullPath(const std::wstring& path);
+
+// Laxer than IsFullPath, as the service host has always been: "X:" and a separator, or two
+// separators, whatever follows. Enough to be sure the path is not looked up relative to the
+// host's current folder (the system folder, for a service).
+bool StartsAtARoot(const std::wstring& path);
+
+// The drive letter a path starts with, in upper case, or nothing when it names none (a share).
+std::optional<wchar_t> DriveLetterOf(const std::wstring& path);
+
+// The part after the last separator of either kind: the file's own name.
+std::wstring NameOf(const std::wstring& path);
+
+// Everything up to and including the last backslash; nothing when there is none. This is how the
+// server's folder is stored, so a '/' never ends it.
+std::wstring UpToLastBackslash(const std::wstring& path);
+
+// The folder a program runs in when none is given: cut before its last separator of either kind.
+// The root of a drive keeps its backslash, since "C:" alone means that drive's current folder.
+std::wstring WorkingFolderOf(const std::wstring& path);
+
+}  // namespace qeltor
