@@ -4,14 +4,14 @@ namespace qeltor::win32 {
 
 DWORD OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key) {
     HKEY opened = nullptr;
-    const DWORD status = static_cast<DWORD>(::RegOpenKeyExW(root, path.c_str(), 0, access, &opened));
+    const auto status = static_cast<DWORD>(::RegOpenKeyExW(root, path.c_str(), 0, access, &opened));
     key.reset(status == ERROR_SUCCESS ? opened : nullptr);
     return status;
 }
 
 DWORD CreateRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key) {
     HKEY created = nullptr;
-    const DWORD status =
+    const auto status =
         static_cast<DWORD>(::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr, &created, nullptr));
     key.reset(status == ERROR_SUCCESS ? created : nullptr);
     return status;

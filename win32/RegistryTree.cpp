@@ -22,8 +22,8 @@ std::wstring Below(const std::wstring& top, const std::wstring& relative) {
 DWORD SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
     DWORD count = 0;
     DWORD longest = 0;
-    DWORD status = static_cast<DWORD>(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
-                                                         nullptr, nullptr, nullptr, nullptr, nullptr));
+    auto status = static_cast<DWORD>(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+                                                        nullptr, nullptr, nullptr, nullptr, nullptr));
     std::vector<wchar_t> name(longest + 1);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
         auto length = DwordOf(name.size());
@@ -67,8 +67,8 @@ DWORD CopyValues(HKEY from, HKEY to) {
     DWORD count = 0;
     DWORD longestName = 0;
     DWORD largest = 0;
-    DWORD status = static_cast<DWORD>(::RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                         &count, &longestName, &largest, nullptr, nullptr));
+    auto status = static_cast<DWORD>(::RegQueryInfoKeyW(from, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                        &count, &longestName, &largest, nullptr, nullptr));
     std::vector<wchar_t> name(longestName + 1);
     std::vector<BYTE> data(largest);
     for (DWORD i = 0; status == ERROR_SUCCESS && i < count; ++i) {
