@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
-// What a file's or folder's permissions give some groups, as the system reads them. Plain C++, so
-// the installer's decision and the native tests use it too.
+// The permissions of a file or folder as the system stores them: its owner and the entries of its
+// access list, with accounts as SIDs in text ("S-1-1-0"). Plain C++, so the decision and the native
+// tests use it too.
 namespace qeltor {
 
 // The access rights that change a file or folder; Windows' values, checked against its headers
@@ -18,11 +20,19 @@ inline constexpr std::uint32_t kRightWriteOwner = 0x80000;  // WRITE_OWNER: take
 inline constexpr std::uint32_t kRightGenericAll = 0x10000000;
 inline constexpr std::uint32_t kRightGenericWrite = 0x40000000;
 
-struct AccessRights {
+struct AccessEntry {
+    bool allows = true;      // an entry that allows, of any kind; false: a plain deny entry
+    bool inherited = false;  // inherited from the folder above
+    std::wstring sid;        // empty when the entry names no SID that could be read
+    std::uint32_t mask = 0;
+};
+
+struct ObjectSecurity {
     bool isFolder = false;
     bool nullDacl = false;             // no permissions at all: everyone may do everything
-    std::vector<std::uint32_t> masks;  // the rights of each group asked for, in the order asked; all
-                                       // rights for each when there are no permissions
+    std::wstring owner;                // empty when it has none
+    std::vector<AccessEntry> entries;  // in their order; inherit-only ones left out, as they apply
+                                       // only to what is created inside a folder later
 };
 
 }  // namespace qeltor

@@ -1,46 +1,70 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/AccessRights.h"
 
-// Whether users who are no administrators can change a file or folder that a service runs, and
-// the command that leaves it to administrators. Plain C++: the installer refuses such a service,
-// instsrv.exe warns; each words it in its own message.
+// Whether accounts that are no administrators can change a file or folder that a service runs as
+// the system, and the commands that leave it to administrators. Plain C++: the installer refuses
+// such a service, instsrv.exe warns; each words it in its own message.
 namespace qeltor::permissions {
 
-struct UserGroup {
-    const wchar_t* sid;
-    const wchar_t* name;
+inline constexpr const wchar_t* kSystemSid = L"S-1-5-18";
+inline constexpr const wchar_t* kAdministratorsSid = L"S-1-5-32-544";
+inline constexpr const wchar_t* kTrustedInstallerSid = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+inline constexpr const wchar_t* kEveryoneSid = L"S-1-1-0";
+inline constexpr const wchar_t* kOwnerRightsSid = L"S-1-3-4";
+
+// The accounts that may change what a service runs: the system, Administrators, TrustedInstaller
+// and the account that runs this program, which must be an administrator to register a service.
+class Administrators {
+public:
+    explicit Administrators(std::wstring currentUser) : currentUser_(std::move(currentUser)) {}
+    bool Include(const std::wstring& sid) const;
+
+private:
+    std::wstring currentUser_;
 };
 
-// Groups that hold users who need not be administrators, in the order a message names them.
-inline constexpr std::array<UserGroup, 5> kUserGroups{{{L"S-1-1-0", L"Everyone"},
-                                                       {L"S-1-5-11", L"Authenticated Users"},
-                                                       {L"S-1-5-32-545", L"Users"},
-                                                       {L"S-1-5-4", L"INTERACTIVE"},
-                                                       {L"S-1-5-32-546", L"Guests"}}};
+// What is judged: a program the service runs (or a file beside it), the folder that holds it, or
+// a folder further up, which matters only as far as it can be renamed or its permissions taken.
+enum class Role : std::uint8_t { Runs, Holds, Above };
 
-// The SIDs of kUserGroups, in their order, as the permissions are read for them.
-std::vector<std::wstring> UserGroupSids();
+enum class Way : std::uint8_t {
+    Writes,             // a file: write or append
+    AddsToFolder,       // a folder: add a file or subfolder
+    DeletesWhatIsIn,    // a folder: delete what is in it, so rename what it holds
+    Deletes,            // delete or rename it
+    ChangesPermissions,
+    TakesOwnership,
+    Owns,               // its owner, who may always change its permissions
+    NoPermissions,      // no access list at all
+};
 
-// Who can change the object, and how: "Authenticated Users", "can write to it".
+// An account that is no administrator and can change the object, and the first way it can.
 struct Changer {
-    std::wstring group;
-    std::wstring how;
+    std::wstring sid;
+    Way way;
 };
 
-// The first of kUserGroups whose rights (`rights.masks`, in that order) change the object, with
-// the first way it can; nothing when none can. On a file: writing or appending data, deleting it,
-// changing its permissions or owner; on a folder: adding a file or subfolder, deleting what is in
-// it or the folder itself, changing its permissions or owner. Reading and running do not count.
-std::optional<Changer> FindChanger(const AccessRights& rights);
+// The first account that is no administrator and can change the object in a way that matters for
+// `role`, or nothing. Deny entries narrow only the account they name; allow entries of any kind
+// count as granting what they say; an OWNER RIGHTS entry replaces the owner's implied rights.
+std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, const Administrators& administrators);
 
-// The icacls command that leaves `path` to administrators, in every language of Windows (the
-// groups by their SIDs): administrators and the system get full control, users read and run.
-std::wstring FixCommand(const std::wstring& path, bool isFolder);
+// Every account that is no administrator and holds an allow entry with any right that matters for
+// `role`, once each, in the order of the entries: what the advice removes.
+std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, const Administrators& administrators);
+
+// How a message says a way: "can write to it".
+const wchar_t* Describe(Way way);
+
+// The icacls commands, one per line, that leave `path` to administrators in every language of
+// Windows (accounts by their SIDs): Administrators become the owner, the entries of `changers` go,
+// inheritance is broken, and administrators and the system get full control, users read and run;
+// for a folder, what it holds as well.
+std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers);
 
 }  // namespace qeltor::permissions

@@ -167,10 +167,20 @@ public:
     // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
     virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                           const std::optional<StoredValue>& value) = 0;
-    // kOsSuccess with what the permissions of the file or folder at `path` give each of `sids`
-    // (SIDs as text, "S-1-1-0") and whether it is a folder; otherwise why they cannot be read.
-    virtual OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
-                                      AccessRights& rights) = 0;
+    // kOsSuccess with the owner and access entries of the file or folder at `path`, and whether
+    // it is a folder; otherwise why they cannot be read.
+    virtual OsStatus ReadSecurity(const std::wstring& path, ObjectSecurity& security) = 0;
+    // The account of `sid` as Windows names it, "DOMAIN\name" (or "name" alone where it has no
+    // domain); `sid` itself when it has no name.
+    virtual std::wstring AccountName(const std::wstring& sid) = 0;
+    // The SID of the account this program runs as.
+    virtual std::wstring CurrentUserSid() = 0;
+    // The names of what lies directly in the folder `path` (without "." and ".."), at most `limit`
+    // of them and one more when there are more; kOsSuccess or why it cannot be listed.
+    virtual OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) = 0;
+    // Where the file or folder at `path` really lies once symbolic links and junctions are
+    // followed, as a drive path ("C:\...") or a share path ("\\server\share\...").
+    virtual OsStatus FinalPath(const std::wstring& path, std::wstring& final) = 0;
 };
 
 }  // namespace qeltor
