@@ -7,13 +7,15 @@ bool IsDriveLetter(wchar_t c) {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
 }
 
-// \\server\share\ with a name on each side of the middle separator.
+// \\server\share\ with a name on each side of the middle separator. "\\?\" and "\\.\" name
+// no server: they reach past the path rules to devices, and are not read here.
 bool IsSharePath(const std::wstring& path) {
     if (path.size() < 2 || !IsPathSeparator(path[0]) || !IsPathSeparator(path[1])) {
         return false;
     }
     const auto shareStart = path.find_first_of(L"\\/", 2);
-    if (shareStart == std::wstring::npos || shareStart == 2) {
+    const std::wstring server = path.substr(2, shareStart - 2);
+    if (shareStart == std::wstring::npos || server.empty() || server == L"?" || server == L".") {
         return false;
     }
     const auto shareEnd = path.find_first_of(L"\\/", shareStart + 1);
@@ -52,6 +54,31 @@ std::wstring NameOf(const std::wstring& path) {
 std::wstring UpToLastBackslash(const std::wstring& path) {
     const auto last = path.rfind(L'\\');
     return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
+}
+
+std::wstring UpToLastSeparator(const std::wstring& path) {
+    const auto last = path.find_last_of(L"\\/");
+    return last == std::wstring::npos ? std::wstring{} : path.substr(0, last + 1);
+}
+
+bool IsRootFolder(const std::wstring& folder) {
+    const bool driveRoot = folder.size() == 3 && DriveLetterOf(folder) && IsPathSeparator(folder[2]);
+    if (driveRoot || !IsSharePath(folder)) {
+        return driveRoot;
+    }
+    const auto shareEnd = folder.find_first_of(L"\\/", folder.find_first_of(L"\\/", 2) + 1);
+    return shareEnd == folder.size() - 1;
+}
+
+std::optional<std::wstring> FolderAbove(const std::wstring& folder) {
+    if (folder.size() < 2 || IsRootFolder(folder)) {
+        return std::nullopt;
+    }
+    std::wstring above = UpToLastSeparator(folder.substr(0, folder.size() - 1));
+    if (above.empty()) {
+        return std::nullopt;
+    }
+    return above;
 }
 
 std::wstring WorkingFolderOf(const std::wstring& path) {

@@ -28,6 +28,16 @@ std::wstring NameOf(const std::wstring& path);
 // server's folder is stored, so a '/' never ends it.
 std::wstring UpToLastBackslash(const std::wstring& path);
 
+// Everything up to and including the last separator of either kind: the folder a file really
+// lies in. Nothing when there is none.
+std::wstring UpToLastSeparator(const std::wstring& path);
+
+// The root of a drive (C:\) or of a share (\\server\share\): no folder lies above it.
+bool IsRootFolder(const std::wstring& folder);
+
+// The folder that holds `folder` (which ends with a separator), or nothing at a root.
+std::optional<std::wstring> FolderAbove(const std::wstring& folder);
+
 // The folder a program runs in when none is given: cut before its last separator of either kind.
 // The root of a drive keeps its backslash, since "C:" alone means that drive's current folder.
 std::wstring WorkingFolderOf(const std::wstring& path);

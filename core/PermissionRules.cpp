@@ -1,40 +1,90 @@
 #include "core/PermissionRules.h"
 
 #include <algorithm>
+#include <array>
 
 namespace qeltor::permissions {
 namespace {
 
-struct Way {
+struct WayRights {
     std::uint32_t rights;
-    const wchar_t* how;
+    Way way;
 };
 
 constexpr std::uint32_t kWrites = kRightWriteData | kRightAppendData | kRightGenericWrite | kRightGenericAll;
+constexpr std::uint32_t kDeletesChildren = kRightDeleteChild | kRightGenericAll;
 constexpr std::uint32_t kDeletes = kRightDelete | kRightGenericAll;
 constexpr std::uint32_t kOwnsPermissions = kRightWriteDac | kRightGenericAll;
 constexpr std::uint32_t kTakesOwnership = kRightWriteOwner | kRightGenericAll;
 
 // On a folder, writing data means adding a file and appending means adding a subfolder; deleting
 // a child lets a program be renamed away and replaced.
-constexpr std::array<Way, 4> kFileWays{{{kWrites, L"can write to it"},
-                                        {kDeletes, L"can delete it"},
-                                        {kOwnsPermissions, L"can change its permissions"},
-                                        {kTakesOwnership, L"can take ownership of it"}}};
-constexpr std::array<Way, 5> kFolderWays{{{kWrites, L"can add files and folders to it"},
-                                          {kRightDeleteChild | kRightGenericAll, L"can delete what is in it"},
-                                          {kDeletes, L"can delete it"},
-                                          {kOwnsPermissions, L"can change its permissions"},
-                                          {kTakesOwnership, L"can take ownership of it"}}};
+constexpr std::array<WayRights, 4> kFileWays{{{kWrites, Way::Writes},
+                                              {kDeletes, Way::Deletes},
+                                              {kOwnsPermissions, Way::ChangesPermissions},
+                                              {kTakesOwnership, Way::TakesOwnership}}};
+constexpr std::array<WayRights, 5> kFolderWays{{{kWrites, Way::AddsToFolder},
+                                                {kDeletesChildren, Way::DeletesWhatIsIn},
+                                                {kDeletes, Way::Deletes},
+                                                {kOwnsPermissions, Way::ChangesPermissions},
+                                                {kTakesOwnership, Way::TakesOwnership}}};
+// Adding to a folder above changes nothing of what the service runs: C:\ lets every user add.
+constexpr std::array<WayRights, 4> kAboveWays{{{kDeletesChildren, Way::DeletesWhatIsIn},
+                                               {kDeletes, Way::Deletes},
+                                               {kOwnsPermissions, Way::ChangesPermissions},
+                                               {kTakesOwnership, Way::TakesOwnership}}};
 
-const wchar_t* WayOf(std::uint32_t mask, bool isFolder) {
-    const auto matches = [mask](const Way& way) { return (mask & way.rights) != 0; };
-    if (isFolder) {
-        const auto* found = std::ranges::find_if(kFolderWays, matches);
-        return found == kFolderWays.end() ? nullptr : found->how;
+template <std::size_t Count>
+std::optional<Way> FirstWay(const std::array<WayRights, Count>& ways, std::uint32_t mask) {
+    const auto* found = std::ranges::find_if(ways, [mask](const WayRights& way) { return (mask & way.rights) != 0; });
+    return found == ways.end() ? std::nullopt : std::optional<Way>(found->way);
+}
+
+std::optional<Way> WayOf(std::uint32_t mask, bool isFolder, Role role) {
+    if (role == Role::Above) {
+        return FirstWay(kAboveWays, mask);
     }
-    const auto* found = std::ranges::find_if(kFileWays, matches);
-    return found == kFileWays.end() ? nullptr : found->how;
+    return isFolder ? FirstWay(kFolderWays, mask) : FirstWay(kFileWays, mask);
+}
+
+// CREATOR OWNER and CREATOR GROUP stand in for whoever creates something inside a folder; on the
+// object itself they are in nobody's token. OWNER RIGHTS is its owner, judged with the owner.
+bool NamesSomeoneElse(const std::wstring& sid) {
+    return sid == L"S-1-3-0" || sid == L"S-1-3-1" || sid == kOwnerRightsSid;
+}
+
+// What the entries give `sid`, as an access check reads them: the first entry to decide a right
+// decides it. Only entries that name `sid` itself are read; a deny entry for a group may not
+// apply to every account in it, and may only narrow.
+std::uint32_t RightsOf(const ObjectSecurity& object, const std::wstring& sid) {
+    std::uint32_t allowed = 0;
+    std::uint32_t denied = 0;
+    for (const AccessEntry& entry : object.entries) {
+        if (entry.sid != sid) {
+            continue;
+        }
+        if (entry.allows) {
+            allowed |= entry.mask & ~denied;
+        } else {
+            denied |= entry.mask & ~allowed;
+        }
+    }
+    return allowed;
+}
+
+// The owner may always change the permissions, unless an OWNER RIGHTS entry says what it may do.
+std::optional<Way> OwnersWay(const ObjectSecurity& object, Role role) {
+    const bool ownerRightsSaid = std::ranges::any_of(
+        object.entries, [](const AccessEntry& entry) { return entry.sid == kOwnerRightsSid; });
+    if (!ownerRightsSaid) {
+        return Way::Owns;
+    }
+    return WayOf(RightsOf(object, kOwnerRightsSid), object.isFolder, role);
+}
+
+bool IsChanger(const ObjectSecurity& object, const AccessEntry& entry, Role role, const Administrators& administrators) {
+    return entry.allows && !NamesSomeoneElse(entry.sid) && !administrators.Include(entry.sid) &&
+           WayOf(RightsOf(object, entry.sid), object.isFolder, role);
 }
 
 // icacls reads a quoted argument as the command line rules say: a backslash before the closing
@@ -46,37 +96,81 @@ std::wstring IcaclsPath(std::wstring path) {
     if (path.ends_with(L':')) {
         path += L"\\\\";
     }
-    return L'"' + path + L'"';
+    return L"icacls \"" + path + L'"';
 }
 
 }  // namespace
 
-std::vector<std::wstring> UserGroupSids() {
-    std::vector<std::wstring> sids;
-    sids.reserve(kUserGroups.size());
-    for (const UserGroup& group : kUserGroups) {
-        sids.emplace_back(group.sid);
-    }
-    return sids;
+bool Administrators::Include(const std::wstring& sid) const {
+    return sid == kSystemSid || sid == kAdministratorsSid || sid == kTrustedInstallerSid ||
+           (!currentUser_.empty() && sid == currentUser_);
 }
 
-std::optional<Changer> FindChanger(const AccessRights& rights) {
-    if (rights.nullDacl) {
-        return Changer{kUserGroups[0].name,
-                       L"can change it, since it has no permissions at all (as on a drive formatted FAT32 or exFAT)"};
+std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, const Administrators& administrators) {
+    if (object.nullDacl) {
+        return Changer{kEveryoneSid, Way::NoPermissions};
     }
-    const size_t count = std::min(rights.masks.size(), kUserGroups.size());
-    for (size_t index = 0; index < count; ++index) {
-        if (const wchar_t* how = WayOf(rights.masks[index], rights.isFolder)) {
-            return Changer{kUserGroups[index].name, how};
+    for (const AccessEntry& entry : object.entries) {
+        if (IsChanger(object, entry, role, administrators)) {
+            return Changer{entry.sid, *WayOf(RightsOf(object, entry.sid), object.isFolder, role)};
+        }
+    }
+    if (!object.owner.empty() && !administrators.Include(object.owner)) {
+        if (const auto way = OwnersWay(object, role)) {
+            return Changer{object.owner, *way};
         }
     }
     return std::nullopt;
 }
 
-std::wstring FixCommand(const std::wstring& path, bool isFolder) {
+std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, const Administrators& administrators) {
+    std::vector<std::wstring> sids;
+    for (const AccessEntry& entry : object.entries) {
+        if (!entry.sid.empty() && IsChanger(object, entry, role, administrators) &&
+            std::ranges::find(sids, entry.sid) == sids.end()) {
+            sids.push_back(entry.sid);
+        }
+    }
+    return sids;
+}
+
+const wchar_t* Describe(Way way) {
+    switch (way) {
+        case Way::Writes:
+            return L"can write to it";
+        case Way::AddsToFolder:
+            return L"can add files and folders to it";
+        case Way::DeletesWhatIsIn:
+            return L"can delete what is in it";
+        case Way::Deletes:
+            return L"can delete it";
+        case Way::ChangesPermissions:
+            return L"can change its permissions";
+        case Way::TakesOwnership:
+            return L"can take ownership of it";
+        case Way::Owns:
+            return L"owns it, so it can always change its permissions";
+        case Way::NoPermissions:
+            break;
+    }
+    return L"can change it, since it has no permissions at all (as on a drive formatted FAT32 or exFAT)";
+}
+
+std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers) {
+    // /T reaches what a folder holds; on a file it would reach files of the same name below.
+    const std::wstring command = IcaclsPath(path);
+    const std::wstring tree = isFolder ? L" /T /C" : L" /C";
+    std::wstring commands = command + L" /setowner *" + kAdministratorsSid + tree;
+    if (!changers.empty()) {
+        commands += L"\r\n" + command + L" /remove:g";
+        for (const std::wstring& sid : changers) {
+            commands += L" *" + sid;
+        }
+        commands += tree;
+    }
+    // What a folder holds inherits these entries once the old ones are gone.
     const std::wstring inherit = isFolder ? L"(OI)(CI)" : L"";
-    return L"icacls " + IcaclsPath(path) + L" /inheritance:r /grant:r *S-1-5-32-544:" + inherit + L"F *S-1-5-18:" +
+    return commands + L"\r\n" + command + L" /inheritance:r /grant:r *S-1-5-32-544:" + inherit + L"F *S-1-5-18:" +
            inherit + L"F *S-1-5-32-545:" + inherit + L"RX";
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/AccessRights.h"
@@ -28,9 +30,10 @@ private:
     std::wstring currentUser_;
 };
 
-// What is judged: a program the service runs (or a file beside it), the folder that holds it, or
-// a folder further up, which matters only as far as it can be renamed or its permissions taken.
-enum class Role : std::uint8_t { Runs, Holds, Above };
+// What is judged: what the service runs (a program, a file beside it, the folder that holds them),
+// where every change counts; or a folder further up, which matters only as far as what it holds
+// can be renamed or its permissions taken.
+enum class Role : std::uint8_t { Runs, Above };
 
 enum class Way : std::uint8_t {
     Writes,             // a file: write or append

@@ -33,6 +33,11 @@ std::optional<messages::Message> DriveRefusal(Platform& platform, const Installe
     if (auto refusal = RefusalFor(platform, kServerOn, paths.ServerExePath)) {
         return refusal;
     }
+    // A share is reached as the computer's account, maybe before the network is up: the server may
+    // wait for it, but the service manager starts srvany.exe at once.
+    if (!DriveLetterOf(paths.ProgramFolder)) {
+        return messages::Message{Id::KitOnShare, {paths.ProgramFolder}};
+    }
     return RefusalFor(platform, kKitOn, paths.ProgramFolder);
 }
 

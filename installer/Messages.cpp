@@ -36,6 +36,11 @@ constexpr const char* kMoveKit =
     "Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, and run it "
     "from there.";
 
+// The server lies where what is beside it cannot be kept to administrators.
+constexpr const char* kMoveServerToOwnFolder =
+    "Move the monitoring server into a folder of its own that only administrators can change, such as one "
+    "under C:\\Program Files, run it once from there, then run QeltorService again.";
+
 // Another program's service has the service's name.
 constexpr const char* kReplaceService =
     "To replace it, run instsrv.exe \"Qeltor Monitoring Server\" remove in a command prompt run as "
@@ -128,12 +133,39 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Can't register the service: this kit's folder \"%1\" is on a CD or DVD drive (%2:). The service could "
      "start it only while that medium happens to be inserted.",
      kMoveKit},
+    {Id::KitOnShare, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a network share. Windows starts the "
+     "service's srvany.exe from there at every start, as the computer's account and maybe before the network "
+     "is up, so the service might never start.",
+     kMoveKit},
     {Id::ChangeableByUsers, Join::Start,
      "Can't register the service: users who are no administrators can change \"%1\": %2 %3. The service runs "
      "it with full control of this computer at every start of Windows, so any of them could take over this "
      "computer.",
      "Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run "
-     "this in a command prompt run as administrator:\r\n%4\r\n\r\nThen press the button again."},
+     "these in a command prompt run as administrator:\r\n%4\r\n\r\nThen press the button again."},
+    {Id::FolderAboveChangeable, Join::Start,
+     "Can't register the service: users who are no administrators can change \"%1\", a folder above \"%2\": "
+     "%3 %4. Whoever can rename it or what it holds can put a folder of their own in its place, whose "
+     "programs the service would run with full control of this computer at every start of Windows.",
+     "Move what \"%2\" holds (the monitoring server, or this kit) into a folder under C:\\Program Files, "
+     "which only administrators can change, and run it once from there; then run QeltorService again."},
+    {Id::KitRootChangeableByUsers, Join::Start,
+     "Can't register the service: users who are no administrators can change \"%1\", the root of the drive "
+     "that holds this kit: %2 %3. The service would run srvany.exe from there with full control of this "
+     "computer at every start of Windows, so any of them could take over this computer.",
+     "Unpack QeltorService to a folder of its own under C:\\Program Files, which only administrators can "
+     "change, and run it from there."},
+    {Id::ServerAtDriveRoot, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" lies directly in the root of "
+     "drive %2:. What lies beside a program may be loaded with it, so the service would run whatever any "
+     "user puts on that drive with full control of this computer.",
+     kMoveServerToOwnFolder},
+    {Id::TooManyBesideServer, Join::Start,
+     "Can't register the service: the folder of the monitoring server's executable, \"%1\", holds more than "
+     "%2 files and folders, too many to check that users who are no administrators can change none of them. "
+     "The server may load what lies beside it, with full control of this computer.",
+     kMoveServerToOwnFolder},
     {Id::PermissionsUnreadable, Join::Start,
      "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known whether users "
      "who are no administrators can change what the service runs with full control of this computer. The "

@@ -34,8 +34,13 @@ enum class Id : std::uint8_t {
     KitOnSubstDrive,
     KitOnRemovableDrive,
     KitOnCdDrive,
-    ChangeableByUsers,      // %2 the group, %3 what it can do, %4 the command that fixes it
-    PermissionsUnreadable,  // %2 the system's reason
+    KitOnShare,
+    ChangeableByUsers,         // %2 the account, %3 what it can do, %4 the commands that fix it
+    FolderAboveChangeable,     // %2 the folder it holds, %3 the account, %4 what it can do
+    KitRootChangeableByUsers,  // %2 the account, %3 what it can do
+    ServerAtDriveRoot,         // %2 the drive letter
+    TooManyBesideServer,       // %1 the server's folder, %2 how many are looked at
+    PermissionsUnreadable,     // %2 the system's reason
     // The service that is there, before the click or once instsrv.exe has ended.
     RunsAnotherProgram,  // %1 the program, %2 this kit's folder
     Disabled,

@@ -4,14 +4,19 @@
 #include "installer/Messages.h"
 #include "platform/Platform.h"
 
+#include <cstddef>
 #include <optional>
-#include <string>
 
 namespace qeltor {
 
-// Why the service must not be registered because users who are no administrators can change what
-// it runs as the system: srvany.exe, the kit's folder, the server's executable or its folder, in
-// that order; or nothing when none of them can be changed so.
+// How many entries of the server's folder are judged at most; past that the click refuses.
+inline constexpr std::size_t kMostBesideServer = 10000;
+
+// Why the service must not be registered because accounts that are no administrators can change
+// what it runs as the system, or nothing. Judged in this order: srvany.exe and instsrv.exe, the
+// kit's folder and those above it, the server's executable, the folder it really lies in and those
+// above, then what lies beside the server; a program reached through a link is judged where it
+// really lies as well.
 std::optional<messages::Message> PermissionRefusal(Platform& platform, const InstallerPaths& paths);
 
 }  // namespace qeltor

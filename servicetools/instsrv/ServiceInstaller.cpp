@@ -12,6 +12,7 @@
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
 #include "core/MessageInserts.h"
+#include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "core/StopTimes.h"
 #include "servicetools/common/Console.h"
@@ -20,7 +21,7 @@
 #include "servicetools/instsrv/Recovery.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
-#include "win32/ReadAccessRights.h"
+#include "win32/ReadSecurity.h"
 
 namespace qeltor::service {
 
@@ -32,12 +33,17 @@ namespace {
 constexpr int kFailed = 1;
 constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
-// %1 the path, %2 the group of users, %3 what it can do, %4 the command that leaves it to administrators.
+// %1 the path, %2 the account, %3 what it can do, %4 the commands that leave it to administrators.
 constexpr wchar_t kChangeableWarning[] =
     L"Warning: users who are no administrators can change \"%1\": %2 %3. The service runs it with full control of "
     L"this computer at every start of Windows, so any of them could take over this computer. Move it to a folder "
     L"that only administrators can change, such as one under C:\\Program Files, or run this in a command prompt run "
     L"as administrator: %4";
+// %1 the folder above, %2 the program's folder, %3 the account, %4 what it can do.
+constexpr wchar_t kFolderAboveWarning[] =
+    L"Warning: users who are no administrators can change \"%1\", a folder above \"%2\": %3 %4. Whoever can "
+    L"rename it or what it holds can put a folder of their own in its place, whose programs the service would run "
+    L"with full control of this computer. Move the program to a folder under C:\\Program Files.";
 
 int Fail(const std::wstring& what, DWORD error) {
     PrintErrorLine(what + L": " + win32::ErrorText(error));
@@ -75,24 +81,52 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
     return std::nullopt;
 }
 
-// Whoever can change the program or its folder runs code as the system. A general tool may be
-// asked for such a service all the same: it says so, once, and creates it.
-void WarnIfUsersCanChange(const std::wstring& program) {
-    const std::wstring paths[] = {program, program.substr(0, program.find_last_of(L'\\') + 1)};
-    const std::vector<std::wstring> sids = permissions::UserGroupSids();
-    for (const std::wstring& path : paths) {
-        AccessRights rights;
-        const DWORD read = path.empty() ? ERROR_SUCCESS : win32::ReadAccessRights(path, sids, rights);
-        if (read != ERROR_SUCCESS) {
+// Whoever can change the program, its folder or a folder above runs code as the system. A general
+// tool may be asked for such a service all the same: it says so, once, and creates it.
+class UserChangeWarning {
+public:
+    // False once it has warned, or when it cannot tell.
+    bool Judge(const std::wstring& path, permissions::Role role, const std::wstring& below = {}) {
+        ObjectSecurity security;
+        if (const DWORD read = win32::ReadSecurity(path, security); read != ERROR_SUCCESS) {
             PrintErrorLine(L"Warning: the permissions of " + Quoted(path) +
                            L" cannot be read, so it is not known whether users who are no administrators can change "
                            L"it: " +
                            win32::ErrorText(read, path));
-            return;
+            return false;
         }
-        if (const auto changer = permissions::FindChanger(rights)) {
-            PrintErrorLine(FillInserts(kChangeableWarning, {path, changer->group, changer->how,
-                                                            permissions::FixCommand(path, rights.isFolder)}));
+        const auto changer = permissions::FindChanger(security, role, administrators_);
+        if (!changer) {
+            return true;
+        }
+        const std::wstring account = win32::AccountName(changer->sid);
+        const wchar_t* how = permissions::Describe(changer->way);
+        if (role == permissions::Role::Above) {
+            PrintErrorLine(FillInserts(kFolderAboveWarning, {path, below, account, how}));
+            return false;
+        }
+        std::wstring commands = permissions::FixCommands(
+            path, security.isFolder, permissions::Changers(security, role, administrators_));
+        for (auto line = commands.find(L"\r\n"); line != std::wstring::npos; line = commands.find(L"\r\n", line)) {
+            commands.replace(line, 2, L" & ");  // one line that a command prompt runs whole
+        }
+        PrintErrorLine(FillInserts(kChangeableWarning, {path, account, how, commands}));
+        return false;
+    }
+
+private:
+    permissions::Administrators administrators_{win32::CurrentUserSid()};
+};
+
+void WarnIfUsersCanChange(const std::wstring& program) {
+    UserChangeWarning warning;
+    const std::wstring folder = UpToLastSeparator(program);
+    if (!warning.Judge(program, permissions::Role::Runs) || folder.empty() ||
+        !warning.Judge(folder, permissions::Role::Runs)) {
+        return;
+    }
+    for (auto above = FolderAbove(folder); above; above = FolderAbove(*above)) {
+        if (!warning.Judge(*above, permissions::Role::Above, folder)) {
             return;
         }
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qeltor::testing {
 namespace {
 
@@ -344,16 +346,47 @@ OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& sub
     return kOsSuccess;
 }
 
-// A path the test sets up gives each group the rights it lists; any other gives them none.
-OsStatus FakePlatform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
-                                        AccessRights& rights) {
+ObjectSecurity FakePlatform::AdministratorsOnly(bool isFolder) {
+    return {isFolder,
+            false,
+            L"S-1-5-32-544",
+            {{true, true, L"S-1-5-32-544", 0x1f01ff}, {true, true, L"S-1-5-18", 0x1f01ff},
+             {true, true, L"S-1-5-32-545", 0x1200a9}}};
+}
+
+OsStatus FakePlatform::ReadSecurity(const std::wstring& path, ObjectSecurity& read) {
     calls.push_back(L"Rights " + path);
     if (const auto status = accessStatus.find(path); status != accessStatus.end()) {
         return status->second;
     }
-    const auto found = accessRights.find(path);
-    rights = found == accessRights.end() ? AccessRights{path.ends_with(L'\\'), false, {}} : found->second;
-    rights.masks.resize(sids.size());
+    const auto found = security.find(path);
+    read = found == security.end() ? AdministratorsOnly(path.ends_with(L'\\') || path.ends_with(L'/')) : found->second;
+    return kOsSuccess;
+}
+
+// Names as an English Windows gives them, the domain left out.
+std::wstring FakePlatform::AccountName(const std::wstring& sid) {
+    static const std::map<std::wstring, std::wstring> kNames{{L"S-1-1-0", L"Everyone"},
+                                                             {L"S-1-5-11", L"Authenticated Users"},
+                                                             {L"S-1-5-32-545", L"Users"}};
+    const auto found = kNames.find(sid);
+    return found == kNames.end() ? sid : found->second;
+}
+
+OsStatus FakePlatform::ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) {
+    calls.push_back(L"List " + path);
+    if (const auto status = accessStatus.find(L"List " + path); status != accessStatus.end()) {
+        return status->second;
+    }
+    const auto found = folderNames.find(path);
+    names = found == folderNames.end() ? std::vector<std::wstring>{} : found->second;
+    names.resize(std::min(names.size(), limit + 1));
+    return kOsSuccess;
+}
+
+OsStatus FakePlatform::FinalPath(const std::wstring& path, std::wstring& final) {
+    const auto found = finalPaths.find(path);
+    final = found == finalPaths.end() ? path : found->second;
     return kOsSuccess;
 }
 

@@ -54,10 +54,13 @@ public:
     OsStatus removeStatus = kOsSuccess;
     OsStatus restoreStatus = kOsSuccess;
     std::map<std::string, Values> registry;  // keys under HKEY_LOCAL_MACHINE, with their values
-    // The permissions each path gives the groups asked for; a path not here gives them nothing that
-    // changes it. A status here is why a path's permissions cannot be read.
-    std::map<std::wstring, AccessRights> accessRights;
+    // The permissions of each path; one not here is owned by Administrators, who have full
+    // control with the system, users read and run. A status here is why they cannot be read.
+    std::map<std::wstring, ObjectSecurity> security;
     std::map<std::wstring, OsStatus> accessStatus;
+    std::map<std::wstring, std::vector<std::wstring>> folderNames;  // what ListFolder finds; else nothing
+    std::map<std::wstring, std::wstring> finalPaths;                // where links lead; else the path itself
+    std::wstring currentUser = L"S-1-5-21-7-7-7-500";
 
     // What the installer did.
     std::vector<std::wstring> calls;
@@ -109,8 +112,14 @@ public:
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
-    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
-                              AccessRights& rights) override;
+    OsStatus ReadSecurity(const std::wstring& path, ObjectSecurity& read) override;
+    std::wstring AccountName(const std::wstring& sid) override;
+    std::wstring CurrentUserSid() override { return currentUser; }
+    OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) override;
+    OsStatus FinalPath(const std::wstring& path, std::wstring& final) override;
+
+    // What Windows gives a file or folder that only administrators can change.
+    static ObjectSecurity AdministratorsOnly(bool isFolder);
 
     static std::wstring WithSeparator(const std::wstring& folder) {
         return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';

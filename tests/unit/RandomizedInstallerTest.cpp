@@ -113,11 +113,14 @@ TEST(RandomizedInstallerTest, EitherExactlyTheRightServiceOrACriticalMessageAndN
         const bool fullPath =
             std::regex_search(stored, std::wregex(LR"(^([A-Za-z]:[\\/]|[\\/]{2}[^\\/]+[\\/][^\\/]+[\\/]))"));
         const bool program = stored.ends_with(L".exe") && stored.size() < 260;  // and startable without long paths
+        // The kit on a drive, not a share; the server in a folder, not a drive's root.
+        const bool placed = std::regex_search(folder, std::wregex(LR"(^[A-Za-z]:)")) &&
+                            !std::regex_search(stored, std::wregex(LR"(^[A-Za-z]:[\\/][^\\/]*$)"));
         const auto application = WesternBytes(fake, stored);
         const auto cut = stored.rfind(L'\\');
         const auto directory = WesternBytes(fake, cut == std::wstring::npos ? L"" : stored.substr(0, cut + 1));
 
-        if (toolsPresent && storedIsAFile && application && fullPath && program) {
+        if (toolsPresent && storedIsAFile && application && fullPath && program && placed) {
             ++registered;
             ASSERT_EQ(fake.shellCommands.size(), 1U);
             const std::wstring expected =

@@ -1,6 +1,7 @@
 // What the user is told after a click, and what the click leaves in the service manager and the
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
+#include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "installer/Messages.h"
 #include "installer/ServiceRegistration.h"
@@ -57,6 +58,7 @@ const messages::Messages kSuccess = {{Id::Success, {}}};
 const std::wstring kServer = L"D:\\Srv\\Monitor.exe";
 const std::wstring kUsers = L"Authenticated Users";
 const std::wstring kAdds = L"can add files and folders to it";
+const std::vector<std::wstring> kUsersSid = {L"S-1-5-11"};
 
 // Each row gives what differs from a click that registers kServer with instsrv.exe run.
 struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in the order a row reads
@@ -73,6 +75,7 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     bool started = true;                 // instsrv.exe was run
     Left left;
     const wchar_t* changeable = nullptr;                    // a path that Authenticated Users may modify
+    std::vector<std::wstring> beside = {};                  // what lies in the server's folder
     const wchar_t* unreadable = nullptr;                    // a path whose permissions cannot be read
     const FakePlatform::Values* earlier = &kEarlierValues;  // the Parameters values of a service there before
     const char* kept = nullptr;                             // the values the click leaves as they were
@@ -260,7 +263,7 @@ const Outcome kOutcomes[] = {
      .started = false,
      .left = {false, kNone, false}},
     {.name = "PathJustShortEnough",
-     .serverPath = L"D:\\" + std::wstring(252, L'x') + L".exe",
+     .serverPath = L"D:\\S\\" + std::wstring(250, L'x') + L".exe",
      .style = 64,
      .says = kSuccess,
      .left = {true, kWritten, true}},
@@ -315,19 +318,21 @@ const Outcome kOutcomes[] = {
      .says =
          {{Id::ChangeableByUsers,
            {L"C:\\Tools\\srvany.exe", L"Authenticated Users", L"can write to it",
+            L"icacls \"C:\\Tools\\srvany.exe\" /setowner *S-1-5-32-544 /C\r\n"
+            L"icacls \"C:\\Tools\\srvany.exe\" /remove:g *S-1-5-11 /C\r\n"
             L"icacls \"C:\\Tools\\srvany.exe\" /inheritance:r /grant:r *S-1-5-32-544:F *S-1-5-18:F *S-1-5-32-545:RX"}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"C:\\Tools\\srvany.exe"},
     {.name = "KitFolderChangeableByUsers",
      .style = 16,
-     .says = {{Id::ChangeableByUsers, {L"C:\\Tools\\", kUsers, kAdds, permissions::FixCommand(L"C:\\Tools\\", true)}}},
+     .says = {{Id::ChangeableByUsers, {L"C:\\Tools\\", kUsers, kAdds, permissions::FixCommands(L"C:\\Tools\\", true, kUsersSid)}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"C:\\Tools\\"},
     {.name = "ServerChangeableByUsers",
      .style = 16,
-     .says = {{Id::ChangeableByUsers, {kServer, kUsers, L"can write to it", permissions::FixCommand(kServer, false)}}},
+     .says = {{Id::ChangeableByUsers, {kServer, kUsers, L"can write to it", permissions::FixCommands(kServer, false, kUsersSid)}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"D:\\Srv\\Monitor.exe"},
@@ -335,6 +340,8 @@ const Outcome kOutcomes[] = {
      .style = 16,
      .says = {{Id::ChangeableByUsers,
                {L"D:\\Srv\\", kUsers, kAdds,
+                L"icacls \"D:\\Srv\" /setowner *S-1-5-32-544 /T /C\r\n"
+                L"icacls \"D:\\Srv\" /remove:g *S-1-5-11 /T /C\r\n"
                 L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
                 L"*S-1-5-32-545:(OI)(CI)RX"}}},
      .started = false,
@@ -343,10 +350,51 @@ const Outcome kOutcomes[] = {
     {.name = "ChangeableFolderOfAnOlderService",
      .before = ServiceConfig{kOurs, 2},
      .style = 16,
-     .says = {{Id::ChangeableByUsers, {L"D:\\Srv\\", kUsers, kAdds, permissions::FixCommand(L"D:\\Srv\\", true)}}},
+     .says = {{Id::ChangeableByUsers, {L"D:\\Srv\\", kUsers, kAdds, permissions::FixCommands(L"D:\\Srv\\", true, kUsersSid)}}},
      .started = false,
      .left = {true, kEarlier, false},
      .changeable = L"D:\\Srv\\"},
+    {.name = "FolderAboveUsersCanRename",
+     .style = 16,
+     .says = {{Id::FolderAboveChangeable, {L"D:\\", L"D:\\Srv\\", kUsers, L"can delete it"}}},
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"D:\\"},
+    {.name = "WritableFileBesideServer",
+     .style = 16,
+     .says = {{Id::ChangeableByUsers,
+               {L"D:\\Srv\\x.dll", kUsers, L"can write to it",
+                permissions::FixCommands(L"D:\\Srv\\x.dll", false, kUsersSid)}}},
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"D:\\Srv\\x.dll",
+     .beside = {L"Monitor.exe", L"x.dll"}},
+    {.name = "TooManyBesideServer",
+     .style = 16,
+     .says = {{Id::TooManyBesideServer, {L"D:\\Srv\\", L"10000"}}},
+     .started = false,
+     .left = {false, kNone, false},
+     .beside = std::vector<std::wstring>(10001, L"x.dll")},
+    {.name = "ServerAtDriveRoot",
+     .serverPath = L"D:\\Monitor.exe",
+     .style = 16,
+     .says = {{Id::ServerAtDriveRoot, {L"D:\\Monitor.exe", L"D"}}},
+     .started = false,
+     .left = {false, kNone, false}},
+    {.name = "KitAtARootOnlyAdministratorsChange", .folder = L"E:\\", .style = 64, .says = kSuccess, .left = {true, kWritten, true}},
+    {.name = "KitAtARootUsersChange",
+     .folder = L"C:\\",
+     .style = 16,
+     .says = {{Id::KitRootChangeableByUsers, {L"C:\\", kUsers, kAdds}}},
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"C:\\"},
+    {.name = "KitOnAShare",
+     .folder = L"\\\\host\\kit\\",
+     .style = 16,
+     .says = {{Id::KitOnShare, {L"\\\\host\\kit\\"}}},
+     .started = false,
+     .left = {false, kNone, false}},
     {.name = "PermissionsUnreadable",
      .style = 16,
      .says = {{Id::PermissionsUnreadable, {kServer, L"system error 5."}}},
@@ -399,8 +447,10 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     }
     if (outcome.changeable != nullptr) {
         const std::wstring path = outcome.changeable;
-        fake.accessRights[path] = {path.ends_with(L'\\'), false, {0x1200a9, 0x1301bf, 0x1200a9, 0, 0}};
+        fake.security[path] = FakePlatform::AdministratorsOnly(path.ends_with(L'\\'));
+        fake.security[path].entries.push_back({true, true, L"S-1-5-11", 0x1301bf});
     }
+    fake.folderNames[UpToLastSeparator(outcome.serverPath)] = outcome.beside;
     if (outcome.unreadable != nullptr) {
         fake.accessStatus[outcome.unreadable] = 5;
     }
