@@ -15,6 +15,7 @@
 #include "Registry.h"
 #include "Services.h"
 #include "Window.h"
+#include "core/PermissionRules.h"
 
 using namespace qeltor::wine_case;
 using qeltor::driver::Outcome;
@@ -278,18 +279,30 @@ INSTANTIATE_TEST_SUITE_P(
                                     Says(Id::UnquotedPath, L"C:\\Qeltor Test\\srvany.exe", L"C:\\Qeltor",
                                          L"C:\\Qeltor Test\\srvany.exe")}),
     [](const testing::TestParamInfo<ExistingService>& param) { return std::string(param.param.name); });
-// Whoever can put a file into the server's folder could run it as the system: the click is refused
-// while Everyone may, and succeeds as before once only the owner may.
-TEST_F(InstallerTest, RefusesAServerFolderEveryoneCanChangeUntilThatIsUndone) {
+// Whoever can change what the service runs, a folder above it, or a file beside the server could
+// run code as the system: the click is refused while Everyone may, and succeeds once only the owner may.
+TEST_F(InstallerTest, RefusesWhatEveryoneCanChangeUntilThatIsUndone) {
+    using qeltor::permissions::FixCommands;
+    const std::wstring instsrv = (kFolder / L"instsrv.exe").wstring();
+    const std::vector<std::wstring> everyone = {L"S-1-1-0"};
+    const std::vector<std::pair<std::wstring, qeltor::messages::Message>> rows = {
+        {L"D:\\Srv\\",
+         {Id::ChangeableByUsers,
+          {L"D:\\Srv\\", L"Everyone", L"can add files and folders to it", FixCommands(L"D:\\Srv\\", true, everyone)}}},
+        {L"D:\\", {Id::FolderAboveChangeable, {L"D:\\", L"D:\\Srv\\", L"Everyone", L"can delete what is in it"}}},
+        {kServerNotes,
+         {Id::ChangeableByUsers, {kServerNotes, L"Everyone", L"can write to it", FixCommands(kServerNotes, false, everyone)}}},
+        {instsrv, {Id::ChangeableByUsers, {instsrv, L"Everyone", L"can write to it", FixCommands(instsrv, false, everyone)}}},
+    };
     LayOut(Instsrv::Program, true, kMonitor);
-    ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", true), qeltor::driver::kErrorSuccess);
-    const std::wstring text = RefusalText(RunProgram(), false);
-    EXPECT_EQ(text, Render({Id::ChangeableByUsers,
-                            {L"D:\\Srv\\", L"Everyone", L"can add files and folders to it",
-                             L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
-                             L"*S-1-5-32-545:(OI)(CI)RX"}}));
-
-    ASSERT_EQ(qeltor::driver::LetEveryoneChange(L"D:\\Srv", false), qeltor::driver::kErrorSuccess);
+    for (const auto& [path, says] : rows) {
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
+        ASSERT_EQ(qeltor::driver::LetEveryoneChange(path, true), qeltor::driver::kErrorSuccess);
+        EXPECT_EQ(RefusalText(RunProgram(), false), Render(says));
+        EXPECT_FALSE(CommandLineRecorded());
+        EXPECT_FALSE(qeltor::driver::ServiceExists(kService));
+        ASSERT_EQ(qeltor::driver::LetEveryoneChange(path, false), qeltor::driver::kErrorSuccess);
+    }
     ExpectSuccess(RunProgram());
     ExpectServiceRegistered();
 }
