@@ -74,15 +74,16 @@ std::uint32_t RightsOf(const ObjectSecurity& object, const std::wstring& sid) {
 
 // The owner may always change the permissions, unless an OWNER RIGHTS entry says what it may do.
 std::optional<Way> OwnersWay(const ObjectSecurity& object, Role role) {
-    const bool ownerRightsSaid = std::ranges::any_of(
-        object.entries, [](const AccessEntry& entry) { return entry.sid == kOwnerRightsSid; });
+    const bool ownerRightsSaid =
+        std::ranges::any_of(object.entries, [](const AccessEntry& entry) { return entry.sid == kOwnerRightsSid; });
     if (!ownerRightsSaid) {
         return Way::Owns;
     }
     return WayOf(RightsOf(object, kOwnerRightsSid), object.isFolder, role);
 }
 
-bool IsChanger(const ObjectSecurity& object, const AccessEntry& entry, Role role, const Administrators& administrators) {
+bool IsChanger(const ObjectSecurity& object, const AccessEntry& entry, Role role,
+               const Administrators& administrators) {
     return entry.allows && !NamesSomeoneElse(entry.sid) && !administrators.Include(entry.sid) &&
            WayOf(RightsOf(object, entry.sid), object.isFolder, role);
 }

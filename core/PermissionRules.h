@@ -15,7 +15,8 @@ namespace qeltor::permissions {
 
 inline constexpr const wchar_t* kSystemSid = L"S-1-5-18";
 inline constexpr const wchar_t* kAdministratorsSid = L"S-1-5-32-544";
-inline constexpr const wchar_t* kTrustedInstallerSid = L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+inline constexpr const wchar_t* kTrustedInstallerSid =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 inline constexpr const wchar_t* kEveryoneSid = L"S-1-1-0";
 inline constexpr const wchar_t* kOwnerRightsSid = L"S-1-3-4";
 
@@ -36,14 +37,14 @@ private:
 enum class Role : std::uint8_t { Runs, Above };
 
 enum class Way : std::uint8_t {
-    Writes,             // a file: write or append
-    AddsToFolder,       // a folder: add a file or subfolder
-    DeletesWhatIsIn,    // a folder: delete what is in it, so rename what it holds
-    Deletes,            // delete or rename it
+    Writes,           // a file: write or append
+    AddsToFolder,     // a folder: add a file or subfolder
+    DeletesWhatIsIn,  // a folder: delete what is in it, so rename what it holds
+    Deletes,          // delete or rename it
     ChangesPermissions,
     TakesOwnership,
-    Owns,               // its owner, who may always change its permissions
-    NoPermissions,      // no access list at all
+    Owns,           // its owner, who may always change its permissions
+    NoPermissions,  // no access list at all
 };
 
 // An account that is no administrator and can change the object, and the first way it can.

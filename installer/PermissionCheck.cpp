@@ -84,8 +84,7 @@ private:
         }
         const auto changers = permissions::Changers(security, Role::Runs, administrators_);
         return Message{id,
-                       {path, NameOf(changer->sid), how,
-                        permissions::FixCommands(path, security.isFolder, changers)}};
+                       {path, NameOf(changer->sid), how, permissions::FixCommands(path, security.isFolder, changers)}};
     }
 
     Refusal Read(const std::wstring& path, ObjectSecurity& security) {

@@ -105,8 +105,8 @@ public:
             PrintErrorLine(FillInserts(kFolderAboveWarning, {path, below, account, how}));
             return false;
         }
-        std::wstring commands = permissions::FixCommands(
-            path, security.isFolder, permissions::Changers(security, role, administrators_));
+        std::wstring commands =
+            permissions::FixCommands(path, security.isFolder, permissions::Changers(security, role, administrators_));
         for (auto line = commands.find(L"\r\n"); line != std::wstring::npos; line = commands.find(L"\r\n", line)) {
             commands.replace(line, 2, L" & ");  // one line that a command prompt runs whole
         }

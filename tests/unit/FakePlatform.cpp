@@ -350,7 +350,8 @@ ObjectSecurity FakePlatform::AdministratorsOnly(bool isFolder) {
     return {isFolder,
             false,
             L"S-1-5-32-544",
-            {{true, true, L"S-1-5-32-544", 0x1f01ff}, {true, true, L"S-1-5-18", 0x1f01ff},
+            {{true, true, L"S-1-5-32-544", 0x1f01ff},
+             {true, true, L"S-1-5-18", 0x1f01ff},
              {true, true, L"S-1-5-32-545", 0x1200a9}}};
 }
 
@@ -366,9 +367,8 @@ OsStatus FakePlatform::ReadSecurity(const std::wstring& path, ObjectSecurity& re
 
 // Names as an English Windows gives them, the domain left out.
 std::wstring FakePlatform::AccountName(const std::wstring& sid) {
-    static const std::map<std::wstring, std::wstring> kNames{{L"S-1-1-0", L"Everyone"},
-                                                             {L"S-1-5-11", L"Authenticated Users"},
-                                                             {L"S-1-5-32-545", L"Users"}};
+    static const std::map<std::wstring, std::wstring> kNames{
+        {L"S-1-1-0", L"Everyone"}, {L"S-1-5-11", L"Authenticated Users"}, {L"S-1-5-32-545", L"Users"}};
     const auto found = kNames.find(sid);
     return found == kNames.end() ? sid : found->second;
 }

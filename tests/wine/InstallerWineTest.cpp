@@ -291,8 +291,10 @@ TEST_F(InstallerTest, RefusesWhatEveryoneCanChangeUntilThatIsUndone) {
           {L"D:\\Srv\\", L"Everyone", L"can add files and folders to it", FixCommands(L"D:\\Srv\\", true, everyone)}}},
         {L"D:\\", {Id::FolderAboveChangeable, {L"D:\\", L"D:\\Srv\\", L"Everyone", L"can delete what is in it"}}},
         {kServerNotes,
-         {Id::ChangeableByUsers, {kServerNotes, L"Everyone", L"can write to it", FixCommands(kServerNotes, false, everyone)}}},
-        {instsrv, {Id::ChangeableByUsers, {instsrv, L"Everyone", L"can write to it", FixCommands(instsrv, false, everyone)}}},
+         {Id::ChangeableByUsers,
+          {kServerNotes, L"Everyone", L"can write to it", FixCommands(kServerNotes, false, everyone)}}},
+        {instsrv,
+         {Id::ChangeableByUsers, {instsrv, L"Everyone", L"can write to it", FixCommands(instsrv, false, everyone)}}},
     };
     LayOut(Instsrv::Program, true, kMonitor);
     for (const auto& [path, says] : rows) {
