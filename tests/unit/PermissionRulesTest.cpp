@@ -29,109 +29,66 @@ struct Row {
     bool isFolder;
     Masks masks;
     const wchar_t* changer;  // null: nobody who is no administrator can change it
-    const wchar_t* how = L"";
+    Way way = {};
     std::vector<AccessEntry> more = {};  // after the groups' entries
     const wchar_t* owner = L"S-1-5-32-544";
     Role role = Role::Runs;
 };
 
+AccessEntry Allow(const wchar_t* sid, std::uint32_t mask) {
+    return {true, false, sid, mask};
+}
+
 const std::vector<AccessEntry> kAdministratorsFull = {{true, true, L"S-1-5-32-544", kFull},
                                                       {true, true, L"S-1-5-18", kFull}};
+constexpr const wchar_t* kAu = kAuthenticatedUsers;
+constexpr const wchar_t* kTi = kTrustedInstallerSid;
+constexpr const wchar_t* kDomainUsers = L"S-1-5-21-9-9-9-513";
+constexpr Masks kUsersRead = {0, 0, kReadAndRun, 0, 0};
 
 const Row kRows[] = {
     {"FileReadAndRunOnly", false, {kReadAndRun, kReadAndRun, kReadAndRun, kReadAndRun, kReadAndRun}, nullptr},
-    {"FileOthersWritable", false, {kWineWrites, 0, 0, 0, 0}, L"S-1-1-0", L"can write to it"},
-    {"FileAppend", false, {0, 0, kRightAppendData, 0, 0}, L"S-1-5-32-545", L"can write to it"},
-    {"FileGenericWrite", false, {0, 0, 0, kRightGenericWrite, 0}, L"S-1-5-4", L"can write to it"},
-    {"FileGenericAll", false, {0, 0, 0, 0, kRightGenericAll}, L"S-1-5-32-546", L"can write to it"},
-    {"FileDelete", false, {0, kRightDelete, 0, 0, 0}, kAuthenticatedUsers, L"can delete it"},
-    {"FilePermissions", false, {0, 0, 0, kRightWriteDac, 0}, L"S-1-5-4", L"can change its permissions"},
-    {"FileOwner", false, {0, 0, 0, 0, kRightWriteOwner}, L"S-1-5-32-546", L"can take ownership of it"},
+    {"FileOthersWritable", false, {kWineWrites, 0, 0, 0, 0}, L"S-1-1-0", Way::Writes},
+    {"FileAppend", false, {0, 0, kRightAppendData, 0, 0}, L"S-1-5-32-545", Way::Writes},
+    {"FileGenericWrite", false, {0, 0, 0, kRightGenericWrite, 0}, L"S-1-5-4", Way::Writes},
+    {"FileGenericAll", false, {0, 0, 0, 0, kRightGenericAll}, L"S-1-5-32-546", Way::Writes},
+    {"FileDelete", false, {0, kRightDelete, 0, 0, 0}, kAu, Way::Deletes},
+    {"FilePermissions", false, {0, 0, 0, kRightWriteDac, 0}, L"S-1-5-4", Way::ChangesPermissions},
+    {"FileOwner", false, {0, 0, 0, 0, kRightWriteOwner}, L"S-1-5-32-546", Way::TakesOwnership},
     {"FileAttributesOnly", false, {kAttributes, 0, 0, 0, 0}, nullptr},
     {"FileDeleteChildMeansNothing", false, {0, 0, kRightDeleteChild, 0, 0}, nullptr},
     {"FolderReadAndRunOnly", true, {kReadAndRun, 0, kReadAndRun, 0, 0}, nullptr},
-    {"FolderModify", true, {0, kModify, 0, 0, 0}, kAuthenticatedUsers, L"can add files and folders to it"},
-    {"FolderAddFile", true, {0, 0, kRightWriteData, 0, 0}, L"S-1-5-32-545", L"can add files and folders to it"},
-    {"FolderAddSubfolder", true, {0, 0, kRightAppendData, 0, 0}, L"S-1-5-32-545", L"can add files and folders to it"},
-    {"FolderDeleteChild", true, {0, 0, 0, kRightDeleteChild, 0}, L"S-1-5-4", L"can delete what is in it"},
-    {"FolderDelete", true, {kRightDelete, 0, 0, 0, 0}, L"S-1-1-0", L"can delete it"},
-    {"FolderPermissions", true, {0, 0, 0, 0, kRightWriteDac}, L"S-1-5-32-546", L"can change its permissions"},
-    {"FirstGroupIsNamed",
-     true,
-     {kReadAndRun, kRightWriteOwner, kModify, 0, 0},
-     kAuthenticatedUsers,
-     L"can take ownership of it"},
-    // Any account that is no administrator counts, whatever group it is.
-    {"NamedUserWithModify", true, {}, kUser, L"can add files and folders to it", {{true, false, kUser, kModify}}},
-    {"DomainUsersWrite",
-     false,
-     {},
-     L"S-1-5-21-9-9-9-513",
-     L"can write to it",
-     {{true, true, L"S-1-5-21-9-9-9-513", kRightWriteData}}},
-    {"PowerUsersModify", false, {}, L"S-1-5-32-547", L"can write to it", {{true, true, L"S-1-5-32-547", kModify}}},
-    {"ADenyOnlyNarrowsItsOwnAccount",
-     false,
-     {0, kWineWrites, 0, 0, 0},
-     kAuthenticatedUsers,
-     L"can write to it",
-     {{false, false, L"S-1-1-0", kWineWrites}}},
-    {"ADenyFirstTakesTheRightAway",
-     false,
-     {},
-     nullptr,
-     L"",
-     {{false, false, kUser, kWineWrites}, {true, true, kUser, kWineWrites}}},
-    {"CreatorOwnerIsInNoToken", true, {}, nullptr, L"", {{true, false, L"S-1-3-0", kFull}}},
+    {"FolderModify", true, {0, kModify, 0, 0, 0}, kAu, Way::AddsToFolder},
+    {"FolderAddFile", true, {0, 0, kRightWriteData, 0, 0}, L"S-1-5-32-545", Way::AddsToFolder},
+    {"FolderAddSubfolder", true, {0, 0, kRightAppendData, 0, 0}, L"S-1-5-32-545", Way::AddsToFolder},
+    {"FolderDeleteChild", true, {0, 0, 0, kRightDeleteChild, 0}, L"S-1-5-4", Way::DeletesWhatIsIn},
+    {"FolderDelete", true, {kRightDelete, 0, 0, 0, 0}, L"S-1-1-0", Way::Deletes},
+    {"FolderPermissions", true, {0, 0, 0, 0, kRightWriteDac}, L"S-1-5-32-546", Way::ChangesPermissions},
+    {"FirstGroupIsNamed", true, {kReadAndRun, kRightWriteOwner, kModify, 0, 0}, kAu, Way::TakesOwnership},
+    // Any account that is no administrator counts, whatever group it is; a deny narrows only its own.
+    {"NamedUserWithModify", true, {}, kUser, Way::AddsToFolder, {Allow(kUser, kModify)}},
+    {"DomainUsersWrite", false, {}, kDomainUsers, Way::Writes, {Allow(kDomainUsers, kRightWriteData)}},
+    {"PowerUsersModify", false, {}, L"S-1-5-32-547", Way::Writes, {Allow(L"S-1-5-32-547", kModify)}},
+    {"DenyForEveryone", false, {0, kWineWrites, 0, 0, 0}, kAu, Way::Writes, {{false, false, L"S-1-1-0", kFull}}},
+    {"DenyFirst", false, {}, nullptr, {}, {{false, false, kUser, kFull}, Allow(kUser, kWineWrites)}},
+    {"CreatorOwnerIsInNoToken", true, {}, nullptr, {}, {Allow(L"S-1-3-0", kFull)}},
     // The owner may always change the permissions, unless OWNER RIGHTS says what it may do.
-    {"OwnedByAUser", false, {}, kUser, L"owns it, so it can always change its permissions", {}, kUser},
-    {"OwnerRightsNarrowTheOwner", false, {}, nullptr, L"", {{true, false, kOwnerRightsSid, kReadAndRun}}, kUser},
-    {"OwnerRightsGrantingWrites",
-     false,
-     {},
-     kUser,
-     L"can write to it",
-     {{true, false, kOwnerRightsSid, kModify}},
-     kUser},
-    {"OwnedByTheAdministratorRunningIt", true, {}, nullptr, L"", {{true, false, kMe, kFull}}, kMe},
+    {"OwnedByAUser", false, {}, kUser, Way::Owns, {}, kUser},
+    {"OwnerRightsNarrowTheOwner", false, {}, nullptr, {}, {Allow(kOwnerRightsSid, kReadAndRun)}, kUser},
+    {"OwnerRightsGrantingWrites", false, {}, kUser, Way::Writes, {Allow(kOwnerRightsSid, kModify)}, kUser},
+    {"OwnedByTheAdministratorRunningIt", true, {}, nullptr, {}, {Allow(kMe, kFull)}, kMe},
     // Windows' defaults: C:\ lets users add folders, which matters only to what lies in it itself.
-    {"DriveRootAsAFolderAbove",
-     true,
-     {0, 0, kReadAndRun, 0, 0},
-     nullptr,
-     L"",
-     {{true, false, kAuthenticatedUsers, kRightAppendData}},
-     kTrustedInstallerSid,
-     Role::Above},
-    {"DriveRootHoldingTheKit",
-     true,
-     {0, 0, kReadAndRun, 0, 0},
-     kAuthenticatedUsers,
-     L"can add files and folders to it",
-     {{true, false, kAuthenticatedUsers, kRightAppendData}},
-     kTrustedInstallerSid},
-    {"ProgramFiles",
-     true,
-     {0, 0, kReadAndRun, 0, 0},
-     nullptr,
-     L"",
-     {{true, false, kTrustedInstallerSid, kFull}, {true, false, L"S-1-15-2-1", kReadAndRun}},
-     kTrustedInstallerSid},
-    {"FolderAboveUsersCanRename",
-     true,
-     {0, kModify, 0, 0, 0},
-     kAuthenticatedUsers,
-     L"can delete it",
-     {},
-     L"S-1-5-32-544",
-     Role::Above},
-    {"FolderAboveUsersCanRenameWhatIsIn",
+    {"DriveRootAbove", true, kUsersRead, nullptr, {}, {Allow(kAu, kRightAppendData)}, kTi, Role::Above},
+    {"DriveRootHoldingTheKit", true, kUsersRead, kAu, Way::AddsToFolder, {Allow(kAu, kRightAppendData)}, kTi},
+    {"ProgramFiles", true, kUsersRead, nullptr, {}, {Allow(kTi, kFull), Allow(L"S-1-15-2-1", kReadAndRun)}, kTi},
+    {"FolderAboveUsersRename", true, {0, kModify, 0, 0, 0}, kAu, Way::Deletes, {}, kTi, Role::Above},
+    {"FolderAboveUsersRenameWhatIsIn",
      true,
      {0, 0, 0, kRightDeleteChild, 0},
      L"S-1-5-4",
-     L"can delete what is in it",
+     Way::DeletesWhatIsIn,
      {},
-     L"S-1-5-32-544",
+     kTi,
      Role::Above},
 };
 
@@ -186,7 +143,7 @@ TEST_P(PermissionRulesTest, NamesTheFirstAccountThatCanChangeItAndTheAdviceLeave
     ASSERT_EQ(changer.has_value(), row.changer != nullptr);
     if (changer) {
         EXPECT_EQ(changer->sid, row.changer);
-        EXPECT_EQ(Describe(changer->way), std::wstring(row.how));
+        EXPECT_EQ(changer->way, row.way);
         const std::wstring advice =
             FixCommands(L"C:\\Kit\\x", row.isFolder, Changers(object, row.role, administrators));
         EXPECT_FALSE(FindChanger(Apply(object, advice), Role::Runs, administrators)) << advice;
