@@ -7,7 +7,7 @@
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/ProgramPath.h"
-#include "win32/ReadAccessRights.h"
+#include "win32/ReadSecurity.h"
 #include "win32/RegistryKey.h"
 #include "win32/RegistryText.h"
 #include "win32/RegistryTree.h"
@@ -339,9 +339,24 @@ OsStatus Win32Platform::RestoreRegistryValue(RegKey root, const std::wstring& su
                                                   win32::DwordOf(value->bytes.size())));
 }
 
-OsStatus Win32Platform::ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
-                                         AccessRights& rights) {
-    return win32::ReadAccessRights(path, sids, rights);
+OsStatus Win32Platform::ReadSecurity(const std::wstring& path, ObjectSecurity& security) {
+    return win32::ReadSecurity(path, security);
+}
+
+std::wstring Win32Platform::AccountName(const std::wstring& sid) {
+    return win32::AccountName(sid);
+}
+
+std::wstring Win32Platform::CurrentUserSid() {
+    return win32::CurrentUserSid();
+}
+
+OsStatus Win32Platform::ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) {
+    return win32::ListFolder(path, limit, names);
+}
+
+OsStatus Win32Platform::FinalPath(const std::wstring& path, std::wstring& final) {
+    return win32::FinalPath(path, final);
 }
 
 }  // namespace qeltor

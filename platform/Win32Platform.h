@@ -32,8 +32,11 @@ public:
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
-    OsStatus ReadAccessRights(const std::wstring& path, const std::vector<std::wstring>& sids,
-                              AccessRights& rights) override;
+    OsStatus ReadSecurity(const std::wstring& path, ObjectSecurity& security) override;
+    std::wstring AccountName(const std::wstring& sid) override;
+    std::wstring CurrentUserSid() override;
+    OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) override;
+    OsStatus FinalPath(const std::wstring& path, std::wstring& final) override;
 };
 
 }  // namespace qeltor

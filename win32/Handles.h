@@ -34,26 +34,27 @@ using UniqueLocalMemory = std::unique_ptr<T, ReleaseWith<::LocalFree>>;
 // Kernel handles whose "none" is null: processes, threads, events, jobs.
 using UniqueHandle = Owner<HANDLE, ::CloseHandle>;
 
-// Kernel handles whose "none" is INVALID_HANDLE_VALUE: files and snapshots. Null is never one.
-class UniqueFileHandle {
+// Handles whose "none" is INVALID_HANDLE_VALUE: files, snapshots and searches. Null is never one.
+template <auto Release>
+class InvalidValueOwner {
 public:
-    UniqueFileHandle() = default;
-    explicit UniqueFileHandle(HANDLE handle) : handle_(handle) {}
-    UniqueFileHandle(const UniqueFileHandle&) = delete;
-    UniqueFileHandle& operator=(const UniqueFileHandle&) = delete;
-    UniqueFileHandle(UniqueFileHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueFileHandle& operator=(UniqueFileHandle&& other) noexcept {
+    InvalidValueOwner() = default;
+    explicit InvalidValueOwner(HANDLE handle) : handle_(handle) {}
+    InvalidValueOwner(const InvalidValueOwner&) = delete;
+    InvalidValueOwner& operator=(const InvalidValueOwner&) = delete;
+    InvalidValueOwner(InvalidValueOwner&& other) noexcept : handle_(other.release()) {}
+    InvalidValueOwner& operator=(InvalidValueOwner&& other) noexcept {
         reset(other.release());
         return *this;
     }
-    ~UniqueFileHandle() { reset(); }
+    ~InvalidValueOwner() { reset(); }
 
     [[nodiscard]] HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
     void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
         if (*this) {
-            ::CloseHandle(handle_);
+            Release(handle_);
         }
         handle_ = handle;
     }
@@ -61,5 +62,8 @@ public:
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
+
+using UniqueFileHandle = InvalidValueOwner<::CloseHandle>;
+using UniqueFindHandle = InvalidValueOwner<::FindClose>;
 
 }  // namespace qeltor::win32

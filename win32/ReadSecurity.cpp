@@ -1,0 +1,313 @@
+#include "win32/ReadSecurity.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "win32/Handles.h"
+#include "win32/Narrow.h"
+
+namespace qeltor::win32 {
+
+// On a folder the same bits are FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY.
+static_assert(kRightWriteData == FILE_WRITE_DATA && kRightAppendData == FILE_APPEND_DATA);
+static_assert(kRightDeleteChild == FILE_DELETE_CHILD && kRightDelete == DELETE);
+static_assert(kRightWriteDac == WRITE_DAC && kRightWriteOwner == WRITE_OWNER);
+static_assert(kRightGenericAll == GENERIC_ALL && kRightGenericWrite == GENERIC_WRITE);
+
+namespace {
+
+// An allow, a deny and a callback allow entry share one layout: header, mask, SID. The object
+// kinds put flags after the mask, then the GUIDs the flags name, then the SID.
+constexpr std::size_t kMaskEnd = offsetof(ACCESS_ALLOWED_ACE, Mask) + sizeof(ACCESS_MASK);
+constexpr std::size_t kPlainSid = offsetof(ACCESS_ALLOWED_ACE, SidStart);
+constexpr std::size_t kObjectFlagsEnd = offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType);
+static_assert(offsetof(ACCESS_DENIED_ACE, SidStart) == kPlainSid);
+static_assert(offsetof(ACCESS_ALLOWED_CALLBACK_ACE, SidStart) == kPlainSid);
+static_assert(offsetof(ACCESS_ALLOWED_OBJECT_ACE, Mask) == offsetof(ACCESS_ALLOWED_ACE, Mask));
+static_assert(offsetof(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE, Flags) == offsetof(ACCESS_ALLOWED_OBJECT_ACE, Flags));
+static_assert(offsetof(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE, ObjectType) == kObjectFlagsEnd);
+
+// A SID's revision, count and authority come before its subauthorities.
+constexpr std::size_t kSidFixedPart = offsetof(SID, SubAuthority);
+
+// What an entry too short to hold a mask is counted as allowing.
+constexpr std::uint32_t kEveryRight = ~std::uint32_t{0};
+
+enum class Kind : std::uint8_t { Allows, ObjectAllows, Denies, LeftOut };
+
+// A deny entry may only narrow what is allowed: the kinds not read are left out, which can only
+// make the judgement stricter. Kinds Windows may add later count as allowing what they say.
+Kind KindOf(BYTE type) {
+    switch (type) {
+        case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+        case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+            return Kind::ObjectAllows;
+        case ACCESS_DENIED_ACE_TYPE:
+            return Kind::Denies;
+        case ACCESS_DENIED_OBJECT_ACE_TYPE:
+        case ACCESS_DENIED_CALLBACK_ACE_TYPE:
+        case ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE:
+            return Kind::LeftOut;
+        default:
+            return Kind::Allows;
+    }
+}
+
+DWORD SidText(PSID sid, std::wstring& text) {
+    wchar_t* converted = nullptr;
+    if (::ConvertSidToStringSidW(sid, &converted) == FALSE) {
+        return ::GetLastError();
+    }
+    const UniqueLocalMemory<wchar_t> owner(converted);
+    text = converted;
+    return ERROR_SUCCESS;
+}
+
+// The SID `offset` bytes into the entry, as text; empty unless it lies wholly within the entry's
+// AceSize and is one.
+std::wstring SidAt(ACE_HEADER* entry, std::size_t offset) {
+    const std::size_t size = entry->AceSize;
+    if (offset + kSidFixedPart > size) {
+        return {};
+    }
+    auto* sid = reinterpret_cast<SID*>(reinterpret_cast<BYTE*>(entry) + offset);
+    if (offset + kSidFixedPart + sid->SubAuthorityCount * sizeof(DWORD) > size || ::IsValidSid(sid) == FALSE) {
+        return {};
+    }
+    std::wstring text;
+    SidText(sid, text);
+    return text;
+}
+
+// Where an object entry's SID starts: after whichever GUIDs its flags say are there. An entry too
+// short for the flags has room for no SID: its size is where the SID would start.
+std::size_t ObjectSidOffset(ACE_HEADER* entry) {
+    if (entry->AceSize < kObjectFlagsEnd) {
+        return entry->AceSize;
+    }
+    const DWORD flags = reinterpret_cast<ACCESS_ALLOWED_OBJECT_ACE*>(entry)->Flags;
+    std::size_t offset = kObjectFlagsEnd;
+    if ((flags & ACE_OBJECT_TYPE_PRESENT) != 0) {
+        offset += sizeof(GUID);
+    }
+    if ((flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) != 0) {
+        offset += sizeof(GUID);
+    }
+    return offset;
+}
+
+// One entry as the checks read it, or nothing for one left out. An inherit-only entry applies
+// only to what is created inside a folder later. A deny entry that names no readable SID narrows
+// no one's rights.
+std::optional<AccessEntry> EntryOf(ACE_HEADER* entry) {
+    const Kind kind = KindOf(entry->AceType);
+    if ((entry->AceFlags & INHERIT_ONLY_ACE) != 0 || kind == Kind::LeftOut) {
+        return std::nullopt;
+    }
+    AccessEntry read;
+    read.allows = kind != Kind::Denies;
+    read.inherited = (entry->AceFlags & INHERITED_ACE) != 0;
+    if (entry->AceSize < kMaskEnd) {
+        read.mask = kEveryRight;
+        return read.allows ? std::optional(read) : std::nullopt;
+    }
+    read.mask = reinterpret_cast<ACCESS_ALLOWED_ACE*>(entry)->Mask;
+    read.sid = SidAt(entry, kind == Kind::ObjectAllows ? ObjectSidOffset(entry) : kPlainSid);
+    if (!read.allows && read.sid.empty()) {
+        return std::nullopt;
+    }
+    return read;
+}
+
+DWORD ReadEntries(ACL* dacl, std::vector<AccessEntry>& entries) {
+    entries.clear();
+    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+        void* entry = nullptr;
+        if (::GetAce(dacl, index, &entry) == FALSE) {
+            return ::GetLastError();
+        }
+        if (std::optional<AccessEntry> read = EntryOf(static_cast<ACE_HEADER*>(entry))) {
+            entries.push_back(std::move(*read));
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+// The account of a SID and its domain, in buffers of the sizes Windows asks for.
+DWORD LookUpName(PSID sid, std::wstring& name, std::wstring& domain) {
+    DWORD nameSize = 0;
+    DWORD domainSize = 0;
+    SID_NAME_USE use{};
+    ::LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return ::GetLastError();
+    }
+    std::vector<wchar_t> nameBuffer(std::max<DWORD>(nameSize, 1));
+    std::vector<wchar_t> domainBuffer(std::max<DWORD>(domainSize, 1));
+    nameSize = DwordOf(nameBuffer.size());
+    domainSize = DwordOf(domainBuffer.size());
+    if (::LookupAccountSidW(nullptr, sid, nameBuffer.data(), &nameSize, domainBuffer.data(), &domainSize, &use) ==
+        FALSE) {
+        return ::GetLastError();
+    }
+    name = nameBuffer.data();
+    domain = domainBuffer.data();
+    return ERROR_SUCCESS;
+}
+
+// "\\?\C:\x" is "C:\x" and "\\?\UNC\server\share\x" is "\\server\share\x"; any other form (a
+// volume without a letter) stays as Windows gave it.
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+    constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
+    constexpr std::wstring_view kLong = L"\\\\?\\";
+    if (path.starts_with(kUnc)) {
+        return L"\\\\" + path.substr(kUnc.size());
+    }
+    if (path.starts_with(kLong) && path.size() >= kLong.size() + 2 && path[kLong.size() + 1] == L':') {
+        return path.substr(kLong.size());
+    }
+    return path;
+}
+
+DWORD FinalPathOf(HANDLE file, std::wstring& path) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(), DwordOf(buffer.size()),
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return ::GetLastError();
+        }
+        // Success gives the length without the terminator; a buffer too small, the size it needs.
+        if (length < buffer.size()) {
+            path.assign(buffer.data(), length);
+            return ERROR_SUCCESS;
+        }
+        buffer.resize(length);
+    }
+}
+
+}  // namespace
+
+// Wine's GetEffectiveRightsFromAclW is a stub that fails, and Windows' fails on an inherited deny
+// entry and looks up group members: the entries are read as stored and judged in core/.
+DWORD ReadSecurity(const std::wstring& path, ObjectSecurity& read) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return ::GetLastError();
+    }
+    PSID owner = nullptr;
+    ACL* dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status =
+        ::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                &owner, nullptr, &dacl, nullptr, &descriptor);
+    const UniqueLocalMemory<void> descriptorOwner(descriptor);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    read.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    read.nullDacl = dacl == nullptr;
+    read.owner.clear();
+    read.entries.clear();
+    if (owner != nullptr) {
+        const DWORD converted = SidText(owner, read.owner);
+        if (converted != ERROR_SUCCESS) {
+            return converted;
+        }
+    }
+    return dacl == nullptr ? ERROR_SUCCESS : ReadEntries(dacl, read.entries);
+}
+
+std::wstring AccountName(const std::wstring& sid) {
+    PSID binary = nullptr;
+    if (sid.empty() || ::ConvertStringSidToSidW(sid.c_str(), &binary) == FALSE) {
+        return sid;
+    }
+    const UniqueLocalMemory<void> binaryOwner(binary);
+    std::wstring name;
+    std::wstring domain;
+    if (LookUpName(binary, name, domain) != ERROR_SUCCESS) {
+        return sid;
+    }
+    return domain.empty() ? name : domain + L'\\' + name;
+}
+
+std::wstring CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) == FALSE) {
+        return {};
+    }
+    const UniqueHandle tokenOwner(token);
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_USER)) {
+        return {};
+    }
+    // In pointer-sized pieces, so that the TOKEN_USER at its start is aligned.
+    std::vector<ULONG_PTR> buffer((size + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR));
+    if (::GetTokenInformation(token, TokenUser, buffer.data(), DwordOf(buffer.size() * sizeof(ULONG_PTR)), &size) ==
+        FALSE) {
+        return {};
+    }
+    std::wstring text;
+    SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text);
+    return text;
+}
+
+// A folder that holds nothing, not even "." (a drive's root), ends the search at once with
+// ERROR_FILE_NOT_FOUND.
+DWORD ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) {
+    names.clear();
+    std::wstring pattern = path;
+    if (!pattern.ends_with(L'\\')) {
+        pattern += L'\\';
+    }
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+    }
+    do {
+        const std::wstring_view name(static_cast<const wchar_t*>(found.cFileName));
+        if (name != L"." && name != L"..") {
+            names.emplace_back(name);
+            if (names.size() > limit) {
+                return ERROR_SUCCESS;
+            }
+        }
+    } while (::FindNextFileW(search.get(), &found) != FALSE);
+    const DWORD error = ::GetLastError();
+    return error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
+}
+
+// No access is asked for: the handle is only named, and a folder opens only with backup
+// semantics.
+DWORD FinalPath(const std::wstring& path, std::wstring& final) {
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        return ::GetLastError();
+    }
+    std::wstring found;
+    const DWORD status = FinalPathOf(file.get(), found);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    final = WithoutLongPrefix(found);
+    if (path.ends_with(L'\\') && !final.ends_with(L'\\')) {
+        final += L'\\';
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace qeltor::win32
