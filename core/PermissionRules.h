@@ -25,7 +25,7 @@ inline constexpr const wchar_t* kOwnerRightsSid = L"S-1-3-4";
 class Administrators {
 public:
     explicit Administrators(std::wstring currentUser) : currentUser_(std::move(currentUser)) {}
-    bool Include(const std::wstring& sid) const;
+    [[nodiscard]] bool Include(const std::wstring& sid) const;
 
 private:
     std::wstring currentUser_;

@@ -24,7 +24,7 @@ using Masks = std::array<std::uint32_t, 5>;
 constexpr std::array<const wchar_t*, 5> kGroups{L"S-1-1-0", kAuthenticatedUsers, L"S-1-5-32-545", L"S-1-5-4",
                                                 L"S-1-5-32-546"};
 
-struct Row {
+struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in the order a row reads
     const char* name;
     bool isFolder;
     Masks masks;

@@ -76,6 +76,7 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     Left left;
     const wchar_t* changeable = nullptr;                    // a path that Authenticated Users may modify
     std::vector<std::wstring> beside = {};                  // what lies in the server's folder
+    const wchar_t* linkTo = nullptr;                        // where a link at the server's path leads
     const wchar_t* unreadable = nullptr;                    // a path whose permissions cannot be read
     const FakePlatform::Values* earlier = &kEarlierValues;  // the Parameters values of a service there before
     const char* kept = nullptr;                             // the values the click leaves as they were
@@ -232,6 +233,12 @@ const Outcome kOutcomes[] = {
      .says = {{Id::NotAFullPath, {L"..\\apps\\Monitor.exe"}}},
      .started = false,
      .left = {false, kNone, false}},
+    {.name = "DevicePath",
+     .serverPath = L"\\\\?\\D:\\Srv\\Monitor.exe",
+     .style = 16,
+     .says = {{Id::NotAFullPath, {L"\\\\?\\D:\\Srv\\Monitor.exe"}}},
+     .started = false,
+     .left = {false, kNone, false}},
     {.name = "DriveRelativePath",
      .serverPath = L"D:Monitor.exe",
      .style = 16,
@@ -372,6 +379,14 @@ const Outcome kOutcomes[] = {
      .left = {false, kNone, false},
      .changeable = L"D:\\Srv\\x.dll",
      .beside = {L"Monitor.exe", L"x.dll"}},
+    {.name = "ServerLinkedIntoAFolderUsersChange",
+     .style = 16,
+     .says = {{Id::ChangeableByUsers,
+               {L"E:\\Open\\", kUsers, kAdds, permissions::FixCommands(L"E:\\Open\\", true, kUsersSid)}}},
+     .started = false,
+     .left = {false, kNone, false},
+     .changeable = L"E:\\Open\\",
+     .linkTo = L"E:\\Open\\Monitor.exe"},
     {.name = "TooManyBesideServer",
      .style = 16,
      .says = {{Id::TooManyBesideServer, {L"D:\\Srv\\", L"10000"}}},
@@ -458,6 +473,9 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
         fake.security[path].entries.push_back({true, true, L"S-1-5-11", 0x1301bf});
     }
     fake.folderNames[UpToLastSeparator(outcome.serverPath)] = outcome.beside;
+    if (outcome.linkTo != nullptr) {
+        fake.finalPaths[outcome.serverPath] = outcome.linkTo;
+    }
     if (outcome.unreadable != nullptr) {
         fake.accessStatus[outcome.unreadable] = 5;
     }
