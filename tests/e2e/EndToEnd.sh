@@ -15,8 +15,12 @@ fi
 service='Qeltor Monitoring Server'
 kit_win='C:\Program Files\Qeltor Kit'
 kit="$WINEPREFIX/drive_c/Program Files/Qeltor Kit"
-server="$WINEPREFIX/drive_c/Qeltor Server"
-heartbeat='C:\Qeltor Server\heartbeat.txt'
+# The server lies in the administrator's own profile, where only they and administrators may
+# change it: a folder made at C:\'s root would be refused, as users may change it on Windows.
+user=$(id -un)
+server_win="C:\\users\\$user\\Qeltor Server"
+server="$WINEPREFIX/drive_c/users/$user/Qeltor Server"
+heartbeat="$server_win\\heartbeat.txt"
 check=$6
 passed=0
 failed=0
@@ -75,8 +79,8 @@ check_with "0. nothing is left under the service's name" forget
 
 mkdir -p "$kit" "$server" && cp "$1" "$2" "$3" "$kit/" && cp "$4" "$server/Monitor.exe" &&
   wine reg add 'HKCU\Software\VB and VBA Program Settings\mxqeltor\m' /v exepath /t REG_SZ \
-  /d 'C:\Qeltor Server\Monitor.exe' /f >/dev/null 2>&1
-verdict $? "1. $kit_win holds QeltorService.exe, instsrv.exe and srvany.exe; exepath is C:\\Qeltor Server\\Monitor.exe"
+  /d "$server_win\\Monitor.exe" /f >/dev/null 2>&1
+verdict $? "1. $kit_win holds QeltorService.exe, instsrv.exe and srvany.exe; exepath is $server_win\\Monitor.exe"
 
 driven=$(wine "$5" "$kit_win\\QeltorService.exe" 2>&1)
 status=$?
@@ -120,7 +124,7 @@ since_step=$(tail -n +"$((logged_before + 1))" "$daemon_log")
 warned=$(grep -m1 -F 'fixme:advapi:ReportEventW (CAFE4242,0x0002,0x0000,0x80000004,' <<<"$since_step")
 warning=
 [ -n "$warned" ] && warning=$(event_lines "${warned%%:*}" "$since_step")
-grep -qF 'warn:eventlog:ReportEventW L"C:\\Qeltor Server\\Monitor.exe"' <<<"$warning" &&
+grep -qF "warn:eventlog:ReportEventW L\"${server_win//\\/\\\\}\\\\Monitor.exe\"" <<<"$warning" &&
   grep -qF 'warn:eventlog:ReportEventW L"1"' <<<"$warning" && grep -qF 'warn:eventlog:ReportEventW L"10"' <<<"$warning"
 verdict $? "7. event log: a warning says which program had how many processes ended: ${warning:-nothing}"
 
