@@ -42,9 +42,10 @@ UniqueHandle WatchStandin(const fs::path& file) {
     return UniqueHandle(processId != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr);
 }
 
-// The host reports STOPPED only once the whole job is gone, so no waiting here.
+// The host reports STOPPED only once its job counts no process; Wine may signal a process it
+// killed a moment after that, on a busy machine. One still running a second later was left behind.
 bool Ended(HANDLE process) {
-    return process != nullptr && ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    return process != nullptr && ::WaitForSingleObject(process, 1000) == WAIT_OBJECT_0;
 }
 
 // Each case has a service and a work folder of its own, named after it.
