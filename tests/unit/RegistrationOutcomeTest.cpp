@@ -69,11 +69,11 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     std::map<wchar_t, DriveKind> drives = {};
     std::optional<ServiceConfig> before = std::nullopt;  // the service as it was before the click
     Instsrv instsrv = Instsrv::Creates;
-    unsigned style;
+    unsigned style = 0;
     const char* failingValue = nullptr;  // a registry write that fails, if any
     messages::Messages says;             // a part of the message
     bool started = true;                 // instsrv.exe was run
-    Left left;
+    Left left = {};
     const wchar_t* changeable = nullptr;                    // a path that Authenticated Users may modify
     std::vector<std::wstring> beside = {};                  // what lies in the server's folder
     const wchar_t* linkTo = nullptr;                        // where a link at the server's path leads
@@ -90,6 +90,14 @@ void PrintTo(const Outcome& outcome, std::ostream* out) {
 constexpr auto kNone = Parameters::None;
 constexpr auto kEarlier = Parameters::Earlier;
 constexpr auto kWritten = Parameters::Written;
+
+// A refusal before anything is started or written.
+Outcome Refused(Outcome outcome) {
+    outcome.style = 16;
+    outcome.started = false;
+    outcome.left = {false, kNone, false};
+    return outcome;
+}
 
 const Outcome kOutcomes[] = {
     {.name = "Created", .style = 64, .says = kSuccess, .left = {true, kWritten, true}},
@@ -233,12 +241,9 @@ const Outcome kOutcomes[] = {
      .says = {{Id::NotAFullPath, {L"..\\apps\\Monitor.exe"}}},
      .started = false,
      .left = {false, kNone, false}},
-    {.name = "DevicePath",
-     .serverPath = L"\\\\?\\D:\\Srv\\Monitor.exe",
-     .style = 16,
-     .says = {{Id::NotAFullPath, {L"\\\\?\\D:\\Srv\\Monitor.exe"}}},
-     .started = false,
-     .left = {false, kNone, false}},
+    Refused({.name = "DevicePath",
+             .serverPath = L"\\\\?\\D:\\Srv\\Monitor.exe",
+             .says = {{Id::NotAFullPath, {L"\\\\?\\D:\\Srv\\Monitor.exe"}}}}),
     {.name = "DriveRelativePath",
      .serverPath = L"D:Monitor.exe",
      .style = 16,
@@ -364,59 +369,36 @@ const Outcome kOutcomes[] = {
      .started = false,
      .left = {true, kEarlier, false},
      .changeable = L"D:\\Srv\\"},
-    {.name = "FolderAboveUsersCanRename",
-     .style = 16,
-     .says = {{Id::FolderAboveChangeable, {L"D:\\", L"D:\\Srv\\", kUsers, L"can delete it"}}},
-     .started = false,
-     .left = {false, kNone, false},
-     .changeable = L"D:\\"},
-    {.name = "WritableFileBesideServer",
-     .style = 16,
-     .says = {{Id::ChangeableByUsers,
-               {L"D:\\Srv\\x.dll", kUsers, L"can write to it",
-                permissions::FixCommands(L"D:\\Srv\\x.dll", false, kUsersSid)}}},
-     .started = false,
-     .left = {false, kNone, false},
-     .changeable = L"D:\\Srv\\x.dll",
-     .beside = {L"Monitor.exe", L"x.dll"}},
-    {.name = "ServerLinkedIntoAFolderUsersChange",
-     .style = 16,
-     .says = {{Id::ChangeableByUsers,
-               {L"E:\\Open\\", kUsers, kAdds, permissions::FixCommands(L"E:\\Open\\", true, kUsersSid)}}},
-     .started = false,
-     .left = {false, kNone, false},
-     .changeable = L"E:\\Open\\",
-     .linkTo = L"E:\\Open\\Monitor.exe"},
-    {.name = "TooManyBesideServer",
-     .style = 16,
-     .says = {{Id::TooManyBesideServer, {L"D:\\Srv\\", L"10000"}}},
-     .started = false,
-     .left = {false, kNone, false},
-     .beside = std::vector<std::wstring>(10001, L"x.dll")},
-    {.name = "ServerAtDriveRoot",
-     .serverPath = L"D:\\Monitor.exe",
-     .style = 16,
-     .says = {{Id::ServerAtDriveRoot, {L"D:\\Monitor.exe", L"D"}}},
-     .started = false,
-     .left = {false, kNone, false}},
+    Refused({.name = "FolderAboveUsersCanRename",
+             .says = {{Id::FolderAboveChangeable, {L"D:\\", L"D:\\Srv\\", kUsers, L"can delete it"}}},
+             .changeable = L"D:\\"}),
+    Refused({.name = "WritableFileBesideServer",
+             .says = {{Id::ChangeableByUsers,
+                       {L"D:\\Srv\\x.dll", kUsers, L"can write to it",
+                        permissions::FixCommands(L"D:\\Srv\\x.dll", false, kUsersSid)}}},
+             .changeable = L"D:\\Srv\\x.dll",
+             .beside = {L"Monitor.exe", L"x.dll"}}),
+    Refused({.name = "ServerLinkedIntoAFolderUsersChange",
+             .says = {{Id::ChangeableByUsers,
+                       {L"E:\\Open\\", kUsers, kAdds, permissions::FixCommands(L"E:\\Open\\", true, kUsersSid)}}},
+             .changeable = L"E:\\Open\\",
+             .linkTo = L"E:\\Open\\Monitor.exe"}),
+    Refused({.name = "TooManyBesideServer",
+             .says = {{Id::TooManyBesideServer, {L"D:\\Srv\\", L"10000"}}},
+             .beside = std::vector<std::wstring>(10001, L"x.dll")}),
+    Refused({.name = "ServerAtDriveRoot",
+             .serverPath = L"D:\\Monitor.exe",
+             .says = {{Id::ServerAtDriveRoot, {L"D:\\Monitor.exe", L"D"}}}}),
     {.name = "KitAtARootOnlyAdministratorsChange",
      .folder = L"E:\\",
      .style = 64,
      .says = kSuccess,
      .left = {true, kWritten, true}},
-    {.name = "KitAtARootUsersChange",
-     .folder = L"C:\\",
-     .style = 16,
-     .says = {{Id::KitRootChangeableByUsers, {L"C:\\", kUsers, kAdds}}},
-     .started = false,
-     .left = {false, kNone, false},
-     .changeable = L"C:\\"},
-    {.name = "KitOnAShare",
-     .folder = L"\\\\host\\kit\\",
-     .style = 16,
-     .says = {{Id::KitOnShare, {L"\\\\host\\kit\\"}}},
-     .started = false,
-     .left = {false, kNone, false}},
+    Refused({.name = "KitAtARootUsersChange",
+             .folder = L"C:\\",
+             .says = {{Id::KitRootChangeableByUsers, {L"C:\\", kUsers, kAdds}}},
+             .changeable = L"C:\\"}),
+    Refused({.name = "KitOnAShare", .folder = L"\\\\host\\kit\\", .says = {{Id::KitOnShare, {L"\\\\host\\kit\\"}}}}),
     {.name = "PermissionsUnreadable",
      .style = 16,
      .says = {{Id::PermissionsUnreadable, {kServer, L"system error 5."}}},
