@@ -82,10 +82,13 @@ std::optional<Way> OwnersWay(const ObjectSecurity& object, Role role) {
     return WayOf(RightsOf(object, kOwnerRightsSid), object.isFolder, role);
 }
 
-bool IsChanger(const ObjectSecurity& object, const AccessEntry& entry, Role role,
-               const Administrators& administrators) {
-    return entry.allows && !NamesSomeoneElse(entry.sid) && !administrators.Include(entry.sid) &&
-           WayOf(RightsOf(object, entry.sid), object.isFolder, role);
+// How the account of an allow entry can change the object, when it is no administrator.
+std::optional<Way> ChangerWay(const ObjectSecurity& object, const AccessEntry& entry, Role role,
+                              const Administrators& administrators) {
+    if (!entry.allows || NamesSomeoneElse(entry.sid) || administrators.Include(entry.sid)) {
+        return std::nullopt;
+    }
+    return WayOf(RightsOf(object, entry.sid), object.isFolder, role);
 }
 
 // icacls reads a quoted argument as the command line rules say: a backslash before the closing
@@ -112,8 +115,8 @@ std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, cons
         return Changer{kEveryoneSid, Way::NoPermissions};
     }
     for (const AccessEntry& entry : object.entries) {
-        if (IsChanger(object, entry, role, administrators)) {
-            return Changer{entry.sid, *WayOf(RightsOf(object, entry.sid), object.isFolder, role)};
+        if (const auto way = ChangerWay(object, entry, role, administrators)) {
+            return Changer{entry.sid, *way};
         }
     }
     if (!object.owner.empty() && !administrators.Include(object.owner)) {
@@ -127,7 +130,7 @@ std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, cons
 std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, const Administrators& administrators) {
     std::vector<std::wstring> sids;
     for (const AccessEntry& entry : object.entries) {
-        if (!entry.sid.empty() && IsChanger(object, entry, role, administrators) &&
+        if (!entry.sid.empty() && ChangerWay(object, entry, role, administrators) &&
             std::ranges::find(sids, entry.sid) == sids.end()) {
             sids.push_back(entry.sid);
         }
