@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev clang-format clang-tidy g++-mingw-w64-i686-posix wine wine32:i386 xvfb
+packages=(cmake g++ make libgtest-dev clang-format clang-tidy-22 g++-mingw-w64-i686-posix wine wine32:i386 xvfb
           x11-utils imagemagick zip unzip python3 msitools wixl
           fonts-wine fonts-liberation)
 

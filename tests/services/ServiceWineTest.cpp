@@ -183,6 +183,7 @@ TEST_P(StopTest, EndsTheWholeJob) {
     Host(kStandin, L"", Beating(stop.options));
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
     std::vector<UniqueHandle> processes;
+    processes.reserve(stop.processes.size());
     for (const wchar_t* heartbeat : stop.processes) {
         processes.push_back(WatchStandin(Work(heartbeat)));
     }

@@ -30,6 +30,7 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in the
     Masks masks;
     const wchar_t* changer;  // null: nobody who is no administrator can change it
     Way way = {};
+    // NOLINTNEXTLINE(readability-redundant-member-init): GCC asks it of rows that leave it out
     std::vector<AccessEntry> more = {};  // after the groups' entries
     const wchar_t* owner = L"S-1-5-32-544";
     Role role = Role::Runs;

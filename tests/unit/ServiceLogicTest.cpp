@@ -163,6 +163,7 @@ TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
         std::vector<qeltor::Dword> askedByWindow;
         bool insist;
         std::vector<qeltor::Dword> groups;
+        // NOLINTNEXTLINE(readability-redundant-member-init): GCC asks it of rows that leave it out
         std::vector<qeltor::Dword> onConsole = {};
     } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, {kApplication}},  // the children are in its group
                 {{kHost, 3}, {1, 3}, {}, false, {kApplication}},     // the application gone, its child still there
