@@ -7,8 +7,8 @@ packages=(cmake g++ make libgtest-dev clang-format clang-tidy-22 g++-mingw-w64-i
           fonts-wine fonts-liberation)
 
 # Where the kernel runs no 32-bit programs, 32-bit Wine cannot start: the tests then run a
-# 64-bit build under 64-bit Wine (scripts/test.sh).
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+# 64-bit build under 64-bit Wine (scripts/test.sh), as they do with QELTOR_WINE_ARCH=win64.
+if [ "${QELTOR_WINE_ARCH:-}" = win64 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   packages+=(wine64 g++-mingw-w64-x86-64-posix)
 fi
 

@@ -6,7 +6,7 @@
 # at a time as there are processors.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 
 bash scripts/install-deps.sh || exit 1
 
@@ -15,6 +15,11 @@ passed=0
 failed=0
 skipped=0
 broken=0
+
+# step <what>: names the step that starts now, and when, in minutes and seconds since the start.
+step() {
+  printf '== %s (at %d:%02d)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60))
+}
 
 # Adds one ctest run's counts to the totals.
 count_ctest() {
@@ -81,7 +86,7 @@ trap '[ -z "$wine_pid" ] || kill "$wine_pid" 2>/dev/null' EXIT
 start_wine() {
   local arch=$1 dir=$2 log=$3
   shift 3
-  echo "== its Wine tests start now, beside what follows; their output comes at the end"
+  step "its Wine tests start now, beside what follows; their output comes at the end"
   QELTOR_WINE_ARCH=$arch scripts/wine-session.sh "$dir/wine-prefix" \
     ctest --test-dir "$dir" -j "$(nproc)" --output-on-failure "$@" >"$log" 2>&1 &
   wine_pid=$!
@@ -97,7 +102,10 @@ finish_wine() {
 mkdir -p "$build"
 declare -A configuring
 can_run_wine=true
-scripts/wine-session.sh --can-run || can_run_wine=false
+# QELTOR_WINE_ARCH=win64 takes the way of a machine that runs no 32-bit programs, even here.
+if [ "${QELTOR_WINE_ARCH:-}" = win64 ] || ! scripts/wine-session.sh --can-run; then
+  can_run_wine=false
+fi
 cross=(-DCMAKE_BUILD_TYPE=MinSizeRel)
 # Every folder is configured at once; each build waits for its own.
 configure "$build/native" -DCMAKE_BUILD_TYPE=Debug &
@@ -119,37 +127,38 @@ fi
 
 # The Wine tests' build comes first, so that they can start as early as possible.
 if $can_run_wine; then
-  echo "== QeltorService.exe and the service tools, for Wine"
+  step "QeltorService.exe and the service tools, for Wine"
   build "$build/win" && start_wine win32 "$build/win" "$build/win.wine.ctest.log" -LE lint
 else
-  echo "== the same programs built for 64 bits, for 64-bit Wine"
+  step "the same programs built for 64 bits, for 64-bit Wine"
   build "$build/win64" && start_wine win64 "$build/win64" "$build/win64.ctest.log" -L wine
 fi
 
-echo "== native unit tests, format and lint"
+step "native unit tests, format and lint"
 build "$build/native" && run_ctest "$build/native.ctest.log" "$build/native"
 
-echo "== native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+step "native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 build "$build/native-sanitize" && run_ctest "$build/native-sanitize.ctest.log" "$build/native-sanitize"
 
 if $can_run_wine; then
   # The lint has a folder of its own (tests/lint), whose tests need no Wine session.
   if [ -n "$wine_pid" ]; then
-    echo "== QeltorService.exe and the service tools: lint"
+    step "QeltorService.exe and the service tools: lint"
     run_ctest "$build/win.ctest.log" "$build/win/tests/lint"
-    echo "== QeltorService.exe under Wine, with the checks of the release kit and the resources"
+    step "QeltorService.exe under Wine, with the checks of the release kit and the resources"
     finish_wine "$build/win.wine.ctest.log"
   fi
 else
-  echo "== QeltorService.exe and the service tools, 32-bit, without Wine"
+  step "QeltorService.exe and the service tools, 32-bit, without Wine"
   build "$build/win" && run_ctest "$build/win.ctest.log" "$build/win"
-  echo "== the same programs built for 64 bits, under 64-bit Wine"
+  step "the same programs built for 64 bits, under 64-bit Wine"
   if [ -n "$wine_pid" ]; then
     finish_wine "$build/win64.ctest.log"
     count_not_run "$build/win64"
   fi
 fi
 
+step "done"
 [ "$broken" -gt 0 ] && echo "test.sh: $broken step(s) could not build or report"
 echo "Total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ] && [ "$broken" -eq 0 ]
