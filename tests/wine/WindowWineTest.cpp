@@ -283,7 +283,7 @@ TEST_F(WindowTest, ShowsBoldArialOnTheButtonAndTheProgramIcon) {
     GetWindowRect(controls_[kCommand1], &inner);
     InflateRect(&inner, -3, -3);  // inside the button's edges
     Picture shot;
-    EXPECT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         shot = OnScreen(inner);
         return !InkOf(shot).pixels.empty() && InkOf(shot) == Lettering(shot, FW_BOLD);
     })) << "the button's lettering is not Arial bold 14 px";
