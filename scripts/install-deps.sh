@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 
+# clang-tidy-22 comes from Debian 12's security suite (bookworm-security), on by default.
 packages=(cmake g++ make libgtest-dev clang-format clang-tidy-22 g++-mingw-w64-i686-posix wine wine32:i386 xvfb
           x11-utils imagemagick zip unzip python3 msitools wixl
           fonts-wine fonts-liberation)
