@@ -35,11 +35,12 @@ bool Beats(const fs::path& file) {
     return WaitUntil([&] { return ReadBeat(file).count > 0; });
 }
 
-// Opens the stand-in whose heartbeat is `file` once it beats, to watch it end.
+// Opens the stand-in whose heartbeat is `file` once it beats, to watch it end. The beat that was
+// seen names the process: a second reading may find the file just emptied for the next beat.
 UniqueHandle WatchStandin(const fs::path& file) {
-    EXPECT_TRUE(Beats(file));
-    const DWORD processId = ReadBeat(file).processId;
-    return UniqueHandle(processId != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr);
+    Beat beat;
+    EXPECT_TRUE(WaitUntil([&] { return (beat = ReadBeat(file)).count > 0; })) << Utf8(file.wstring());
+    return UniqueHandle(beat.processId != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, beat.processId) : nullptr);
 }
 
 // The host reports STOPPED only once its job counts no process; Wine may signal a process it
@@ -192,8 +193,8 @@ TEST_P(StopTest, EndsTheWholeJob) {
     for (const auto& [file, note] : stop.notes) {
         EXPECT_EQ(ReadText(Work(file)), note) << Utf8(file);
     }
-    for (const UniqueHandle& process : processes) {
-        EXPECT_TRUE(Ended(process.get()));
+    for (size_t i = 0; i < processes.size(); ++i) {
+        EXPECT_TRUE(Ended(processes[i].get())) << Utf8(stop.processes[i]);
     }
     EXPECT_EQ(took >= kGracePeriodMs, stop.graceRunsOut) << took << " ms";
     EXPECT_LE(took, kGracePeriodMs + qeltor::service::kTerminatePatienceMs);  // by the clock, however long asking takes
