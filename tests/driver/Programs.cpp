@@ -83,4 +83,10 @@ Beat ReadBeat(const std::filesystem::path& heartbeat) {
     return beat;
 }
 
+Beat FirstBeat(const std::filesystem::path& heartbeat) {
+    Beat beat;
+    WaitUntil([&] { return (beat = ReadBeat(heartbeat)).count > 0; });
+    return beat;
+}
+
 }  // namespace qeltor::driver

@@ -39,6 +39,9 @@ struct Beat {
     int count = 0;
 };
 Beat ReadBeat(const std::filesystem::path& heartbeat);
+// The first beat seen within the patience; zeros when there was none. The file is emptied before
+// each beat is written, so only the reading that saw the beat can be trusted for its process id.
+Beat FirstBeat(const std::filesystem::path& heartbeat);
 
 // For printing what a program showed or stored.
 using win32::Utf8;

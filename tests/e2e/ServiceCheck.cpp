@@ -62,9 +62,8 @@ int Installed(const std::wstring& srvany) {
 
 int Running(const std::wstring& heartbeat) {
     const bool running = WaitForState(kService, SERVICE_RUNNING);
-    Beat first;
-    const bool beats = WaitUntil([&] { return (first = ReadBeat(heartbeat)).count > 0; });
-    const bool advances = beats && WaitUntil([&] {
+    const Beat first = FirstBeat(heartbeat);
+    const bool advances = first.count > 0 && WaitUntil([&] {
                               const Beat now = ReadBeat(heartbeat);
                               return now.processId == first.processId && now.count > first.count;
                           });

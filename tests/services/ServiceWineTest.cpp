@@ -32,14 +32,13 @@ fs::path g_instsrv;
 
 // Whether the stand-in whose heartbeat is `file` beats within the patience.
 bool Beats(const fs::path& file) {
-    return WaitUntil([&] { return ReadBeat(file).count > 0; });
+    return FirstBeat(file).count > 0;
 }
 
-// Opens the stand-in whose heartbeat is `file` once it beats, to watch it end. The beat that was
-// seen names the process: a second reading may find the file just emptied for the next beat.
+// Opens the stand-in whose heartbeat is `file` once it beats, to watch it end.
 UniqueHandle WatchStandin(const fs::path& file) {
-    Beat beat;
-    EXPECT_TRUE(WaitUntil([&] { return (beat = ReadBeat(file)).count > 0; })) << Utf8(file.wstring());
+    const Beat beat = FirstBeat(file);
+    EXPECT_GT(beat.count, 0) << Utf8(file.wstring());
     return UniqueHandle(beat.processId != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, beat.processId) : nullptr);
 }
 
