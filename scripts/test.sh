@@ -120,8 +120,7 @@ else
   # Wine, and the same sources built for 64 bits run the Wine test programs under 64-bit Wine.
   configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "${cross[@]}" -DQELTOR_RUN_WINE=OFF &
   configuring[$build/win]=$!
-  configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "${cross[@]}" \
-    -DQELTOR_WINE_SCRIPTS=OFF &
+  configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" "${cross[@]}" &
   configuring[$build/win64]=$!
 fi
 

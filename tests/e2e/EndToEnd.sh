@@ -68,6 +68,9 @@ boot() {
   WINEDEBUG=-all,err+eventlog,warn+eventlog,fixme+advapi wineboot -r >/dev/null 2>>"$daemon_log"
 }
 
+# The handle Wine's stub hands out for an event source, as it prints it: as wide as a pointer.
+event_handle='(00000000)?CAFE4242'
+
 # event_lines <tid> <lines>: the events that thread reported, each its type and ID, then its inserts.
 event_lines() {
   grep -E "^$1:(fixme:advapi:ReportEventW|(err|warn):eventlog:ReportEventW)" <<<"$2" | tr -d '\r' | tr '\n' ' '
@@ -121,7 +124,7 @@ stop_ms=$((($(date +%s%N) - stop_began) / 1000000))
 verdict $? "7. from net stop to STOPPED: $stop_ms ms (expected the 10 s grace period and little more)"
 since_step=$(tail -n +"$((logged_before + 1))" "$daemon_log")
 # Event 4 (warning), with the server's path, the number of processes ended and the seconds waited.
-warned=$(grep -m1 -F 'fixme:advapi:ReportEventW (CAFE4242,0x0002,0x0000,0x80000004,' <<<"$since_step")
+warned=$(grep -m1 -E "fixme:advapi:ReportEventW \\($event_handle,0x0002,0x0000,0x80000004," <<<"$since_step")
 warning=
 [ -n "$warned" ] && warning=$(event_lines "${warned%%:*}" "$since_step")
 grep -qF "warn:eventlog:ReportEventW L\"${server_win//\\/\\\\}\\\\Monitor.exe\"" <<<"$warning" &&
@@ -142,7 +145,7 @@ expected='err:eventlog:ReportEventW L"The Parameters value Application'
 error=$(grep -m1 -F "$expected" <<<"$since_step")
 event=
 [ -n "$error" ] && event=$(event_lines "${error%%:*}" "$since_step")
-grep -qF 'fixme:advapi:ReportEventW (CAFE4242,0x0001,0x0000,0xc0000003,' <<<"$event"
+grep -qE "fixme:advapi:ReportEventW \\($event_handle,0x0001,0x0000,0xc0000003," <<<"$event"
 verdict $? "8. event log: an error (event 3) names the missing value: ${event:-nothing}"
 registered=
 [ -n "$error" ] &&

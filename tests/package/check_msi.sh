@@ -4,8 +4,9 @@
 # the installed folder, the removal (files and our running service gone); then another program's
 # service of that name, which an install and a removal leave alone.
 # Usage (under scripts/wine-session.sh): check_msi.sh <cross build dir> <the .msi it builds>
+#        <its processor for wixl: x86, x64> <the Program Files folder it installs into>
 set -uo pipefail
-build=$1 msi=$2 src=$(dirname "$0")/../..
+build=$1 msi=$2 arch=$3 program_files=$4 src=$(dirname "$0")/../..
 [ -n "${QELTOR_WINE_SESSION:-}" ] || { echo "check_msi: run this under scripts/wine-session.sh" >&2; exit 64; }
 check=$build/tests/e2e/ServiceCheck.exe service='Qeltor Monitoring Server' folder='C:\Program Files\Qeltor Service'
 failures=0
@@ -16,15 +17,16 @@ package() { holds "msiexec $1 $(basename "$2")" wine msiexec "$1" "$(winepath -w
 cmake --build "$build" --target msi >/dev/null || exit 1
 table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 [ "$(table File | cut -f3 | LC_ALL=C sort | paste -sd' ')" = "QeltorService.exe README.txt instsrv.exe srvany.exe" ] &&
-  grep -qx $'INSTALLFOLDER\tProgramFilesFolder\tQELTORSV|Qeltor Service' <(table Directory) &&
+  grep -qx "INSTALLFOLDER"$'\t'"$program_files"$'\tQELTORSV|Qeltor Service' <(table Directory) &&
   grep -q $'\tProgramMenuFolder\tQELTORSV.LNK|Qeltor Monitoring Server as a service\t.*\t\\[#QeltorService.exe\\]' \
     <(table Shortcut) && grep -qx $'UpgradeCode\t{BD70F512-CA04-4141-9A45-6CF0301693CB}' <(table Property) &&
   grep -qx $'ALLUSERS\t1' <(table Property)
-verdict $? "$(basename "$msi"): its files, folder, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
+verdict $? "$(basename "$msi"): its files, folder in $program_files, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
 wine "$check" forget >/dev/null 2>&1
 trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old"' EXIT
 old=$(mktemp --suffix=.msi) wxs=$(realpath "$src/package/QeltorService.wxs")
-(cd "$build/msi-kit" && wixl -D Version=0.9.0 -D ProductCode="$(cat /proc/sys/kernel/random/uuid)" -o "$old" "$wxs")
+(cd "$build/msi-kit" && wixl --arch "$arch" -D Version=0.9.0 -D ProductCode="$(cat /proc/sys/kernel/random/uuid)" \
+  -D ProgramFiles="$program_files" -o "$old" "$wxs")
 package /i "$old"
 wine "$folder\\instsrv.exe" "$service" "$folder\\srvany.exe" >/dev/null 2>&1
 package /i "$msi"

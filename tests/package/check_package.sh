@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release zip from the built tree, as `--target package` does, unpacks it and checks
 # that it holds exactly the three programs as built and the administrators' README.txt.
-# Usage: check_package.sh <cross build dir>
+# Usage: check_package.sh <cross build dir> <the kit's name: QeltorService-1.0-win32 as shipped>
 set -euo pipefail
-build=$1
+build=$1 name=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -15,10 +15,10 @@ check() {
 }
 
 cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
-zip="$work/out/QeltorService-1.0-win32.zip"
-check "the kit is named QeltorService-1.0-win32.zip" test -f "$zip"
+zip="$work/out/$name.zip"
+check "the kit is named $name.zip" test -f "$zip"
 unzip -q "$zip" -d "$work/unpacked"
-kit="$work/unpacked/QeltorService-1.0-win32"
+kit="$work/unpacked/$name"
 
 listing=$(cd "$kit" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')
 check "it holds QeltorService.exe, README.txt, instsrv.exe and srvany.exe, nothing else" \
