@@ -113,7 +113,8 @@ configuring[$build/native]=$!
 configure "$build/native-sanitize" -DCMAKE_BUILD_TYPE=Debug -DQELTOR_SANITIZE=ON &
 configuring[$build/native-sanitize]=$!
 if $can_run_wine; then
-  configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "${cross[@]}" &
+  # Named, since a folder first configured for the 64-bit way keeps the setting in its cache.
+  configure "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "${cross[@]}" -DQELTOR_RUN_WINE=ON &
   configuring[$build/win]=$!
 else
   # 32-bit Wine cannot start here: the 32-bit programs are built, linted and checked without
