@@ -202,6 +202,14 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Can't read the values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
      "Server\\Parameters: %1",
      "Nothing was started or written."},
+    {Id::AnotherRegistrationRunning, Join::Start,
+     "Another registration of the service \"Qeltor Monitoring Server\" is running on this computer, from this or "
+     "another copy of QeltorService, and has not ended within %1 seconds. Nothing was started or written.",
+     "Wait until it has ended, then press the button again."},
+    {Id::CannotTellOtherRegistration, Join::Start,
+     "Can't tell whether another registration of the service \"Qeltor Monitoring Server\" is running on this "
+     "computer: %1 Nothing was started or written.",
+     "Restart Windows, then run QeltorService again."},
 
     {Id::CannotStart, Join::Start, "Can't start %1: %2", nullptr},
     {Id::CannotCreateKey, Join::Start,
@@ -256,6 +264,19 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "The key that could not be copied is %2; nothing was copied, and the settings that the service's account "
      "had are left as they were.",
      kCopySettingsByHand},
+    {Id::SettingsHoldALink, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings were not copied for the account the service runs as: the key %1 "
+     "is a link to another key, which a copy would follow out of the server's settings. Nothing was copied, and "
+     "the settings that the service's account had are left as they were.",
+     "Delete the link %1, or put a key with the values the server needs in its place, then press the button "
+     "again."},
+    {Id::SettingsTooDeep, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings were not copied for the account the service runs as: below %1 "
+     "they go deeper than the 512 levels of keys that Windows allows. Nothing was copied, and the settings that "
+     "the service's account had are left as they were.",
+     "Delete the keys below %1 that the monitoring server does not use, then press the button again."},
 
     {Id::WrittenValuesRemoved, Join::Paragraph, "The values written for the service were removed again.", nullptr},
     {Id::WrittenValuesLeft, Join::Paragraph,

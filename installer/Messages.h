@@ -50,6 +50,9 @@ enum class Id : std::uint8_t {
     UnquotedPath,      // %1 the stored command line, %2 its first word, %3 our srvany.exe
     CannotQuery,       // %1 the system's reason
     CannotReadValues,  // %1 the system's reason
+    // Another registration on this machine.
+    AnotherRegistrationRunning,   // %1 seconds
+    CannotTellOtherRegistration,  // %1 the system's reason
     // What the click did.
     CannotStart,               // %1 the program, %2 the system's reason
     CannotCreateKey,           // %1 the system's reason
@@ -63,6 +66,8 @@ enum class Id : std::uint8_t {
     CreatedByAnotherProgram,   // %1 the program, %2 this kit's folder, %3 what became of the values written
     SettingsNotCopied,         // %1 the system's reason
     SettingsNotCopiedFromKey,  // %1 the system's reason, %2 the key that could not be copied
+    SettingsHoldALink,         // %1 the link
+    SettingsTooDeep,           // %1 the key below which they go too deep
     // Added to a failure: what became of what the click had written.
     WrittenValuesRemoved,
     WrittenValuesLeft,  // %1 the system's reason

@@ -8,6 +8,7 @@
 #include "installer/Messages.h"
 #include "installer/ParameterWrites.h"
 #include "installer/PermissionCheck.h"
+#include "installer/RegistrationLock.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
 #include "installer/StoredText.h"
@@ -162,6 +163,10 @@ bool ReportReady(Platform& platform, Form& form, const AnsiParameters& parameter
         copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
                                            texts::kServiceSettingsTree, failedKey);
     });
+    if (copied == kOsRegistryLink || copied == kOsTreeTooDeep) {
+        return ReportFailure(form,
+                             {copied == kOsRegistryLink ? Id::SettingsHoldALink : Id::SettingsTooDeep, {failedKey}});
+    }
     if (copied != kOsSuccess) {
         return ReportFailure(
             form, failedKey.empty() ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
@@ -205,7 +210,10 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths) {
            Quoted(paths.ProgramFolder + texts::kSrvanyExe);
 }
 
-bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
+namespace {
+
+// The registration itself, with the machine's registration lock held.
+bool RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths) {
     AnsiParameters parameters;
     if (auto refusal = ConvertParameters(platform, paths, parameters)) {
         return ReportFailure(form, *refusal);
@@ -244,6 +252,17 @@ bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths
                              TakeBack(platform, *before, parameters, written));
     }
     return ReportService(platform, form, paths, *instsrvExitCode, *before, parameters, written);
+}
+
+}  // namespace
+
+bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
+    std::unique_ptr<MachineLock> lock;
+    if (const auto refusal = TakeRegistrationLock(platform, form, lock)) {
+        return ReportFailure(form, *refusal);
+    }
+    LockReleasingForm reporting(form, lock);
+    return RegisterLocked(platform, reporting, paths);
 }
 
 }  // namespace qeltor

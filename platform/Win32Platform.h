@@ -29,6 +29,8 @@ public:
                                 StoredValues& values) override;
     OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot, const std::wstring& toKey,
                               std::wstring& failedKey) override;
+    void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) override;
+    OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) override;
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;

@@ -127,7 +127,8 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
     const std::wstring advice = L" No service was created; give the full path of an existing program.";
     // Paths in the \\?\ and \\.\ forms pass by the checks of paths that the permissions rest on.
     if (program.starts_with(L"\\\\?\\") || program.starts_with(L"\\\\.\\")) {
-        return L"The path " + Quoted(program) + L" starts with \\\\?\\ or \\\\.\\, which instsrv cannot judge." + advice;
+        return L"The path " + Quoted(program) + L" starts with \\\\?\\ or \\\\.\\, which instsrv cannot judge." +
+               advice;
     }
     const DWORD attributes = ::GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -120,8 +120,8 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
 TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
     std::ofstream(Work(L"notes.txt")) << "not a program";
     const fs::path library = fs::path(L"C:\\windows\\system32\\kernel32.dll");
-    for (const fs::path& unusable : {kTools / L"missing.exe", kTools, Work(L"notes.txt"), library,
-                                     fs::path(L"\\\\?\\" + kSrvany.wstring())}) {
+    for (const fs::path& unusable :
+         {kTools / L"missing.exe", kTools, Work(L"notes.txt"), library, fs::path(L"\\\\?\\" + kSrvany.wstring())}) {
         const ToolRun refused = Instsrv(unusable.wstring());
         EXPECT_NE(refused.exitCode, 0U) << refused.output;
         EXPECT_NE(refused.output.find("\"" + unusable.string() + "\""), std::string::npos) << refused.output;
