@@ -33,6 +33,7 @@ include(CPack)
 # them. Each version is a product of its own, with a ProductCode derived from the version (and the
 # processor, for the 64-bit package), so that the same version built twice is the same product.
 find_program(QELTOR_WIXL wixl REQUIRED)
+find_program(QELTOR_MSIBUILD msibuild REQUIRED)
 set(QELTOR_MSI_KIT ${CMAKE_BINARY_DIR}/msi-kit)
 set(QELTOR_MSI ${CMAKE_BINARY_DIR}/QeltorService-${QELTOR_RELEASE}${msi_suffix}.msi)
 string(UUID product_code NAMESPACE BD70F512-CA04-4141-9A45-6CF0301693CB NAME ${PROJECT_VERSION}${msi_suffix} TYPE SHA1 UPPER)
@@ -44,6 +45,10 @@ add_custom_command(
     $<TARGET_FILE:srvany> ${PROJECT_SOURCE_DIR}/package/README.txt ${QELTOR_MSI_KIT}
   COMMAND ${QELTOR_WIXL} --arch ${msi_arch} -D Version=${PROJECT_VERSION} -D ProductCode=${product_code}
     -D ProgramFiles=${QELTOR_MSI_PROGRAM_FILES} -o ${QELTOR_MSI} ${wxs}
+  # The removal runs the package's own instsrv.exe: a program from the Binary table (type 2), deferred
+  # (1024) and as the system (2048), rather than the installed file.
+  COMMAND ${QELTOR_MSIBUILD} ${QELTOR_MSI} -q
+    "UPDATE `CustomAction` SET `Type` = 3074, `Source` = 'PackagedInstsrv' WHERE `Action` = 'RemoveOwnService'"
   WORKING_DIRECTORY ${QELTOR_MSI_KIT}
   DEPENDS QeltorService instsrv srvany ${PROJECT_SOURCE_DIR}/package/README.txt ${wxs}
   COMMENT "Building QeltorService-${QELTOR_RELEASE}${msi_suffix}.msi"

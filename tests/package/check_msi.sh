@@ -39,12 +39,31 @@ seen wine "$build/tests/wine/JobDriver.exe" "$folder\\QeltorService.exe" && grep
 verdict $? "the click from the installed folder: ${out//$'\n'/ }"
 wine net start "$service" >/dev/null 2>&1
 holds "the service runs the server" wine "$check" running 'C:\Program Files\Qeltor\heartbeat.txt'
+# The removal runs the package's own instsrv.exe: one put in the installed one's place is never run.
+cp "$WINEPREFIX/drive_c/windows/system32/hostname.exe" "$WINEPREFIX/drive_c/Program Files/Qeltor Service/instsrv.exe"
 package /x "$msi"
 seen wine "$check" removed && [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ]
-verdict $? "the removal took the installed folder and our service: $out"
+verdict $? "the removal, its installed instsrv.exe replaced, took the installed folder and our service: $out"
 mkdir -p "$WINEPREFIX/drive_c/Other" && cp "$build"/servicetools/{instsrv,srvany}.exe "$WINEPREFIX/drive_c/Other/"
 wine 'C:\Other\instsrv.exe' "$service" 'C:\Other\srvany.exe' >/dev/null 2>&1
 package /i "$msi"
 package /x "$msi"
 holds "another program's service is left alone" wine "$check" installed 'C:\Other\srvany.exe'
+wine 'C:\Other\instsrv.exe' "$service" remove >/dev/null 2>&1
+# A folder of the administrator's choosing under Program Files is kept by an upgrade and found by
+# the removal; one elsewhere is refused before anything is installed.
+custom='C:\Program Files\Qeltor Custom' custom_unix="$WINEPREFIX/drive_c/Program Files/Qeltor Custom"
+holds "msiexec /i $(basename "$old") INSTALLFOLDER=\"$custom\\\"" wine msiexec /i "$(winepath -w "$old")" INSTALLFOLDER="$custom\\" /qn
+wine "$custom\\instsrv.exe" "$service" "$custom\\srvany.exe" >/dev/null 2>&1
+package /i "$msi"
+seen wine "$check" installed "$custom\\srvany.exe" && [ -e "$custom_unix/QeltorService.exe" ] &&
+  [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ]
+verdict $? "the upgrade went into $custom, the service still its: $out"
+package /x "$msi"
+seen wine "$check" removed && [ ! -e "$custom_unix" ]
+verdict $? "the removal took $custom and its service: $out"
+wine msiexec /i "$(winepath -w "$msi")" INSTALLFOLDER='C:\Qeltor\' /qn >/dev/null 2>&1
+status=$?
+[ "$status" -ne 0 ] && [ ! -e "$WINEPREFIX/drive_c/Qeltor" ]
+verdict $? "INSTALLFOLDER=C:\\Qeltor\\ is refused: msiexec exit code $status, nothing installed"
 [ "$failures" -eq 0 ]
