@@ -327,6 +327,22 @@ TEST_F(ServiceCase, ExpandableParametersAreExpandedInTheServicesEnvironment) {
     EXPECT_TRUE(Beats(Work(L"beat.txt")));
 }
 
+// AppEnvironment's NAME=value lines reach the program's environment.
+TEST_F(ServiceCase, AppEnvironmentReachesTheProgram) {
+    Install();
+    const fs::path out = Work(L"environment.txt");
+    WriteParameters(name_, L"C:\\windows\\system32\\cmd.exe", L"", L"/c echo %QELTOR_NOTE%>\"" + out.wstring() + L"\"");
+    const wchar_t lines[] = L"QELTOR_NOTE=set for the service\0OTHER=1\0";
+    ASSERT_EQ(static_cast<DWORD>(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, ParametersKey(name_).c_str(), L"AppEnvironment",
+                                                   REG_MULTI_SZ, lines, sizeof(lines))),
+              kErrorSuccess);
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    std::string line;
+    std::getline(std::ifstream(out), line);
+    EXPECT_EQ(line.substr(0, line.find_last_not_of("\r ") + 1), "set for the service");
+}
+
 TEST_F(ServiceCase, UnusableParametersFailTheStart) {
     Install();
     const struct {

@@ -52,6 +52,17 @@ TEST(LaunchPlan, PassesArgumentsAndTheGivenFolder) {
     EXPECT_EQ(plan.directory, L"E:\\Work");
 }
 
+TEST(LaunchPlan, AddsAppEnvironmentsLinesAndRefusesOneWithoutAValue) {
+    constexpr wchar_t kStored[] = L"A=1\0=C:=C:\\Srv\0EMPTY=\0";  // and the NUL that ends the list
+    HostParameters parameters{L"C:\\Srv\\Monitor.exe", {}, {}, MultiStringLines({kStored, std::size(kStored)})};
+    using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
+    EXPECT_EQ(PlanFor(parameters).environment, (Variables{{L"A", L"1"}, {L"=C:", L"C:\\Srv"}, {L"EMPTY", L""}}));
+    parameters.environment.emplace_back(L"NOVALUE");
+    const HostFailure failure = FailureFor(parameters);
+    EXPECT_EQ(failure.error, kErrorInvalidData);
+    EXPECT_NE(failure.message.find(L"\"NOVALUE\""), std::wstring::npos) << failure.message;
+}
+
 TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
     for (const auto& application : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
         const HostFailure failure = FailureFor({application, L"C:\\", L""});
