@@ -79,6 +79,10 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "them again, delete that value, then run QeltorService again.",
      nullptr},
 
+    {Id::ServerPathChanged, Join::Start,
+     "The monitoring server's path stored for you has changed since QeltorService started: it was \"%1\" and is "
+     "now \"%2\". Nothing was started or written.",
+     "Run QeltorService again, so that it registers the server that the setting names now."},
     {Id::Unrepresentable, Join::Start,
      "Can't register the service: the path \"%1\" holds characters that this system's ANSI code page cannot "
      "represent, so the service would not find it.",

@@ -19,7 +19,9 @@ enum class Id : std::uint8_t {
     // The click's success; ValuesKept is added to it when the click kept values set by hand.
     Success,
     ValuesKept,  // %1 the values kept
-    // Refused before anything is started or written. %1 is the path they are about.
+    // Refused before anything is started or written.
+    ServerPathChanged,  // %1 the path read at start-up, %2 the one stored now
+    // %1 is the path they are about.
     Unrepresentable,
     NotAFullPath,
     NotAProgram,              // %2 the system's reason

@@ -265,4 +265,13 @@ bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths
     return RegisterLocked(platform, reporting, paths);
 }
 
+bool RegisterStoredServer(Platform& platform, Form& form, const InstallerPaths& paths) {
+    const std::wstring stored =
+        platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection, texts::kSettingsKey, {});
+    if (stored != paths.ServerExePath) {
+        return ReportFailure(form, {Id::ServerPathChanged, {paths.ServerExePath, stored}});
+    }
+    return RegisterService(platform, form, paths);
+}
+
 }  // namespace qeltor

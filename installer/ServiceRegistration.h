@@ -22,4 +22,9 @@ inline constexpr std::uint32_t kInstsrvPatienceMs = 30000;
 // half-written that this run created; then this returns false.
 bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths);
 
+// The click: RegisterService for the server whose path was read at start-up, unless the stored
+// path has changed since, which it refuses with nothing started or written (the settings that the
+// click copies would be the new server's).
+bool RegisterStoredServer(Platform& platform, Form& form, const InstallerPaths& paths);
+
 }  // namespace qeltor

@@ -242,7 +242,7 @@ void FormService::Command1_Click() {
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     // A logoff or shutdown would end the program between the writes, the wait and the copy.
     ::ShutdownBlockReasonCreate(hwnd_, kBlockReason);
-    const bool registered = RegisterService(platform_, *this, paths_);
+    const bool registered = RegisterStoredServer(platform_, *this, paths_);
     registering_ = false;
     if (hwnd_ == nullptr) {
         return;

@@ -105,6 +105,8 @@ Outcome Refused(Outcome outcome) {
 
 const Outcome kOutcomes[] = {
     {.name = "Created", .style = 64, .says = kSuccess, .left = {true, kWritten, true}},
+    Refused(
+        {.name = "SrvanyGoneSinceStartUp", .says = {{Id::MissingSrvany, {}}}, .unreadable = L"C:\\Tools\\srvany.exe"}),
     Refused({.name = "AnotherRegistrationRunning",
              .says = {{Id::AnotherRegistrationRunning, {L"30"}}},
              .lockedByAnother = true}),
@@ -571,6 +573,20 @@ TEST(RegistrationOutcomeTest, SettingsWithALinkOrTooDeepAreNamedAndNotCopied) {
         EXPECT_EQ(fake.boxes[0].text, messages::Render({id, {fake.copyFailedKey}}));
         EXPECT_TRUE(fake.copiedTrees.empty());
     }
+}
+
+// The settings the click copies would be the new server's: it registers neither.
+TEST(RegistrationOutcomeTest, AServerPathChangedSinceStartUpIsRefusedWithNothingDone) {
+    FakePlatform fake;
+    fake.StoreExePath(L"E:\\New\\Monitor.exe");
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterStoredServer(fake, fake, paths));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_EQ(fake.boxes[0].text, messages::Render({Id::ServerPathChanged, {kServer, L"E:\\New\\Monitor.exe"}}));
+    EXPECT_TRUE(fake.shellCommands.empty());
+    EXPECT_TRUE(fake.createdKeys.empty());
+    fake.StoreExePath(kServer);
+    EXPECT_TRUE(RegisterStoredServer(fake, fake, paths));
 }
 
 TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheReason) {
