@@ -88,14 +88,12 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor, so none were copied for the "
      "service's account; the server starts as a service with the settings under HKEY_USERS\\.DEFAULT.",
      nullptr},
-    {Id::Usage, Join::Start,
-     "QeltorService did not understand its command line at %1. Nothing was started or written.",
+    {Id::Usage, Join::Start, "QeltorService did not understand its command line at %1. Nothing was started or written.",
      "Run it without arguments for its window, or as:\r\nQeltorService.exe /quiet [/server \"<full path of the "
      "monitoring server's executable>\"] [/log \"<file>\"]\r\n/quiet registers the service without a window, "
      "/server names the server (otherwise the running account's stored exepath is used), /log appends the "
      "outcome to a file. The exit codes are listed in README.txt."},
-    {Id::LogNotWritten, Join::Paragraph,
-     "Can't write the log file \"%1\": %2",
+    {Id::LogNotWritten, Join::Paragraph, "Can't write the log file \"%1\": %2",
      "The outcome above is not in that file. Give /log a file in a folder that the account running "
      "QeltorService can write to."},
 

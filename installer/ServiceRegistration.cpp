@@ -224,7 +224,7 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
 // Tells the user the outcome as the service manager sees it; true only for a service that will
 // run the server from the next start of Windows on.
 Outcome ReportService(Platform& platform, Form& form, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
-                   const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
+                      const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));

@@ -25,8 +25,8 @@ bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths
 // How a registration turned out, as a script acting on it needs to know.
 enum class Outcome : std::uint8_t {
     Registered,
-    Refused,     // refused, or failed, before anything was started or written
-    PutBack,     // failed after starting instsrv.exe; nothing of this run is left
+    Refused,        // refused, or failed, before anything was started or written
+    PutBack,        // failed after starting instsrv.exe; nothing of this run is left
     SomethingLeft,  // failed, and what could not be put back is named in the message
 };
 

@@ -68,8 +68,8 @@ void Say(const std::wstring& text) {
         return;
     }
     const win32::UniqueFileHandle console(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                                        0, nullptr));
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                        nullptr));
     if (console) {
         Write(console.get(), L"\r\n" + text + L"\r\n");  // after the prompt the console shows already
     }
@@ -90,8 +90,8 @@ int RunWithoutWindow(const Request& request) {
     if (request.log) {
         const DWORD logged = AppendToLog(*request.log, LogRecord(LocalTime(), outcome.exitCode, outcome.text));
         if (logged != ERROR_SUCCESS) {
-            said += messages::Render(
-                messages::Messages{{messages::Id::LogNotWritten, {*request.log, win32::ErrorText(logged, *request.log)}}});
+            said += messages::Render(messages::Messages{
+                {messages::Id::LogNotWritten, {*request.log, win32::ErrorText(logged, *request.log)}}});
             exitCode = exitCode == kExitRegistered ? kExitLogNotWritten : exitCode;
         }
     }

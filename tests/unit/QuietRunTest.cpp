@@ -25,10 +25,15 @@ struct QuietRow {
 
 const QuietRow kRows[] = {
     {"Registered", [](FakePlatform&) {}, 0, {{Id::Success, {}}}},
-    {"StartupCheck", [](FakePlatform& fake) { fake.files.erase(L"C:\\Tools\\srvany.exe"); }, 1,
+    {"StartupCheck",
+     [](FakePlatform& fake) { fake.files.erase(L"C:\\Tools\\srvany.exe"); },
+     1,
      {{Id::MissingSrvany, {}}}},
     {"RefusedBeforeAnything",
-     [](FakePlatform& fake) { fake.services[L"Qeltor Monitoring Server"] = {L"C:\\Other\\other.exe", 2}; }, 3,
+     [](FakePlatform& fake) {
+         fake.services[L"Qeltor Monitoring Server"] = {L"C:\\Other\\other.exe", 2};
+     },
+     3,
      {{Id::RunsAnotherProgram, {L"C:\\Other\\other.exe", L"C:\\Tools\\"}}}},
     {"PutBack",
      [](FakePlatform& fake) {
@@ -36,7 +41,8 @@ const QuietRow kRows[] = {
          fake.registry[kParametersKey]["AppParameters"] = {1, std::string("-v\0", 3)};
          fake.setValueStatus["AppDirectory"] = 5;
      },
-     4, {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}, {Id::EarlierValuesPutBack, {}}}},
+     4,
+     {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}, {Id::EarlierValuesPutBack, {}}}},
     {"SomethingLeft",
      [](FakePlatform& fake) {
          fake.setValueStatus["Application"] = 5;
@@ -46,14 +52,17 @@ const QuietRow kRows[] = {
      {{Id::CannotWriteValue, {L"Application", L"system error 5."}},
       {Id::CreatedServiceLeft, {L"system error 5.", L"C:\\Tools\\"}}}},
     // As the system, the running account's hive is the service's: nothing is copied onto itself.
-    {"RunAsTheSystem", [](FakePlatform& fake) { fake.currentUser = L"S-1-5-18"; }, 0,
+    {"RunAsTheSystem",
+     [](FakePlatform& fake) { fake.currentUser = L"S-1-5-18"; },
+     0,
      {{Id::Success, {}}, {Id::SettingsAreTheServicesOwn, {}}}},
     {"NoSettingsToCopy",
      [](FakePlatform& fake) {
          fake.copyStatus = kOsFileNotFound;
          fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor";
      },
-     0, {{Id::Success, {}}, {Id::NoSettingsToCopy, {}}}},
+     0,
+     {{Id::Success, {}}, {Id::NoSettingsToCopy, {}}}},
 };
 
 class QuietRunTest : public ::testing::TestWithParam<QuietRow> {};

@@ -490,8 +490,8 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     // What a script is told: a failure after starting instsrv.exe put everything back only when
     // the service and its values are as they were; another program's service is none of this run's.
     const bool ours = left.service && RunsProgram(fake.services[kService].programPath, outcome.folder + L"srvany.exe");
-    const bool asBefore =
-        Left{ours, left.parameters, left.eventSource} == Left{outcome.before.has_value(), outcome.before ? kEarlier : kNone, false};
+    const bool asBefore = Left{ours, left.parameters, left.eventSource} ==
+                          Left{outcome.before.has_value(), outcome.before ? kEarlier : kNone, false};
     EXPECT_EQ(registered, outcome.style == 64 ? qeltor::Outcome::Registered
                           : !outcome.started  ? qeltor::Outcome::Refused
                           : asBefore          ? qeltor::Outcome::PutBack
