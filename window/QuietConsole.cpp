@@ -1,6 +1,5 @@
 #include "window/QuietConsole.h"
 
-#include "core/Decimal.h"
 #include "installer/Messages.h"
 #include "platform/Win32Platform.h"
 #include "win32/ErrorText.h"
@@ -10,22 +9,21 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 namespace qeltor {
 namespace {
 
-std::wstring Digits(unsigned value, std::size_t width) {
-    std::wstring digits = DecimalText(value);
-    return std::wstring(digits.size() < width ? width - digits.size() : 0, L'0') + digits;
-}
-
 // "2026-12-08 22:14:05", as this computer's clock shows it.
 std::wstring LocalTime() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    return Digits(now.wYear, 4) + L'-' + Digits(now.wMonth, 2) + L'-' + Digits(now.wDay, 2) + L' ' +
-           Digits(now.wHour, 2) + L':' + Digits(now.wMinute, 2) + L':' + Digits(now.wSecond, 2);
+    std::array<wchar_t, 32> date{};
+    std::array<wchar_t, 32> time{};
+    ::GetDateFormatW(LOCALE_INVARIANT, 0, &now, L"yyyy-MM-dd", date.data(), win32::DwordOf(date.size()));
+    ::GetTimeFormatW(LOCALE_INVARIANT, 0, &now, L"HH:mm:ss", time.data(), win32::DwordOf(time.size()));
+    return std::wstring(date.data()) + L' ' + time.data();
 }
 
 // Appends `record` in UTF-8 with one write, so that runs on several machines sharing one file
