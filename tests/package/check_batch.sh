@@ -31,7 +31,8 @@ verdict $? "a server in a folder every user can change: exit code $status, nothi
 chmod o-w "$server"
 
 seen wine "$build/tests/wine/JobDriver.exe" "$folder\\QeltorService.exe" /quiet /server "$monitor" /log 'C:\windows\temp\QeltorService.log'
-[ "$status" -eq 0 ] && grep -q 'ended with exit code 0\.' <<<"$out" && ! grep -qE 'window appeared|Message box' <<<"$out"
+[ "$status" -eq 0 ] && grep -q 'ended with exit code 0\.' <<<"$out" && ! grep -qE 'window appeared|Message box' <<<"$out" &&
+  grep -q 'The account that ran QeltorService holds no settings of the monitoring server' <<<"$out"
 verdict $? "/quiet registers with exit code 0, no window nor box: ${out//$'\n'/ }"
 record=$(tr -d '\r' <"$log")
 grep -qxE '[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} QeltorService.exe /quiet ended with exit code 0\.' \

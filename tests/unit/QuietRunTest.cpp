@@ -14,7 +14,6 @@ namespace {
 
 using messages::Id;
 const std::wstring kServer = L"D:\\Srv\\Monitor.exe";
-const std::string kParametersKey = R"(SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)";
 
 struct QuietRow {
     const char* name;
@@ -38,11 +37,10 @@ const QuietRow kRows[] = {
     {"PutBack",
      [](FakePlatform& fake) {
          fake.services[L"Qeltor Monitoring Server"] = {L"\"C:\\Tools\\srvany.exe\"", 2};
-         fake.registry[kParametersKey]["AppParameters"] = {1, std::string("-v\0", 3)};
          fake.setValueStatus["AppDirectory"] = 5;
      },
      4,
-     {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}, {Id::EarlierValuesPutBack, {}}}},
+     {{Id::CannotWriteValue, {L"AppDirectory", L"system error 5."}}, {Id::WrittenValuesRemoved, {}}}},
     {"SomethingLeft",
      [](FakePlatform& fake) {
          fake.setValueStatus["Application"] = 5;
@@ -56,13 +54,6 @@ const QuietRow kRows[] = {
      [](FakePlatform& fake) { fake.currentUser = L"S-1-5-18"; },
      0,
      {{Id::Success, {}}, {Id::SettingsAreTheServicesOwn, {}}}},
-    {"NoSettingsToCopy",
-     [](FakePlatform& fake) {
-         fake.copyStatus = kOsFileNotFound;
-         fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor";
-     },
-     0,
-     {{Id::Success, {}}, {Id::NoSettingsToCopy, {}}}},
 };
 
 class QuietRunTest : public ::testing::TestWithParam<QuietRow> {};
