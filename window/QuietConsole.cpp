@@ -21,8 +21,8 @@ std::wstring LocalTime() {
     ::GetLocalTime(&now);
     std::array<wchar_t, 32> date{};
     std::array<wchar_t, 32> time{};
-    ::GetDateFormatW(LOCALE_INVARIANT, 0, &now, L"yyyy-MM-dd", date.data(), win32::DwordOf(date.size()));
-    ::GetTimeFormatW(LOCALE_INVARIANT, 0, &now, L"HH:mm:ss", time.data(), win32::DwordOf(time.size()));
+    ::GetDateFormatW(LOCALE_INVARIANT, 0, &now, L"yyyy-MM-dd", date.data(), static_cast<int>(date.size()));
+    ::GetTimeFormatW(LOCALE_INVARIANT, 0, &now, L"HH:mm:ss", time.data(), static_cast<int>(time.size()));
     return std::wstring(date.data()) + L' ' + time.data();
 }
 

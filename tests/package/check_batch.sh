@@ -19,7 +19,8 @@ parameters() { wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\Qeltor Mon
 
 wine "$check" forget >/dev/null 2>&1
 trap 'wine "$check" forget >/dev/null 2>&1; rm -rf "$kit" "$server" "$log"' EXIT
-mkdir -p "$kit" "$server" && rm -f "$log"
+rm -rf "$kit" "$server" "$log" && mkdir -p "$kit" "$server"
+wine reg delete 'HKCU\Software\VB and VBA Program Settings\mxqeltor' /f >/dev/null 2>&1  # this account ran no server
 cp "$build/window/QeltorService.exe" "$build/servicetools/instsrv.exe" "$build/servicetools/srvany.exe" "$kit/"
 cp "$build/tests/services/StandinServer.exe" "$server/Monitor.exe"
 
