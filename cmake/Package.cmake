@@ -33,6 +33,7 @@ include(CPack)
 # them. Each version is a product of its own, with a ProductCode derived from the version (and the
 # processor, for the 64-bit package), so that the same version built twice is the same product.
 find_program(QELTOR_WIXL wixl REQUIRED)
+find_program(QELTOR_MSIBUILD msibuild REQUIRED)
 set(QELTOR_MSI_KIT ${CMAKE_BINARY_DIR}/msi-kit)
 set(QELTOR_MSI ${CMAKE_BINARY_DIR}/QeltorService-${QELTOR_RELEASE}${msi_suffix}.msi)
 string(UUID product_code NAMESPACE BD70F512-CA04-4141-9A45-6CF0301693CB NAME ${PROJECT_VERSION}${msi_suffix} TYPE SHA1 UPPER)
@@ -44,6 +45,13 @@ add_custom_command(
     $<TARGET_FILE:srvany> ${PROJECT_SOURCE_DIR}/package/README.txt ${QELTOR_MSI_KIT}
   COMMAND ${QELTOR_WIXL} --arch ${msi_arch} -D Version=${PROJECT_VERSION} -D ProductCode=${product_code}
     -D ProgramFiles=${QELTOR_MSI_PROGRAM_FILES} -o ${QELTOR_MSI} ${wxs}
+  # wixl writes a rollback action as one run at once and marks no property secure: msibuild sets the
+  # rollback action's type (an installed .exe, 18; ignore its exit code, 64; rollback, 256; in the
+  # script, 1024; as the system, 2048) and lets SERVER and SERVICEBEFORE reach the installation's
+  # server side however msiexec was started.
+  COMMAND ${QELTOR_MSIBUILD} ${QELTOR_MSI}
+    -q "UPDATE `CustomAction` SET `Type` = 3410 WHERE `Action` = 'UnregisterOwnService'"
+    -q "UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;SERVER;SERVICEBEFORE' WHERE `Property` = 'SecureCustomProperties'"
   WORKING_DIRECTORY ${QELTOR_MSI_KIT}
   DEPENDS QeltorService instsrv srvany ${PROJECT_SOURCE_DIR}/package/README.txt ${wxs}
   COMMENT "Building QeltorService-${QELTOR_RELEASE}${msi_suffix}.msi"

@@ -22,4 +22,15 @@ inline constexpr std::uint32_t kInstsrvPatienceMs = 30000;
 // half-written that this run created; then this returns false.
 bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths);
 
+// How a registration turned out, as a script acting on it needs to know.
+enum class Outcome : std::uint8_t {
+    Registered,
+    Refused,        // refused, or failed, before anything was started or written
+    PutBack,        // failed after starting instsrv.exe; nothing of this run is left
+    SomethingLeft,  // failed, and what could not be put back is named in the message
+};
+
+// RegisterService, telling which way it turned out.
+Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths);
+
 }  // namespace qeltor

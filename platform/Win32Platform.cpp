@@ -101,6 +101,11 @@ private:
 
 }  // namespace
 
+std::optional<std::uint32_t> Win32Platform::WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) {
+    auto* const ended = reinterpret_cast<HANDLE>(program.EndSignal());  // NOLINT(performance-no-int-to-ptr)
+    return ::WaitForSingleObject(ended, timeoutMs) == WAIT_OBJECT_0 ? program.ExitCode() : std::nullopt;
+}
+
 OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                                  std::unique_ptr<StartedProgram>& started) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

@@ -89,6 +89,9 @@ public:
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                       std::unique_ptr<StartedProgram>& started) override;
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override {
+        return WaitForProgram(program, timeoutMs);
+    }
     void KeepAnsweringWhile(const std::function<void()>& work) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
