@@ -78,6 +78,24 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Server\\Parameters were set by hand and were kept as they are: %1. To have QeltorService write one of "
      "them again, delete that value, then run QeltorService again.",
      nullptr},
+    {Id::SettingsAreTheServicesOwn, Join::Paragraph,
+     "QeltorService runs as the system, the account the service runs as, so the server's settings under "
+     "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor are already the ones the service reads; "
+     "nothing was copied.",
+     nullptr},
+    {Id::NoSettingsToCopy, Join::Paragraph,
+     "The account that ran QeltorService holds no settings of the monitoring server under "
+     "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor, so none were copied for the "
+     "service's account; the server starts as a service with the settings under HKEY_USERS\\.DEFAULT.",
+     nullptr},
+    {Id::Usage, Join::Start, "QeltorService did not understand its command line at %1. Nothing was started or written.",
+     "Run it without arguments for its window, or as:\r\nQeltorService.exe /quiet [/server \"<full path of the "
+     "monitoring server's executable>\"] [/log \"<file>\"]\r\n/quiet registers the service without a window, "
+     "/server names the server (otherwise the running account's stored exepath is used), /log appends the "
+     "outcome to a file. The exit codes are listed in README.txt."},
+    {Id::LogNotWritten, Join::Paragraph, "Can't write the log file \"%1\": %2",
+     "The outcome above is not in that file. Give /log a file in a folder that the account running "
+     "QeltorService can write to."},
 
     {Id::ServerPathChanged, Join::Start,
      "The monitoring server's path stored for you has changed since QeltorService started: it was \"%1\" and is "
@@ -332,6 +350,7 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::TextValue, Join::Start, "\"%1\"", nullptr},
     {Id::ExpandTextValue, Join::Start, "\"%1\" (REG_EXPAND_SZ)", nullptr},
     {Id::ValueOfType, Join::Start, "a value of type %1", nullptr},
+    {Id::LogHeading, Join::Start, "%1 QeltorService.exe /quiet ended with exit code %2.", nullptr},
 }};
 
 constexpr bool InIdOrder() {

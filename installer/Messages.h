@@ -19,6 +19,12 @@ enum class Id : std::uint8_t {
     // The click's success; ValuesKept is added to it when the click kept values set by hand.
     Success,
     ValuesKept,  // %1 the values kept
+    // Added to the success instead of the copy of the server's settings.
+    SettingsAreTheServicesOwn,  // run as the system: its settings are the service's already
+    NoSettingsToCopy,           // the running account holds no settings of the server
+    // Without the window: a command line not understood, and a log file that cannot be written.
+    Usage,          // %1 what was not understood
+    LogNotWritten,  // %1 the file, %2 the system's reason
     // Refused before anything is started or written.
     ServerPathChanged,  // %1 the path read at start-up, %2 the one stored now
     // %1 is the path they are about.
@@ -90,9 +96,10 @@ enum class Id : std::uint8_t {
     TextValue,        // %1 the text
     ExpandTextValue,  // %1 the text
     ValueOfType,      // %1 the type's number
+    LogHeading,       // %1 the local time, %2 the exit code
 };
 
-inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::ValueOfType) + 1;
+inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::LogHeading) + 1;
 // The ids from here on are parts of an insert, not messages of their own.
 inline constexpr Id kFirstInsertPart = Id::ValueIs;
 

@@ -13,6 +13,7 @@
 #include "installer/ServiceCheck.h"
 #include "installer/StoredText.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -20,6 +21,11 @@
 
 namespace qeltor {
 namespace {
+
+// The system's own account, whose HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT.
+constexpr const wchar_t* kSystemSid = L"S-1-5-18";
+// How a key of the running account's hive begins, written out in full.
+constexpr const wchar_t* kCurrentUserRoot = L"HKEY_CURRENT_USER\\";
 
 using messages::Id;
 using messages::Message;
@@ -31,13 +37,43 @@ bool ReportFailure(Form& form, const Message& failure, const Messages& added = {
     return false;
 }
 
+// Refused, or failed, before anything was started or written.
+Outcome Refuse(Form& form, const Message& failure) {
+    ReportFailure(form, failure);
+    return Outcome::Refused;
+}
+
+// Whether what is added to a failure names something of this run that stays.
+bool NamesSomethingLeft(const Message& added) {
+    switch (added.id) {
+        case Id::WrittenValuesLeft:
+        case Id::CreatedServiceLeft:
+        case Id::CreatedServiceUnknown:
+        case Id::EarlierValuesNotPutBack:
+        case Id::ChangedValueLeft:
+        case Id::ChangedValuesLeft:
+        case Id::WrittenValuesAllChanged:
+        case Id::WrittenValuesNotTakenBack:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Failed after instsrv.exe was started: everything was put back unless `added` names what stays,
+// or `leftAsItIs` says that what this run made stays as it is.
+Outcome Fail(Form& form, const Message& failure, const Messages& added, bool leftAsItIs = false) {
+    ReportFailure(form, failure, added);
+    return leftAsItIs || std::ranges::any_of(added, NamesSomethingLeft) ? Outcome::SomethingLeft : Outcome::PutBack;
+}
+
 std::wstring OurServiceHost(const InstallerPaths& paths) {
     return paths.ProgramFolder + texts::kSrvanyExe;
 }
 
 // After a failed write: a service that instsrv.exe created in this run goes again, with its event
 // source, so that no service without its parameters is left behind. One that existed before stays.
-Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool instsrvEnded) {
+Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool instsrvEnded, bool& leftAsItIs) {
     if (!instsrvEnded) {
         return {{Id::CreatedServiceUnknown, {DecimalText(kInstsrvPatienceMs / 1000), paths.ProgramFolder}}};
     }
@@ -47,7 +83,8 @@ Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool in
         return RemoveWrittenValues(platform, true);
     }
     if (queried != kOsSuccess || !RunsProgram(config.programPath, OurServiceHost(paths))) {
-        return {};  // not known to be the one instsrv.exe made: not ours to take away
+        leftAsItIs = true;  // not known to be the one instsrv.exe made: not ours to take away
+        return {};
     }
     const OsStatus removed = platform.RemoveService(texts::kServiceName);
     if (removed != kOsSuccess) {
@@ -146,41 +183,52 @@ Messages KeptValues(const AnsiParameters& parameters) {
 
 // The service is ours and starts with Windows: its values are read back, since something else may
 // have changed them while instsrv.exe ran, and the server's settings are copied for its account.
-bool ReportReady(Platform& platform, Form& form, const AnsiParameters& parameters) {
+Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parameters) {
     std::vector<ValueFound> wrong;
     const OsStatus read = FindValuesNotAsMeant(platform, parameters, wrong);
     if (read != kOsSuccess) {
-        return ReportFailure(form, {Id::CannotReadValuesBack, {platform.ErrorText(read)}});
+        return Fail(form, {Id::CannotReadValuesBack, {platform.ErrorText(read)}}, {}, true);
     }
     if (!wrong.empty()) {
-        return ReportFailure(form, {Id::ValuesChangedMeanwhile, {FoundValues(wrong)}});
+        return Fail(form, {Id::ValuesChangedMeanwhile, {FoundValues(wrong)}}, {}, true);
     }
     // As a service the server reads its settings from the service account's hive, not the user's.
     // A large tree takes seconds: the window keeps answering meanwhile.
-    std::wstring failedKey;
-    OsStatus copied = kOsSuccess;
-    form.KeepAnsweringWhile([&] {
-        copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
-                                           texts::kServiceSettingsTree, failedKey);
-    });
-    if (copied == kOsRegistryLink || copied == kOsTreeTooDeep) {
-        return ReportFailure(form,
-                             {copied == kOsRegistryLink ? Id::SettingsHoldALink : Id::SettingsTooDeep, {failedKey}});
+    // Run as the system, the running account's hive is that account's own: nothing to copy.
+    Messages copyNote;
+    if (platform.CurrentUserSid() == kSystemSid) {
+        copyNote.push_back({Id::SettingsAreTheServicesOwn, {}});
+    } else {
+        std::wstring failedKey;
+        OsStatus copied = kOsSuccess;
+        form.KeepAnsweringWhile([&] {
+            copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
+                                               texts::kServiceSettingsTree, failedKey);
+        });
+        if (copied == kOsFileNotFound && failedKey == std::wstring(kCurrentUserRoot) + texts::kSettingsTree) {
+            copyNote.push_back({Id::NoSettingsToCopy, {}});
+        } else if (copied == kOsRegistryLink || copied == kOsTreeTooDeep) {
+            return Fail(form, {copied == kOsRegistryLink ? Id::SettingsHoldALink : Id::SettingsTooDeep, {failedKey}},
+                        {}, true);
+        } else if (copied != kOsSuccess) {
+            return Fail(form,
+                        failedKey.empty()
+                            ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
+                            : Message{Id::SettingsNotCopiedFromKey, {platform.ErrorText(copied), failedKey}},
+                        {}, true);
+        }
     }
-    if (copied != kOsSuccess) {
-        return ReportFailure(
-            form, failedKey.empty() ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
-                                    : Message{Id::SettingsNotCopiedFromKey, {platform.ErrorText(copied), failedKey}});
-    }
-    form.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(KeptValues(parameters)), kMsgBoxInformation);
+    Messages added = KeptValues(parameters);
+    added.insert(added.end(), copyNote.begin(), copyNote.end());
+    form.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(added), kMsgBoxInformation);
     form.Unload();
-    return true;
+    return Outcome::Registered;
 }
 
 // Tells the user the outcome as the service manager sees it; true only for a service that will
 // run the server from the next start of Windows on.
-bool ReportService(Platform& platform, Form& form, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
-                   const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
+Outcome ReportService(Platform& platform, Form& form, const InstallerPaths& paths, std::uint32_t instsrvExitCode,
+                      const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
     const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
@@ -192,15 +240,16 @@ bool ReportService(Platform& platform, Form& form, const InstallerPaths& paths, 
         const Message what = notCreated            ? Message{Id::NotCreated, {DecimalText(instsrvExitCode)}}
                              : before.serviceIsNew ? Message{Id::RemovedAfterCreation, {}}
                                                    : Message{Id::RemovedAfterClick, {}};
-        return ReportFailure(form, what, RemoveWrittenValues(platform, before.serviceIsNew));
+        return Fail(form, what, RemoveWrittenValues(platform, before.serviceIsNew));
     }
     if (state == ServiceState::RunsAnotherProgram && before.serviceIsNew) {
         const Messages taken = TakeBackFromAnotherProgramsService(platform, parameters, before.parameters, written);
-        return ReportFailure(
-            form, {Id::CreatedByAnotherProgram, {config.programPath, paths.ProgramFolder, messages::Render(taken)}});
+        return Fail(form,
+                    {Id::CreatedByAnotherProgram, {config.programPath, paths.ProgramFolder, messages::Render(taken)}},
+                    {}, std::ranges::any_of(taken, NamesSomethingLeft));
     }
-    return ReportFailure(form, WhyNotReady(platform, state, queried, config, paths),
-                         TakeBack(platform, before, parameters, written));
+    return Fail(form, WhyNotReady(platform, state, queried, config, paths),
+                TakeBack(platform, before, parameters, written), before.serviceIsNew);
 }
 
 }  // namespace
@@ -213,23 +262,23 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths) {
 namespace {
 
 // The registration itself, with the machine's registration lock held.
-bool RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths) {
+Outcome RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths) {
     AnsiParameters parameters;
     if (auto refusal = ConvertParameters(platform, paths, parameters)) {
-        return ReportFailure(form, *refusal);
+        return Refuse(form, *refusal);
     }
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
-        return ReportFailure(form, *refusal);
+        return Refuse(form, *refusal);
     }
     if (const auto refusal = DriveRefusal(platform, paths)) {
-        return ReportFailure(form, *refusal);
+        return Refuse(form, *refusal);
     }
     if (const auto refusal = PermissionRefusal(platform, paths)) {
-        return ReportFailure(form, *refusal);
+        return Refuse(form, *refusal);
     }
     const auto before = JudgeBefore(platform, form, paths);
     if (!before) {
-        return false;
+        return Outcome::Refused;
     }
     KeepAdministratorsValues(platform, parameters, before->parameters, paths);
 
@@ -237,19 +286,21 @@ bool RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths)
     std::unique_ptr<StartedProgram> program;
     const OsStatus started = platform.rtcShell(BuildInstsrvCommandLine(paths), kShellNormalNoFocus, program);
     if (started != kOsSuccess) {
-        return ReportFailure(form, {Id::CannotStart, {instsrv, platform.ErrorText(started)}});
+        return Refuse(form, {Id::CannotStart, {instsrv, platform.ErrorText(started)}});
     }
 
     const WriteOutcome written = WriteParameters(platform, parameters);
     const auto instsrvExitCode = form.WaitForProgram(*program, kInstsrvPatienceMs);
     if (written.failure) {
-        const Messages undone = before->serviceIsNew ? UndoNewService(platform, paths, instsrvExitCode.has_value())
-                                                     : TakeBack(platform, *before, parameters, written);
-        return ReportFailure(form, *written.failure, undone);
+        bool leftAsItIs = false;
+        const Messages undone = before->serviceIsNew
+                                    ? UndoNewService(platform, paths, instsrvExitCode.has_value(), leftAsItIs)
+                                    : TakeBack(platform, *before, parameters, written);
+        return Fail(form, *written.failure, undone, leftAsItIs);
     }
     if (!instsrvExitCode) {
-        return ReportFailure(form, {Id::InstsrvStillRunning, {DecimalText(kInstsrvPatienceMs / 1000)}},
-                             TakeBack(platform, *before, parameters, written));
+        return Fail(form, {Id::InstsrvStillRunning, {DecimalText(kInstsrvPatienceMs / 1000)}},
+                    TakeBack(platform, *before, parameters, written), before->serviceIsNew);
     }
     return ReportService(platform, form, paths, *instsrvExitCode, *before, parameters, written);
 }
@@ -257,9 +308,13 @@ bool RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths)
 }  // namespace
 
 bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
+    return Register(platform, form, paths) == Outcome::Registered;
+}
+
+Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths) {
     std::unique_ptr<MachineLock> lock;
     if (const auto refusal = TakeRegistrationLock(platform, form, lock)) {
-        return ReportFailure(form, *refusal);
+        return Refuse(form, *refusal);
     }
     LockReleasingForm reporting(form, lock);
     return RegisterLocked(platform, reporting, paths);

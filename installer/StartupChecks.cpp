@@ -34,7 +34,8 @@ std::wstring WithTrailingSeparator(std::wstring folder) {
     return folder;
 }
 
-bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths) {
+bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths,
+                      const std::optional<std::wstring>& server) {
     paths.ProgramFolder = WithTrailingSeparator(platform.AppPath());
 
     if (!ProbeFindsFile(platform, paths.ProgramFolder + texts::kInstsrvExe)) {
@@ -44,8 +45,9 @@ bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths) {
         return FailWith(form, messages::Id::MissingSrvany);
     }
 
-    paths.ServerExePath = platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection,
-                                                 texts::kSettingsKey, std::wstring{});
+    paths.ServerExePath = server ? *server
+                                 : platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection,
+                                                          texts::kSettingsKey, std::wstring{});
     // The probe comes first even for an empty path; an empty path fails whatever it finds.
     const bool serverFound = ProbeFindsFile(platform, paths.ServerExePath);
     if (!serverFound || paths.ServerExePath.empty()) {

@@ -134,6 +134,13 @@ public:
     virtual OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                               std::unique_ptr<StartedProgram>& started) = 0;
 
+    // Waits at most `timeoutMs` for `program` to end, answering nothing meanwhile: its exit code,
+    // or nothing when it is still running then.
+    virtual std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) = 0;
+    // Waits at most `timeoutMs` for the system object `signal` (a handle, as a number), answering
+    // nothing meanwhile: whether it was signalled. A lock that a program left behind as it ended
+    // counts as signalled; a lock waited for is held from then on.
+    virtual bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) = 0;
     // kOsSuccess with `config` filled, kOsServiceDoesNotExist, or why the manager could not tell.
     virtual OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) = 0;
 

@@ -102,6 +102,17 @@ private:
 
 }  // namespace
 
+bool Win32Platform::WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) {
+    const DWORD woke =
+        ::WaitForSingleObject(reinterpret_cast<HANDLE>(signal), timeoutMs);  // NOLINT(performance-no-int-to-ptr)
+    return woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED;
+}
+
+std::optional<std::uint32_t> Win32Platform::WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) {
+    auto* const ended = reinterpret_cast<HANDLE>(program.EndSignal());  // NOLINT(performance-no-int-to-ptr)
+    return ::WaitForSingleObject(ended, timeoutMs) == WAIT_OBJECT_0 ? program.ExitCode() : std::nullopt;
+}
+
 OsStatus Win32Platform::rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                                  std::unique_ptr<StartedProgram>& started) {
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

@@ -13,6 +13,8 @@ public:
                                const std::wstring& fallback) override;
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                       std::unique_ptr<StartedProgram>& started) override;
+    std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override;
+    bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;

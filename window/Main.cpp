@@ -1,15 +1,14 @@
+#include "installer/QuietRun.h"
 #include "installer/StartupChecks.h"
 #include "platform/Win32Platform.h"
 #include "window/Dpi.h"
 #include "window/FormService.h"
+#include "window/QuietConsole.h"
 #include "window/VisualStyles.h"
 
 #include <windows.h>
 
 namespace {
-
-// Distinct from a failed start-up check, so that a script can tell the two apart.
-constexpr int kExitNoWindow = 2;
 
 // An elevated program must not load a DLL planted beside it in whatever folder it was
 // unpacked to: system DLLs come from the system folder only.
@@ -28,6 +27,10 @@ void RestrictDllSearchToSystem() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
     RestrictDllSearchToSystem();
+    const qeltor::Request request = qeltor::ReadCommandLine(::GetCommandLineW());
+    if (request.quiet || request.notUnderstood) {
+        return qeltor::RunWithoutWindow(request);
+    }
     qeltor::dpi::DeclareAwareness();
     const qeltor::VisualStyles styles(instance);
 
@@ -37,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         case qeltor::FormService::LoadResult::Shown:
             return form.Run();
         case qeltor::FormService::LoadResult::NoWindow:
-            return kExitNoWindow;
+            return qeltor::kExitNoWindow;
         case qeltor::FormService::LoadResult::CheckFailed:
             break;
     }

@@ -130,9 +130,10 @@ HWND MainWindow(DWORD processId) {
     return WindowOf(processId, nullptr, kMainTitle);
 }
 
-Outcome RunProgram(const std::filesystem::path& exe, DWORD patienceMs, WindowAction action) {
+Outcome RunProgram(const std::filesystem::path& exe, DWORD patienceMs, WindowAction action,
+                   const std::wstring& arguments) {
     Outcome outcome;
-    const Started program = Start(exe);
+    const Started program = Start(exe, arguments);
     if (!program.process) {
         outcome.problem = "CreateProcessW failed: " + std::to_string(program.error);
         return outcome;

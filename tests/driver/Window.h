@@ -38,7 +38,8 @@ enum class WindowAction { ClickButton, ClickButtonTwice, Close, ClickProbeAndClo
 // Starts `exe` in its own folder, confirms each message box it shows, acts on the main window,
 // closes it when it is still open half a second after a message was answered, and returns once
 // the program has ended, or after `patienceMs`, when it is killed.
-Outcome RunProgram(const std::filesystem::path& exe, DWORD patienceMs, WindowAction action);
+Outcome RunProgram(const std::filesystem::path& exe, DWORD patienceMs, WindowAction action,
+                   const std::wstring& arguments = {});
 
 // The main window of `processId` once it is visible, or null.
 HWND MainWindow(DWORD processId);

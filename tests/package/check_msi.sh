@@ -2,7 +2,8 @@
 # The Windows Installer package: its tables read back; under Wine an older version installed with
 # a service from its folder, this one installed over it (the service stays ours), the click from
 # the installed folder, the removal (files and our running service gone); then another program's
-# service of that name, which an install and a removal leave alone.
+# service of that name, which an install and a removal leave alone; given SERVER, the installation
+# that registers the service, and one that is refused and leaves nothing.
 # Usage (under scripts/wine-session.sh): check_msi.sh <cross build dir> <the .msi it builds>
 #        <its processor for wixl: x86, x64> <the Program Files folder it installs into>
 set -uo pipefail
@@ -22,6 +23,10 @@ table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
     <(table Shortcut) && grep -qx $'UpgradeCode\t{BD70F512-CA04-4141-9A45-6CF0301693CB}' <(table Property) &&
   grep -qx $'ALLUSERS\t1' <(table Property)
 verdict $? "$(basename "$msi"): its files, folder in $program_files, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
+grep -qx $'RegisterOwnService\t3090\tQeltorService.exe\t/quiet /server "\\[SERVER\\]" /log .*' <(table CustomAction) &&
+  grep -qx $'UnregisterOwnService\t3410\tinstsrv.exe\t.*' <(table CustomAction) &&
+  grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE' <(table Property)
+verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service"
 wine "$check" forget >/dev/null 2>&1
 trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old"' EXIT
 old=$(mktemp --suffix=.msi) wxs=$(realpath "$src/package/QeltorService.wxs")
@@ -49,7 +54,21 @@ wine 'C:\Other\instsrv.exe' "$service" 'C:\Other\srvany.exe' >/dev/null 2>&1
 package /i "$msi"
 package /x "$msi"
 holds "another program's service is left alone" wine "$check" installed 'C:\Other\srvany.exe'
-wine 'C:\Other\instsrv.exe' "$service" remove >/dev/null 2>&1
+# Given SERVER, the package registers the service from the installed folder; refused, it fails and
+# leaves no service, no files and no entry in Apps & features.
+wine "$check" forget >/dev/null 2>&1
+withserver() { seen wine msiexec /i "$(winepath -w "$msi")" SERVER='C:\Program Files\Qeltor\Monitor.exe' /qn; }
+withserver && seen wine "$check" installed "$folder\\srvany.exe"
+verdict $? "msiexec /i SERVER=... registers the service from the installed folder: $out"
+package /x "$msi"
+product=$(table Property | grep '^ProductCode' | cut -f2) log="$WINEPREFIX/drive_c/windows/temp/QeltorService.log"
+chmod o+w "$server"
+withserver
+[ "$status" -ne 0 ] && wine "$check" removed >/dev/null 2>&1 && [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ] &&
+  ! wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product" >/dev/null 2>&1 &&
+  grep -a 'QeltorService.exe /quiet ended' "$log" | tail -n 1 | grep -q 'exit code 3\.'
+verdict $? "a refused SERVER fails the installation ($status) and leaves no service, files or Apps & features entry: $(grep -a 'QeltorService.exe /quiet ended' "$log" | tail -n 1)"
+chmod o-w "$server"
 # A folder of the administrator's choosing under Program Files is kept by an upgrade and found by
 # the removal; one elsewhere is refused before anything is installed.
 custom='C:\Program Files\Qeltor Custom' custom_unix="$WINEPREFIX/drive_c/Program Files/Qeltor Custom"

@@ -93,6 +93,12 @@ public:
                       std::unique_ptr<StartedProgram>& started) override;
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
     bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override;
+    bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) override {
+        return WaitForSignal(signal, timeoutMs);
+    }
+    std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override {
+        return WaitForProgram(program, timeoutMs);
+    }
     void KeepAnsweringWhile(const std::function<void()>& work) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;

@@ -1,6 +1,7 @@
 // What the user is told after a click, and what the click leaves in the service manager and the
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
+#include "core/CommandLine.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "installer/Messages.h"
@@ -474,7 +475,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     const InstallerPaths paths{outcome.folder, outcome.serverPath,
                                outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};
 
-    EXPECT_EQ(RegisterService(fake, fake, paths), outcome.style == 64);
+    const qeltor::Outcome registered = Register(fake, fake, paths);
 
     ASSERT_EQ(fake.boxes.size(), 1U);
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
@@ -493,6 +494,15 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
                     fake.registry.contains(kEventSourceKey)};
     EXPECT_EQ(left, outcome.left) << "service " << left.service << ", parameters " << static_cast<int>(left.parameters)
                                   << ", event source " << left.eventSource;
+    // What a script is told: a failure after starting instsrv.exe put everything back only when
+    // the service and its values are as they were; another program's service is none of this run's.
+    const bool ours = left.service && RunsProgram(fake.services[kService].programPath, outcome.folder + L"srvany.exe");
+    const bool asBefore = Left{ours, left.parameters, left.eventSource} ==
+                          Left{outcome.before.has_value(), outcome.before ? kEarlier : kNone, false};
+    EXPECT_EQ(registered, outcome.style == 64 ? qeltor::Outcome::Registered
+                          : !outcome.started  ? qeltor::Outcome::Refused
+                          : asBefore          ? qeltor::Outcome::PutBack
+                                              : qeltor::Outcome::SomethingLeft);
     // A service key that belongs to no service is never left behind by a failed run.
     if (!left.service && left.parameters == kNone) {
         EXPECT_FALSE(fake.registry.contains(kServiceKey));

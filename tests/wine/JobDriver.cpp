@@ -1,6 +1,6 @@
 // Runs QeltorService.exe for the main job where nobody is there to click: confirms its
 // message boxes, then shows what it left in the registry.
-// Usage: JobDriver <QeltorService.exe>
+// Usage: JobDriver <QeltorService.exe> [its arguments, each handed on quoted]
 #include <iostream>
 #include <string>
 
@@ -32,11 +32,15 @@ void PrintValue(HKEY key, const wchar_t* name) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: JobDriver <QeltorService.exe>\n";
+    if (argc < 2) {
+        std::cerr << "usage: JobDriver <QeltorService.exe> [arguments]\n";
         return 2;
     }
-    const Outcome outcome = RunProgram(WindowsPath(argv[1]), kJobPatienceMs, WindowAction::ClickButton);
+    std::wstring arguments;
+    for (int i = 2; i < argc; ++i) {
+        arguments += (i == 2 ? L"\"" : L" \"") + std::wstring(argv[i]) + L'"';
+    }
+    const Outcome outcome = RunProgram(WindowsPath(argv[1]), kJobPatienceMs, WindowAction::ClickButton, arguments);
     if (outcome.windowShown) {
         std::cout << "Its window appeared; the driver pressed \"Set Run as Service\".\n";
     }
