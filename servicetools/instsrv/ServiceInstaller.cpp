@@ -74,7 +74,7 @@ std::wstring FullPath(const std::wstring& path) {
 std::vector<std::uint16_t> MachinesThisWindowsRuns() {
     SYSTEM_INFO system{};
     ::GetNativeSystemInfo(&system);
-    switch (system.wProcessorArchitecture) {
+    switch (system.wProcessorArchitecture) {  // NOLINT(cppcoreguidelines-pro-type-union-access): as Windows fills it
         case PROCESSOR_ARCHITECTURE_AMD64:
             return {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64};
         case PROCESSOR_ARCHITECTURE_ARM64:

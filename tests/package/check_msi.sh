@@ -24,9 +24,10 @@ table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
   grep -qx $'ALLUSERS\t1' <(table Property)
 verdict $? "$(basename "$msi"): its files, folder in $program_files, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
 grep -qx $'RegisterOwnService\t3090\tQeltorService.exe\t/quiet /server "\\[SERVER\\]" /log .*' <(table CustomAction) &&
-  grep -qx $'UnregisterOwnService\t3410\tinstsrv.exe\t.*' <(table CustomAction) &&
-  grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE' <(table Property)
-verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service"
+  grep -qx $'UnregisterOwnService\t3394\tPackagedInstsrv\t.*' <(table CustomAction) &&
+  grep -qx $'RemoveOwnService\t3074\tPackagedInstsrv\t.*' <(table CustomAction) &&
+  grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE;INSTALLFOLDER' <(table Property)
+verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service; the removal and the rollback run the package's own instsrv.exe"
 wine "$check" forget >/dev/null 2>&1
 trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old"' EXIT
 old=$(mktemp --suffix=.msi) wxs=$(realpath "$src/package/QeltorService.wxs")
