@@ -45,13 +45,16 @@ add_custom_command(
     $<TARGET_FILE:srvany> ${PROJECT_SOURCE_DIR}/package/README.txt ${QELTOR_MSI_KIT}
   COMMAND ${QELTOR_WIXL} --arch ${msi_arch} -D Version=${PROJECT_VERSION} -D ProductCode=${product_code}
     -D ProgramFiles=${QELTOR_MSI_PROGRAM_FILES} -o ${QELTOR_MSI} ${wxs}
-  # wixl writes a rollback action as one run at once and marks no property secure: msibuild sets the
-  # rollback action's type (an installed .exe, 18; ignore its exit code, 64; rollback, 256; in the
-  # script, 1024; as the system, 2048) and lets SERVER and SERVICEBEFORE reach the installation's
-  # server side however msiexec was started.
+  # The removal runs the package's own instsrv.exe: a program from the Binary table (type 2), in the
+  # script (1024) and as the system (2048), rather than the installed file, which could have been
+  # replaced since. So does the rollback of a registration (ignoring its exit code, 64; rollback, 256).
+  # wixl writes neither, and marks no property secure: msibuild sets both actions' types and lets
+  # SERVER, SERVICEBEFORE and INSTALLFOLDER reach the installation's server side however msiexec was
+  # started.
   COMMAND ${QELTOR_MSIBUILD} ${QELTOR_MSI}
-    -q "UPDATE `CustomAction` SET `Type` = 3410 WHERE `Action` = 'UnregisterOwnService'"
-    -q "UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;SERVER;SERVICEBEFORE' WHERE `Property` = 'SecureCustomProperties'"
+    -q "UPDATE `CustomAction` SET `Type` = 3074, `Source` = 'PackagedInstsrv' WHERE `Action` = 'RemoveOwnService'"
+    -q "UPDATE `CustomAction` SET `Type` = 3394, `Source` = 'PackagedInstsrv' WHERE `Action` = 'UnregisterOwnService'"
+    -q "UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;SERVER;SERVICEBEFORE;INSTALLFOLDER' WHERE `Property` = 'SecureCustomProperties'"
   WORKING_DIRECTORY ${QELTOR_MSI_KIT}
   DEPENDS QeltorService instsrv srvany ${PROJECT_SOURCE_DIR}/package/README.txt ${wxs}
   COMMENT "Building QeltorService-${QELTOR_RELEASE}${msi_suffix}.msi"

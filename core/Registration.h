@@ -23,5 +23,7 @@ inline std::wstring EventSourceKey(const std::wstring& service) {
 inline constexpr const wchar_t* kApplicationValue = L"Application";
 inline constexpr const wchar_t* kAppDirectoryValue = L"AppDirectory";
 inline constexpr const wchar_t* kAppParametersValue = L"AppParameters";
+// NAME=value lines (REG_MULTI_SZ) that the service host adds to the application's environment.
+inline constexpr const wchar_t* kAppEnvironmentValue = L"AppEnvironment";
 
 }  // namespace qeltor::registration

@@ -34,6 +34,11 @@ public:
     // code, or nothing when it is still running then.
     virtual std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) = 0;
 
+    // Waits at most `timeoutMs` for the system object `signal` (a handle, as a number) while the
+    // window keeps answering: whether it was signalled. A lock that a program left behind as it
+    // ended counts as signalled; a lock waited for is held from then on.
+    virtual bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) = 0;
+
     // Runs `work` to its end while the window keeps answering.
     virtual void KeepAnsweringWhile(const std::function<void()>& work) = 0;
 };

@@ -97,6 +97,10 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "The outcome above is not in that file. Give /log a file in a folder that the account running "
      "QeltorService can write to."},
 
+    {Id::ServerPathChanged, Join::Start,
+     "The monitoring server's path stored for you has changed since QeltorService started: it was \"%1\" and is "
+     "now \"%2\". Nothing was started or written.",
+     "Run QeltorService again, so that it registers the server that the setting names now."},
     {Id::Unrepresentable, Join::Start,
      "Can't register the service: the path \"%1\" holds characters that this system's ANSI code page cannot "
      "represent, so the service would not find it.",
@@ -220,6 +224,14 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Can't read the values under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
      "Server\\Parameters: %1",
      "Nothing was started or written."},
+    {Id::AnotherRegistrationRunning, Join::Start,
+     "Another registration of the service \"Qeltor Monitoring Server\" is running on this computer, from this or "
+     "another copy of QeltorService, and has not ended within %1 seconds. Nothing was started or written.",
+     "Wait until it has ended, then press the button again."},
+    {Id::CannotTellOtherRegistration, Join::Start,
+     "Can't tell whether another registration of the service \"Qeltor Monitoring Server\" is running on this "
+     "computer: %1 Nothing was started or written.",
+     "Restart Windows, then run QeltorService again."},
 
     {Id::CannotStart, Join::Start, "Can't start %1: %2", nullptr},
     {Id::CannotCreateKey, Join::Start,
@@ -274,6 +286,19 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "The key that could not be copied is %2; nothing was copied, and the settings that the service's account "
      "had are left as they were.",
      kCopySettingsByHand},
+    {Id::SettingsHoldALink, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings were not copied for the account the service runs as: the key %1 "
+     "is a link to another key, which a copy would follow out of the server's settings. Nothing was copied, and "
+     "the settings that the service's account had are left as they were.",
+     "Delete the link %1, or put a key with the values the server needs in its place, then press the button "
+     "again."},
+    {Id::SettingsTooDeep, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings were not copied for the account the service runs as: below %1 "
+     "they go deeper than the 512 levels of keys that Windows allows. Nothing was copied, and the settings that "
+     "the service's account had are left as they were.",
+     "Delete the keys below %1 that the monitoring server does not use, then press the button again."},
 
     {Id::WrittenValuesRemoved, Join::Paragraph, "The values written for the service were removed again.", nullptr},
     {Id::WrittenValuesLeft, Join::Paragraph,

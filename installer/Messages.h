@@ -25,7 +25,9 @@ enum class Id : std::uint8_t {
     // Without the window: a command line not understood, and a log file that cannot be written.
     Usage,          // %1 what was not understood
     LogNotWritten,  // %1 the file, %2 the system's reason
-    // Refused before anything is started or written. %1 is the path they are about.
+    // Refused before anything is started or written.
+    ServerPathChanged,  // %1 the path read at start-up, %2 the one stored now
+    // %1 is the path they are about.
     Unrepresentable,
     NotAFullPath,
     NotAProgram,              // %2 the system's reason
@@ -56,6 +58,9 @@ enum class Id : std::uint8_t {
     UnquotedPath,      // %1 the stored command line, %2 its first word, %3 our srvany.exe
     CannotQuery,       // %1 the system's reason
     CannotReadValues,  // %1 the system's reason
+    // Another registration on this machine.
+    AnotherRegistrationRunning,   // %1 seconds
+    CannotTellOtherRegistration,  // %1 the system's reason
     // What the click did.
     CannotStart,               // %1 the program, %2 the system's reason
     CannotCreateKey,           // %1 the system's reason
@@ -69,6 +74,8 @@ enum class Id : std::uint8_t {
     CreatedByAnotherProgram,   // %1 the program, %2 this kit's folder, %3 what became of the values written
     SettingsNotCopied,         // %1 the system's reason
     SettingsNotCopiedFromKey,  // %1 the system's reason, %2 the key that could not be copied
+    SettingsHoldALink,         // %1 the link
+    SettingsTooDeep,           // %1 the key below which they go too deep
     // Added to a failure: what became of what the click had written.
     WrittenValuesRemoved,
     WrittenValuesLeft,  // %1 the system's reason

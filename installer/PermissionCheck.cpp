@@ -6,6 +6,8 @@
 #include "core/PermissionRules.h"
 #include "installer/InstallerTexts.h"
 
+#include <utility>
+
 namespace qeltor {
 namespace {
 
@@ -107,9 +109,13 @@ private:
 
 std::optional<messages::Message> PermissionRefusal(Platform& platform, const InstallerPaths& paths) {
     Judge judge(platform);
-    for (const wchar_t* tool : {texts::kSrvanyExe, texts::kInstsrvExe}) {
+    for (const auto& [tool, missing] :
+         {std::pair{texts::kSrvanyExe, Id::MissingSrvany}, std::pair{texts::kInstsrvExe, Id::MissingInstsrv}}) {
         if (auto refusal = judge.Program(paths.ProgramFolder + tool)) {
-            return refusal;
+            // Gone since start-up: said in start-up's words, not as permissions that cannot be read.
+            const bool gone =
+                refusal->id == Id::PermissionsUnreadable && platform.rtcDir(paths.ProgramFolder + tool).empty();
+            return gone ? Message{missing, {}} : refusal;
         }
     }
     if (auto refusal = judge.Folder(paths.ProgramFolder, Id::KitRootChangeableByUsers)) {

@@ -40,6 +40,9 @@ public:
     void Unload() override {}
     void EndProgram(int exitCode) override { ended_ = exitCode; }
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override {
+        return platform_.WaitForObject(signal, timeoutMs);
+    }
     void KeepAnsweringWhile(const std::function<void()>& work) override { work(); }
 
     [[nodiscard]] const std::wstring& Text() const { return text_; }

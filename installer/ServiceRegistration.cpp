@@ -8,6 +8,7 @@
 #include "installer/Messages.h"
 #include "installer/ParameterWrites.h"
 #include "installer/PermissionCheck.h"
+#include "installer/RegistrationLock.h"
 #include "installer/ServerPathCheck.h"
 #include "installer/ServiceCheck.h"
 #include "installer/StoredText.h"
@@ -206,6 +207,9 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
         });
         if (copied == kOsFileNotFound && failedKey == std::wstring(kCurrentUserRoot) + texts::kSettingsTree) {
             copyNote.push_back({Id::NoSettingsToCopy, {}});
+        } else if (copied == kOsRegistryLink || copied == kOsTreeTooDeep) {
+            return Fail(form, {copied == kOsRegistryLink ? Id::SettingsHoldALink : Id::SettingsTooDeep, {failedKey}},
+                        {}, true);
         } else if (copied != kOsSuccess) {
             return Fail(form,
                         failedKey.empty()
@@ -255,11 +259,10 @@ std::wstring BuildInstsrvCommandLine(const InstallerPaths& paths) {
            Quoted(paths.ProgramFolder + texts::kSrvanyExe);
 }
 
-bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
-    return Register(platform, form, paths) == Outcome::Registered;
-}
+namespace {
 
-Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths) {
+// The registration itself, with the machine's registration lock held.
+Outcome RegisterLocked(Platform& platform, Form& form, const InstallerPaths& paths) {
     AnsiParameters parameters;
     if (auto refusal = ConvertParameters(platform, paths, parameters)) {
         return Refuse(form, *refusal);
@@ -300,6 +303,30 @@ Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths) {
                     TakeBack(platform, *before, parameters, written), before->serviceIsNew);
     }
     return ReportService(platform, form, paths, *instsrvExitCode, *before, parameters, written);
+}
+
+}  // namespace
+
+bool RegisterService(Platform& platform, Form& form, const InstallerPaths& paths) {
+    return Register(platform, form, paths) == Outcome::Registered;
+}
+
+Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths) {
+    std::unique_ptr<MachineLock> lock;
+    if (const auto refusal = TakeRegistrationLock(platform, form, lock)) {
+        return Refuse(form, *refusal);
+    }
+    LockReleasingForm reporting(form, lock);
+    return RegisterLocked(platform, reporting, paths);
+}
+
+bool RegisterStoredServer(Platform& platform, Form& form, const InstallerPaths& paths) {
+    const std::wstring stored =
+        platform.rtcGetSetting(texts::kSettingsApplication, texts::kSettingsSection, texts::kSettingsKey, {});
+    if (stored != paths.ServerExePath) {
+        return ReportFailure(form, {Id::ServerPathChanged, {paths.ServerExePath, stored}});
+    }
+    return RegisterService(platform, form, paths);
 }
 
 }  // namespace qeltor

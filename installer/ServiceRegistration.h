@@ -30,7 +30,13 @@ enum class Outcome : std::uint8_t {
     SomethingLeft,  // failed, and what could not be put back is named in the message
 };
 
-// RegisterService, telling which way it turned out.
+// RegisterService, telling which way it turned out. One registration at a time on this machine:
+// another one's end is waited for first, the window answering.
 Outcome Register(Platform& platform, Form& form, const InstallerPaths& paths);
+
+// The click: RegisterService for the server whose path was read at start-up, unless the stored
+// path has changed since, which it refuses with nothing started or written (the settings that the
+// click copies would be the new server's).
+bool RegisterStoredServer(Platform& platform, Form& form, const InstallerPaths& paths);
 
 }  // namespace qeltor

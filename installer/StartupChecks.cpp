@@ -3,6 +3,7 @@
 #include "core/Paths.h"
 #include "installer/InstallerTexts.h"
 #include "installer/Messages.h"
+#include "installer/RegistrationLock.h"
 
 namespace qeltor {
 namespace {
@@ -54,6 +55,7 @@ bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths,
     }
 
     paths.ServerFolder = UpToLastBackslash(paths.ServerExePath);
+    DiscardUnfinishedSettingsCopy(platform, form);
     return true;
 }
 

@@ -37,6 +37,10 @@ inline constexpr unsigned kShellNormalNoFocus = 4;
 inline constexpr OsStatus kOsFileNotFound = 2;
 inline constexpr OsStatus kOsBadExeFormat = 193;
 inline constexpr OsStatus kOsServiceDoesNotExist = 1060;
+// A settings copy met a registry link (ERROR_CANT_RESOLVE_FILENAME), or went deeper than Windows
+// lets a tree go (ERROR_FILENAME_EXCED_RANGE).
+inline constexpr OsStatus kOsRegistryLink = 1921;
+inline constexpr OsStatus kOsTreeTooDeep = 206;
 
 // The longest path, with its NUL, that a program can be started from without long-path support.
 inline constexpr std::size_t kMaxPath = 260;
@@ -82,6 +86,21 @@ public:
     virtual std::optional<std::uint32_t> ExitCode() = 0;
 };
 
+// The lock that one registration on this machine holds at a time, whichever copy of the kit or
+// whichever session runs it. Whoever waited for it holds it until it goes.
+class MachineLock {
+public:
+    MachineLock() = default;
+    MachineLock(const MachineLock&) = delete;
+    MachineLock& operator=(const MachineLock&) = delete;
+    MachineLock(MachineLock&&) = delete;
+    MachineLock& operator=(MachineLock&&) = delete;
+    virtual ~MachineLock() = default;
+
+    // The system's handle that is signalled while nobody holds the lock, as a number.
+    [[nodiscard]] virtual std::uintptr_t FreeSignal() const = 0;
+};
+
 // How much a key may hold for DeleteRegistryKey to delete it; a key with subkeys is never deleted.
 enum class KeyDeletion {
     WithItsValues,
@@ -118,6 +137,10 @@ public:
     // Waits at most `timeoutMs` for `program` to end, answering nothing meanwhile: its exit code,
     // or nothing when it is still running then.
     virtual std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) = 0;
+    // Waits at most `timeoutMs` for the system object `signal` (a handle, as a number), answering
+    // nothing meanwhile: whether it was signalled. A lock that a program left behind as it ended
+    // counts as signalled; a lock waited for is held from then on.
+    virtual bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) = 0;
     // kOsSuccess with `config` filled, kOsServiceDoesNotExist, or why the manager could not tell.
     virtual OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) = 0;
 
@@ -159,9 +182,16 @@ public:
     // Copies every value and subkey of `fromKey` into `toKey`, creating it: values of the same name
     // are overwritten, others there are kept. All or nothing: the whole tree is read before `toKey`
     // is written to, and when it cannot be, `toKey` is left as it was and `failedKey` names the key
-    // that could not be read (or written), as a full registry path.
+    // that could not be read (or written), as a full registry path. A registry link is never
+    // followed: kOsRegistryLink names it; a tree deeper than Windows allows gives kOsTreeTooDeep.
     virtual OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
                                       const std::wstring& toKey, std::wstring& failedKey) = 0;
+
+    // Deletes what a copy into `toKey` that was ended midway left beside it.
+    virtual void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) = 0;
+
+    // kOsSuccess with the machine's registration lock, not yet held; or why it cannot be had.
+    virtual OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) = 0;
 
     // `text` with its %NAME% environment variables replaced by their values, as the running user
     // has them; `text` itself when it cannot be expanded.

@@ -26,6 +26,7 @@ static_assert(kShellNormalNoFocus == SW_SHOWNOACTIVATE);
 static_assert(kRegSz == REG_SZ);
 static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
               kOsServiceDoesNotExist == ERROR_SERVICE_DOES_NOT_EXIST);
+static_assert(kOsRegistryLink == win32::kRegistryLinkMet && kOsTreeTooDeep == win32::kTreeTooDeep);
 static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
               kServiceDisabled == SERVICE_DISABLED);
 
@@ -100,6 +101,12 @@ private:
 };
 
 }  // namespace
+
+bool Win32Platform::WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) {
+    const DWORD woke =
+        ::WaitForSingleObject(reinterpret_cast<HANDLE>(signal), timeoutMs);  // NOLINT(performance-no-int-to-ptr)
+    return woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED;
+}
 
 std::optional<std::uint32_t> Win32Platform::WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) {
     auto* const ended = reinterpret_cast<HANDLE>(program.EndSignal());  // NOLINT(performance-no-int-to-ptr)
@@ -310,6 +317,40 @@ OsStatus Win32Platform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fr
             failure.inSource ? RootName(fromRoot) + fromKey + failure.key : RootName(toRoot) + toKey + failure.key;
     }
     return status;
+}
+
+void Win32Platform::DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) {
+    win32::DiscardStagedCopy(ToHkey(toRoot), toKey);
+}
+
+namespace {
+
+// A named mutex in the global namespace, so that every session's clicks share it. A program that
+// ends while holding it leaves it abandoned, which the next wait takes as free.
+class Win32MachineLock final : public MachineLock {
+public:
+    explicit Win32MachineLock(win32::UniqueHandle mutex) : mutex_(std::move(mutex)) {}
+    Win32MachineLock(const Win32MachineLock&) = delete;
+    Win32MachineLock& operator=(const Win32MachineLock&) = delete;
+    Win32MachineLock(Win32MachineLock&&) = delete;
+    Win32MachineLock& operator=(Win32MachineLock&&) = delete;
+    // Fails harmlessly (ERROR_NOT_OWNER) where the wait never took it.
+    ~Win32MachineLock() override { ::ReleaseMutex(mutex_.get()); }
+    [[nodiscard]] std::uintptr_t FreeSignal() const override { return reinterpret_cast<std::uintptr_t>(mutex_.get()); }
+
+private:
+    win32::UniqueHandle mutex_;
+};
+
+}  // namespace
+
+OsStatus Win32Platform::OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) {
+    win32::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\QeltorService registration"));
+    if (!mutex) {
+        return ::GetLastError();
+    }
+    lock = std::make_unique<Win32MachineLock>(std::move(mutex));
+    return kOsSuccess;
 }
 
 std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {

@@ -14,6 +14,7 @@ public:
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                       std::unique_ptr<StartedProgram>& started) override;
     std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override;
+    bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
@@ -30,6 +31,8 @@ public:
                                 StoredValues& values) override;
     OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot, const std::wstring& toKey,
                               std::wstring& failedKey) override;
+    void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) override;
+    OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) override;
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;

@@ -2,9 +2,9 @@
 
 namespace qeltor::win32 {
 
-DWORD OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key) {
+DWORD OpenRegistryKey(HKEY root, const std::wstring& path, REGSAM access, UniqueRegKey& key, DWORD options) {
     HKEY opened = nullptr;
-    const auto status = static_cast<DWORD>(::RegOpenKeyExW(root, path.c_str(), 0, access, &opened));
+    const auto status = static_cast<DWORD>(::RegOpenKeyExW(root, path.c_str(), options, access, &opened));
     key.reset(status == ERROR_SUCCESS ? opened : nullptr);
     return status;
 }

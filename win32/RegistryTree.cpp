@@ -4,6 +4,7 @@
 #include "win32/Narrow.h"
 #include "win32/RegistryKey.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -15,8 +16,23 @@ namespace {
 // starting with a backslash).
 using KeyVisit = std::function<DWORD(const std::wstring& relative, HKEY key)>;
 
+// Windows keeps a tree to 512 levels.
+constexpr std::size_t kDeepestLevel = 512;
+
 std::wstring Below(const std::wstring& top, const std::wstring& relative) {
     return top + relative;
+}
+
+// Beside the key it is meant for, so under the same parent and with the same permissions.
+std::wstring StagedKey(const std::wstring& toKey) {
+    return toKey + L" (being copied by QeltorService)";
+}
+
+// Whether the key, opened as itself, is a link to another key.
+bool IsLink(HKEY key) {
+    DWORD type = REG_NONE;
+    return ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
 }
 
 DWORD SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
@@ -36,15 +52,21 @@ DWORD SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
 }
 
 // Opens `root\top` and every key below it with `access`, one after the other, and visits each.
-// Stops at the first key that cannot be opened, listed or visited, and names it.
+// Stops at the first key that cannot be opened, listed or visited, that is a link, or that lies
+// deeper than Windows lets a tree go, and names it.
 DWORD WalkTree(HKEY root, const std::wstring& top, REGSAM access, const KeyVisit& visit, std::wstring& failedKey) {
     std::vector<std::wstring> pending{L""};
     while (!pending.empty()) {
         const std::wstring relative = std::move(pending.back());
         pending.pop_back();
         UniqueRegKey key;
-        DWORD status = OpenRegistryKey(root, Below(top, relative), access, key);
+        DWORD status = static_cast<std::size_t>(std::ranges::count(relative, L'\\')) > kDeepestLevel
+                           ? kTreeTooDeep
+                           : OpenRegistryKey(root, Below(top, relative), access, key, REG_OPTION_OPEN_LINK);
         std::vector<std::wstring> names;
+        if (status == ERROR_SUCCESS && IsLink(key.get())) {
+            status = kRegistryLinkMet;
+        }
         if (status == ERROR_SUCCESS) {
             status = visit(relative, key.get());
         }
@@ -114,8 +136,7 @@ DWORD CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstring&
 
 DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
                             TreeCopyFailure& failure) {
-    // Beside the key it is meant for, so under the same parent and with the same permissions.
-    const std::wstring staged = toKey + L" (being copied by QeltorService)";
+    const std::wstring staged = StagedKey(toKey);
     ::RegDeleteTreeW(toRoot, staged.c_str());  // what an interrupted earlier copy left
     std::wstring failedKey;
     DWORD status = CopyInto(fromRoot, fromKey, toRoot, staged, failedKey);
@@ -127,6 +148,10 @@ DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toR
     }
     ::RegDeleteTreeW(toRoot, staged.c_str());
     return status;
+}
+
+void DiscardStagedCopy(HKEY toRoot, const std::wstring& toKey) {
+    ::RegDeleteTreeW(toRoot, StagedKey(toKey).c_str());
 }
 
 }  // namespace qeltor::win32

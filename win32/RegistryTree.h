@@ -6,6 +6,12 @@
 
 namespace qeltor::win32 {
 
+// Why a copy stopped where the registry itself raised no error: a key that is a link to another
+// key, which a copy would follow (into itself, with no end), or a tree deeper than Windows lets one
+// be.
+inline constexpr DWORD kRegistryLinkMet = ERROR_CANT_RESOLVE_FILENAME;
+inline constexpr DWORD kTreeTooDeep = ERROR_FILENAME_EXCED_RANGE;
+
 // Where a tree copy stopped: which key could not be read or written, as a path below its root.
 struct TreeCopyFailure {
     bool inSource = true;  // the key under `fromKey`; otherwise the one under `toKey`
@@ -16,9 +22,12 @@ struct TreeCopyFailure {
 // the same name are overwritten, others there are kept. All or nothing as far as the registry lets
 // it be: the whole tree is first copied into a fresh key beside `toKey`, and every key of `toKey`
 // that the merge would write to is opened for writing, before anything of `toKey` is changed.
-// Values are copied as stored, byte for byte. ERROR_SUCCESS, or the registry's error with
-// `failure` filled.
+// Values are copied as stored, byte for byte. Links are never followed. ERROR_SUCCESS, or the
+// registry's error (or kRegistryLinkMet, kTreeTooDeep) with `failure` filled.
 DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
                             TreeCopyFailure& failure);
+
+// Deletes the key beside `toRoot\toKey` that a copy into it that was ended midway left behind.
+void DiscardStagedCopy(HKEY toRoot, const std::wstring& toKey);
 
 }  // namespace qeltor::win32

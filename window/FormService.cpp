@@ -125,8 +125,11 @@ void FormService::EndProgram(int exitCode) {
 }
 
 std::optional<std::uint32_t> FormService::WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) {
-    auto* const ended = reinterpret_cast<HANDLE>(program.EndSignal());  // NOLINT(performance-no-int-to-ptr)
-    return pump::WaitFor(ended, timeoutMs, hwnd_) ? program.ExitCode() : std::nullopt;
+    return WaitForSignal(program.EndSignal(), timeoutMs) ? program.ExitCode() : std::nullopt;
+}
+
+bool FormService::WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) {
+    return pump::WaitFor(reinterpret_cast<HANDLE>(signal), timeoutMs, hwnd_);  // NOLINT(performance-no-int-to-ptr)
 }
 
 void FormService::KeepAnsweringWhile(const std::function<void()>& work) {
@@ -239,7 +242,7 @@ void FormService::Command1_Click() {
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     // A logoff or shutdown would end the program between the writes, the wait and the copy.
     ::ShutdownBlockReasonCreate(hwnd_, kBlockReason);
-    const bool registered = RegisterService(platform_, *this, paths_);
+    const bool registered = RegisterStoredServer(platform_, *this, paths_);
     registering_ = false;
     if (hwnd_ == nullptr) {
         return;

@@ -35,6 +35,7 @@ public:
     void Unload() override;
     [[noreturn]] void EndProgram(int exitCode) override;
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override;
     void KeepAnsweringWhile(const std::function<void()>& work) override;
 
 private:

@@ -38,7 +38,8 @@ bool WaitFor(HANDLE object, DWORD timeoutMs, HWND dialog) {
         const DWORD left = timeoutMs == INFINITE ? INFINITE : elapsed < timeoutMs ? timeoutMs - elapsed : 0;
         const DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke != WAIT_OBJECT_0 + 1) {
-            signalled = woke == WAIT_OBJECT_0;
+            // A mutex whose holder ended without releasing it is handed over abandoned.
+            signalled = woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0;
             break;
         }
         MSG message{};

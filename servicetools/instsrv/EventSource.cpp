@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/CommandLine.h"
 #include "core/Paths.h"
 #include "core/Registration.h"
 #include "servicetools/common/Console.h"
@@ -10,6 +11,7 @@
 #include "win32/Narrow.h"
 #include "win32/ProgramPath.h"
 #include "win32/RegistryKey.h"
+#include "win32/RegistryText.h"
 
 namespace qeltor::service {
 namespace {
@@ -19,6 +21,31 @@ constexpr DWORD kAllEventTypes = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | E
 bool IsFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The message file the source `name` names, its variables expanded: ERROR_SUCCESS with the file,
+// ERROR_FILE_NOT_FOUND when there is no such source, or why it cannot be read. A source without
+// a message file names "".
+DWORD MessageFileOf(const std::wstring& name, std::wstring& file) {
+    win32::UniqueRegKey key;
+    DWORD status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name), KEY_QUERY_VALUE, key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    std::wstring stored;
+    DWORD type = 0;
+    status = win32::ReadRegistryText(key.get(), L"EventMessageFile", {REG_SZ, REG_EXPAND_SZ}, stored, type);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        file.clear();
+        return ERROR_SUCCESS;
+    }
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    std::wstring expanded(MAX_PATH, L'\0');
+    const DWORD needed = ::ExpandEnvironmentStringsW(stored.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
+    file = needed == 0 || needed > expanded.size() ? stored : expanded.substr(0, needed - 1);
+    return ERROR_SUCCESS;
 }
 
 DWORD WriteSource(const std::wstring& name, const std::wstring& messageFile) {
@@ -38,24 +65,41 @@ DWORD WriteSource(const std::wstring& name, const std::wstring& messageFile) {
                                                reinterpret_cast<const BYTE*>(&types), sizeof(types)));
 }
 
+// The file of event texts this instsrv.exe registers: the srvany.exe beside it.
+std::wstring OurMessageFile() {
+    return UpToLastBackslash(win32::ProgramPath()) + L"srvany.exe";
+}
+
 }  // namespace
 
 void RegisterServiceEventSource(const std::wstring& name) {
-    const std::wstring messageFile = UpToLastBackslash(win32::ProgramPath()) + L"srvany.exe";
+    const std::wstring messageFile = OurMessageFile();
     constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";
     if (!IsFile(messageFile)) {
         PrintErrorLine(L"There is no " + messageFile + L" to register as the file of the service's event texts." +
                        kWithout);
         return;
     }
-    const DWORD status = WriteSource(name, messageFile);
+    std::wstring existing;
+    DWORD status = MessageFileOf(name, existing);
+    if (status == ERROR_SUCCESS && !SamePath(existing, messageFile)) {
+        PrintErrorLine(L"The event source " + Quoted(name) + L" names " + Quoted(existing) +
+                       L", another program's event texts; it was left as it is." + kWithout);
+        return;
+    }
+    status = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? WriteSource(name, messageFile) : status;
     if (status != ERROR_SUCCESS) {
         PrintErrorLine(L"Cannot register the service as an event source: " + win32::ErrorText(status) + L"." +
                        kWithout);
     }
 }
 
-void RemoveServiceEventSource(const std::wstring& name) {
+void RemoveServiceEventSource(const std::wstring& name, const std::wstring& program) {
+    std::wstring existing;
+    if (MessageFileOf(name, existing) != ERROR_SUCCESS ||
+        (!SamePath(existing, program) && !SamePath(existing, OurMessageFile()))) {
+        return;
+    }
     const auto status =
         static_cast<DWORD>(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name).c_str()));
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {

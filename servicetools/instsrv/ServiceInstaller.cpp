@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <type_traits>
@@ -18,9 +19,11 @@
 #include "servicetools/common/Console.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
+#include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
+#include "win32/Narrow.h"
 #include "win32/ReadSecurity.h"
 
 namespace qeltor::service {
@@ -67,16 +70,76 @@ std::wstring FullPath(const std::wstring& path) {
     return full.empty() ? path : full;
 }
 
-// A service for a program that is not there could never start: better no service at all.
+// The processors whose programs this Windows runs: its own, and x86 through WOW64.
+std::vector<std::uint16_t> MachinesThisWindowsRuns() {
+    SYSTEM_INFO system{};
+    ::GetNativeSystemInfo(&system);
+    switch (system.wProcessorArchitecture) {  // NOLINT(cppcoreguidelines-pro-type-union-access): as Windows fills it
+        case PROCESSOR_ARCHITECTURE_AMD64:
+            return {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64};
+        case PROCESSOR_ARCHITECTURE_ARM64:
+            return {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64, IMAGE_FILE_MACHINE_ARM64};
+        default:
+            return {IMAGE_FILE_MACHINE_I386};
+    }
+}
+
+// Why `program` cannot be started as a service's program, read from its first bytes; nothing when
+// it can. Opened without sharing writes, so a file still being written is not taken half-done.
+std::optional<std::wstring> ImageProblem(const std::wstring& program) {
+    const win32::UniqueFileHandle file(::CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+            return Quoted(program) + L" is being written by another program; wait until it is complete.";
+        }
+        return L"Cannot read the program " + Quoted(program) + L": " + win32::ErrorText(error, program);
+    }
+    std::vector<std::uint8_t> head(kImageHeadBytes);
+    DWORD read = 0;
+    if (::ReadFile(file.get(), head.data(), win32::DwordOf(head.size()), &read, nullptr) == FALSE) {
+        return L"Cannot read the program " + Quoted(program) + L": " + win32::ErrorText(::GetLastError(), program);
+    }
+    head.resize(read);
+    switch (JudgeProgramImage(head, MachinesThisWindowsRuns())) {
+        case ProgramImage::Program:
+            return std::nullopt;
+        case ProgramImage::NotAnImage:
+            return Quoted(program) +
+                   L" is not a Windows program: a service runs only a program (.exe), not a batch file, a script or a "
+                   L"document.";
+        case ProgramImage::DosProgram:
+            return Quoted(program) + L" is a DOS program, which Windows cannot start as a service.";
+        case ProgramImage::Library:
+            return Quoted(program) + L" is a library (DLL), not a program.";
+        case ProgramImage::NotRunnable:
+            return Quoted(program) + L" is a driver or firmware image, not a Windows program.";
+        case ProgramImage::OtherMachine:
+            return Quoted(program) + L" is a program for another processor than this computer's.";
+    }
+    return std::nullopt;
+}
+
+// A service for a program that is not there, or that Windows cannot start, could never start:
+// better no service at all.
 std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
-    const DWORD attributes = ::GetFileAttributesW(program.c_str());
     const std::wstring advice = L" No service was created; give the full path of an existing program.";
+    // Paths in the \\?\ and \\.\ forms pass by the checks of paths that the permissions rest on.
+    if (program.starts_with(L"\\\\?\\") || program.starts_with(L"\\\\.\\")) {
+        return L"The path " + Quoted(program) + L" starts with \\\\?\\ or \\\\.\\, which instsrv cannot judge." +
+               advice;
+    }
+    const DWORD attributes = ::GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return L"Cannot use the program " + Quoted(program) + L": " + win32::ErrorText(::GetLastError(), program) +
                advice;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Quoted(program) + L" is a folder, not a program." + advice;
+    }
+    if (auto problem = ImageProblem(program)) {
+        return *problem + advice;
     }
     return std::nullopt;
 }
@@ -247,7 +310,8 @@ DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
     return ERROR_SUCCESS;
 }
 
-int StopAndDelete(SC_HANDLE service, const std::wstring& name) {
+// Deletes the service and the event source of its name that names `program`, its program.
+int StopAndDelete(SC_HANDLE service, const std::wstring& name, const std::wstring& program) {
     // A running service would only be marked for deletion; stop it first so that it really goes.
     if (!StopAndWait(service)) {
         PrintErrorLine(L"The service " + Quoted(name) + L" did not stop in time; it was not removed.");
@@ -256,7 +320,7 @@ int StopAndDelete(SC_HANDLE service, const std::wstring& name) {
     if (::DeleteService(service) == FALSE) {
         return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
     }
-    RemoveServiceEventSource(name);
+    RemoveServiceEventSource(name, program);
     PrintLine(L"The service " + Quoted(name) + L" was removed.");
     return 0;
 }
@@ -301,12 +365,16 @@ int RemoveService(const std::wstring& name) {
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    const win32::UniqueServiceHandle service(
-        ::OpenServiceW(manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    const win32::UniqueServiceHandle service(::OpenServiceW(
+        manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | DELETE));
     if (!service) {
         return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
     }
-    return StopAndDelete(service.get(), name);
+    std::wstring stored;
+    if (ImagePath(service.get(), stored) != ERROR_SUCCESS) {
+        stored.clear();  // the event source then stays: it cannot be told whose it is
+    }
+    return StopAndDelete(service.get(), name, ProgramOf(stored));
 }
 
 int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program) {
@@ -333,7 +401,7 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
                   L"; it was left unchanged.");
         return 0;
     }
-    return StopAndDelete(service.get(), name);
+    return StopAndDelete(service.get(), name, FullPath(program));
 }
 
 }  // namespace qeltor::service

@@ -17,11 +17,6 @@ HostFailure Failure(const std::wstring& what, DWORD error, const std::wstring& s
     return HostFailure{error, what + L": " + win32::ErrorText(error, subject)};
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 win32::UniqueHandle CreateKillingJob() {
     win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
     if (!job) {
@@ -53,8 +48,19 @@ JobProcess::JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWO
     : job_(std::move(job)), process_(std::move(process)), processId_(processId), plan_(std::move(plan)) {}
 
 std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) {
-    if (!IsFolder(plan.directory)) {
+    const DWORD attributes = ::GetFileAttributesW(plan.directory.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         return HostFailure{ERROR_DIRECTORY, L"The folder to run the application in does not exist: " + plan.directory};
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return HostFailure{ERROR_DIRECTORY,
+                           L"The folder to run the application in, " + plan.directory + L", is a file, not a folder."};
+    }
+    // The application inherits the host's environment, with AppEnvironment's variables added.
+    for (const auto& [name, value] : plan.environment) {
+        if (::SetEnvironmentVariableW(name.c_str(), value.c_str()) == FALSE) {
+            return Failure(L"Cannot set the variable " + name + L" of AppEnvironment", ::GetLastError());
+        }
     }
     win32::UniqueHandle job = CreateKillingJob();
     if (!job) {

@@ -35,6 +35,18 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
         return Failure(kErrorBadPathname, L"The AppDirectory folder is not a full path: " + directory);
     }
     plan.directory = directory.empty() ? WorkingFolderOf(application) : directory;
+    for (const std::wstring& line : parameters.environment) {
+        const std::size_t equals = line.find(L'=', 1);  // a name may start with '=', as Windows' own do
+        if (line.empty()) {
+            continue;
+        }
+        if (equals == std::wstring::npos) {
+            return Failure(kErrorInvalidData, L"The AppEnvironment line \"" + line +
+                                                  L"\" is not of the form NAME=value, so the "
+                                                  L"application would start without it.");
+        }
+        plan.environment.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    }
     return plan;
 }
 

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "servicetools/srvany/SystemCodes.h"
 
@@ -14,6 +16,8 @@ struct HostParameters {
     std::optional<std::wstring> application;
     std::optional<std::wstring> directory;
     std::optional<std::wstring> arguments;
+    // AppEnvironment's lines, as stored. GCC asks "= {}" of a member that initializer lists leave out.
+    std::vector<std::wstring> environment = {};  // NOLINT(readability-redundant-member-init)
 };
 
 // Why the host cannot go on: a Win32 error code for the service manager and a sentence for the
@@ -27,6 +31,7 @@ struct LaunchPlan {
     std::wstring application;
     std::wstring commandLine;
     std::wstring directory;
+    std::vector<std::pair<std::wstring, std::wstring>> environment;  // added to the host's own, in order
 };
 
 std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& parameters);

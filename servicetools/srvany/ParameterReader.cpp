@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/Registration.h"
 #include "servicetools/srvany/ValueType.h"
@@ -57,6 +60,27 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
     return std::optional<std::wstring>(text);
 }
 
+// AppEnvironment's lines: none when it is not there.
+std::variant<std::vector<std::wstring>, HostFailure> ReadEnvironmentLines(HKEY key) {
+    DWORD type = 0;
+    std::string bytes;
+    const DWORD status = win32::ReadRegistryBytes(key, registration::kAppEnvironmentValue, type, bytes);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return std::vector<std::wstring>();
+    }
+    if (status != ERROR_SUCCESS) {
+        return Failure(L"Cannot read the Parameters value AppEnvironment", status);
+    }
+    if (type != REG_MULTI_SZ) {
+        return HostFailure{ERROR_INVALID_DATA, L"The Parameters value AppEnvironment is of type " +
+                                                   RegistryTypeName(type) +
+                                                   L"; it must be a REG_MULTI_SZ of NAME=value lines."};
+    }
+    std::wstring data(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(data.data(), bytes.data(), data.size() * sizeof(wchar_t));
+    return MultiStringLines(data);
+}
+
 }  // namespace
 
 std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring& serviceName) {
@@ -84,6 +108,11 @@ std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring&
         }
         *field.target = std::get<std::optional<std::wstring>>(std::move(value));
     }
+    auto environment = ReadEnvironmentLines(key.get());
+    if (auto* failure = std::get_if<HostFailure>(&environment)) {
+        return *failure;
+    }
+    parameters.environment = std::get<std::vector<std::wstring>>(std::move(environment));
     return parameters;
 }
 

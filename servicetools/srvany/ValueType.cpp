@@ -1,4 +1,6 @@
 #include "servicetools/srvany/ValueType.h"
+
+#include <algorithm>
 #include "core/Decimal.h"
 
 namespace qeltor::service {
@@ -35,6 +37,19 @@ std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, Dword ty
     return HostFailure{kErrorInvalidData, L"The Parameters value " + valueName + L" is of type " +
                                               RegistryTypeName(type) +
                                               L"; it must be a string (REG_SZ or REG_EXPAND_SZ)."};
+}
+
+std::vector<std::wstring> MultiStringLines(const std::wstring& data) {
+    std::vector<std::wstring> lines;
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t end = std::min(data.find(L'\0', at), data.size());
+        if (end == at) {
+            break;  // the empty line that ends the list
+        }
+        lines.push_back(data.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
 }
 
 }  // namespace qeltor::service

@@ -41,7 +41,12 @@ std::wstring ShownIcon(HWND box) {
     RECT rect{};
     ::GetWindowRect(icon, &rect);
     std::wstring seen;
-    return WaitUntil([&] { return !(seen = StockIconAt(rect)).empty(); }) ? seen : L"unrecognised";
+    // Another program's box may lie over this one: each look raises it first.
+    const auto look = [&] {
+        ::SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return !(seen = StockIconAt(rect)).empty();
+    };
+    return WaitUntil(look) ? seen : L"unrecognised";
 }
 
 // Reads the box and confirms it. The message text is the static control with id 0xFFFF, on

@@ -24,9 +24,10 @@ table() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
   grep -qx $'ALLUSERS\t1' <(table Property)
 verdict $? "$(basename "$msi"): its files, folder in $program_files, Start-menu shortcut, UpgradeCode and ALLUSERS=1"
 grep -qx $'RegisterOwnService\t3090\tQeltorService.exe\t/quiet /server "\\[SERVER\\]" /log .*' <(table CustomAction) &&
-  grep -qx $'UnregisterOwnService\t3410\tinstsrv.exe\t.*' <(table CustomAction) &&
-  grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE' <(table Property)
-verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service"
+  grep -qx $'UnregisterOwnService\t3394\tPackagedInstsrv\t.*' <(table CustomAction) &&
+  grep -qx $'RemoveOwnService\t3074\tPackagedInstsrv\t.*' <(table CustomAction) &&
+  grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE;INSTALLFOLDER' <(table Property)
+verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service; the removal and the rollback run the package's own instsrv.exe"
 wine "$check" forget >/dev/null 2>&1
 trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old"' EXIT
 old=$(mktemp --suffix=.msi) wxs=$(realpath "$src/package/QeltorService.wxs")
@@ -44,9 +45,11 @@ seen wine "$build/tests/wine/JobDriver.exe" "$folder\\QeltorService.exe" && grep
 verdict $? "the click from the installed folder: ${out//$'\n'/ }"
 wine net start "$service" >/dev/null 2>&1
 holds "the service runs the server" wine "$check" running 'C:\Program Files\Qeltor\heartbeat.txt'
+# The removal runs the package's own instsrv.exe: one put in the installed one's place is never run.
+cp "$WINEPREFIX/drive_c/windows/system32/hostname.exe" "$WINEPREFIX/drive_c/Program Files/Qeltor Service/instsrv.exe"
 package /x "$msi"
 seen wine "$check" removed && [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ]
-verdict $? "the removal took the installed folder and our service: $out"
+verdict $? "the removal, its installed instsrv.exe replaced, took the installed folder and our service: $out"
 mkdir -p "$WINEPREFIX/drive_c/Other" && cp "$build"/servicetools/{instsrv,srvany}.exe "$WINEPREFIX/drive_c/Other/"
 wine 'C:\Other\instsrv.exe' "$service" 'C:\Other\srvany.exe' >/dev/null 2>&1
 package /i "$msi"
@@ -67,4 +70,20 @@ withserver
   grep -a 'QeltorService.exe /quiet ended' "$log" | tail -n 1 | grep -q 'exit code 3\.'
 verdict $? "a refused SERVER fails the installation ($status) and leaves no service, files or Apps & features entry: $(grep -a 'QeltorService.exe /quiet ended' "$log" | tail -n 1)"
 chmod o-w "$server"
+# A folder of the administrator's choosing under Program Files is kept by an upgrade and found by
+# the removal; one elsewhere is refused before anything is installed.
+custom='C:\Program Files\Qeltor Custom' custom_unix="$WINEPREFIX/drive_c/Program Files/Qeltor Custom"
+holds "msiexec /i $(basename "$old") INSTALLFOLDER=\"$custom\\\"" wine msiexec /i "$(winepath -w "$old")" INSTALLFOLDER="$custom\\" /qn
+wine "$custom\\instsrv.exe" "$service" "$custom\\srvany.exe" >/dev/null 2>&1
+package /i "$msi"
+seen wine "$check" installed "$custom\\srvany.exe" && [ -e "$custom_unix/QeltorService.exe" ] &&
+  [ ! -e "$WINEPREFIX/drive_c/Program Files/Qeltor Service" ]
+verdict $? "the upgrade went into $custom, the service still its: $out"
+package /x "$msi"
+seen wine "$check" removed && [ ! -e "$custom_unix" ]
+verdict $? "the removal took $custom and its service: $out"
+wine msiexec /i "$(winepath -w "$msi")" INSTALLFOLDER='C:\Qeltor\' /qn >/dev/null 2>&1
+status=$?
+[ "$status" -ne 0 ] && [ ! -e "$WINEPREFIX/drive_c/Qeltor" ]
+verdict $? "INSTALLFOLDER=C:\\Qeltor\\ is refused: msiexec exit code $status, nothing installed"
 [ "$failures" -eq 0 ]

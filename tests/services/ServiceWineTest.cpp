@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <utility>
 #include <vector>
@@ -15,12 +16,14 @@
 #include "Services.h"
 #include "core/StopTimes.h"
 #include "win32/Handles.h"
+#include "win32/RegistryKey.h"
 
 namespace {
 
 using namespace qeltor::driver;
 using qeltor::service::kGracePeriodMs;
 using qeltor::win32::UniqueHandle;
+namespace win32 = qeltor::win32;
 namespace fs = std::filesystem;
 
 // Folders with spaces, so that the quoting of every path is put to the test.
@@ -115,7 +118,10 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
 }
 
 TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
-    for (const fs::path& unusable : {kTools / L"missing.exe", kTools}) {
+    std::ofstream(Work(L"notes.txt")) << "not a program";
+    const fs::path library = fs::path(L"C:\\windows\\system32\\kernel32.dll");
+    for (const fs::path& unusable :
+         {kTools / L"missing.exe", kTools, Work(L"notes.txt"), library, fs::path(L"\\\\?\\" + kSrvany.wstring())}) {
         const ToolRun refused = Instsrv(unusable.wstring());
         EXPECT_NE(refused.exitCode, 0U) << refused.output;
         EXPECT_NE(refused.output.find("\"" + unusable.string() + "\""), std::string::npos) << refused.output;
@@ -126,6 +132,19 @@ TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
     const ToolRun quoted = RunTool(g_instsrv, L"\"" + name_ + L"\" \"\\\"" + kSrvany.wstring() + L"\\\"\"");
     EXPECT_EQ(quoted.exitCode, 0U) << quoted.output;
     EXPECT_NE(quoted.output.find("to run \"" + kSrvany.string() + "\"."), std::string::npos) << quoted.output;
+}
+
+TEST_F(ServiceCase, AnotherProgramsEventSourceIsLeftAlone) {
+    const std::wstring theirs = L"C:\\Other\\their-messages.dll";
+    win32::UniqueRegKey source;
+    win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, EventSourceKey(name_), KEY_SET_VALUE, source);
+    const std::vector<BYTE> bytes = WideSz(theirs);
+    ::RegSetValueExW(source.get(), L"EventMessageFile", 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
+    const ToolRun created = Instsrv(kSrvany.wstring());
+    EXPECT_EQ(created.exitCode, 0U) << created.output;
+    EXPECT_NE(created.output.find("left as it is"), std::string::npos) << created.output;
+    EXPECT_EQ(Instsrv(L"remove").exitCode, 0U);
+    EXPECT_EQ(ReadMachineText(EventSourceKey(name_), L"EventMessageFile"), theirs);
 }
 
 TEST_F(ServiceCase, InstsrvRemovesARunningService) {
@@ -306,6 +325,22 @@ TEST_F(ServiceCase, ExpandableParametersAreExpandedInTheServicesEnvironment) {
          REG_EXPAND_SZ);
     ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
     EXPECT_TRUE(Beats(Work(L"beat.txt")));
+}
+
+// AppEnvironment's NAME=value lines reach the program's environment.
+TEST_F(ServiceCase, AppEnvironmentReachesTheProgram) {
+    Install();
+    const fs::path out = Work(L"environment.txt");
+    WriteParameters(name_, L"C:\\windows\\system32\\cmd.exe", L"", L"/c echo %QELTOR_NOTE%>\"" + out.wstring() + L"\"");
+    const wchar_t lines[] = L"QELTOR_NOTE=set for the service\0OTHER=1\0";
+    ASSERT_EQ(static_cast<DWORD>(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, ParametersKey(name_).c_str(), L"AppEnvironment",
+                                                   REG_MULTI_SZ, lines, sizeof(lines))),
+              kErrorSuccess);
+    ASSERT_EQ(StartNamedService(name_), kErrorSuccess);
+    ASSERT_TRUE(WaitForState(name_, SERVICE_STOPPED));
+    std::string line;
+    std::getline(std::ifstream(out), line);
+    EXPECT_EQ(line.substr(0, line.find_last_not_of("\r ") + 1), "set for the service");
 }
 
 TEST_F(ServiceCase, UnusableParametersFailTheStart) {

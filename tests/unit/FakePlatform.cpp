@@ -135,6 +135,43 @@ std::optional<std::uint32_t> FakePlatform::WaitForProgram(StartedProgram& progra
     return program.ExitCode();
 }
 
+namespace {
+
+// The machine's lock, held by the fake's flag from the wait that takes it until it goes.
+class FakeLock final : public MachineLock {
+public:
+    explicit FakeLock(bool& held) : held_(held) {}
+    FakeLock(const FakeLock&) = delete;
+    FakeLock& operator=(const FakeLock&) = delete;
+    FakeLock(FakeLock&&) = delete;
+    FakeLock& operator=(FakeLock&&) = delete;
+    ~FakeLock() override { held_ = false; }
+    [[nodiscard]] std::uintptr_t FreeSignal() const override { return kLockSignal; }
+    static constexpr std::uintptr_t kLockSignal = 0x10C;
+
+private:
+    bool& held_;
+};
+
+}  // namespace
+
+bool FakePlatform::WaitForSignal(std::uintptr_t signal, std::uint32_t /*timeoutMs*/) {
+    EXPECT_EQ(signal, FakeLock::kLockSignal);
+    lockHeld = !lockedByAnother;
+    return lockHeld;
+}
+
+OsStatus FakePlatform::OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) {
+    lock = std::make_unique<FakeLock>(lockHeld);
+    return kOsSuccess;
+}
+
+void FakePlatform::DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) {
+    EXPECT_EQ(toRoot, kHkeyUsers);
+    EXPECT_EQ(toKey, L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor");
+    unfinishedCopy = false;
+}
+
 void FakePlatform::KeepAnsweringWhile(const std::function<void()>& work) {
     work();
 }
@@ -184,6 +221,7 @@ DriveKind FakePlatform::KindOfDrive(wchar_t drive) {
 
 void FakePlatform::rtcMsgBox(const std::wstring& text, unsigned style) {
     calls.push_back(L"MsgBox " + std::to_wstring(style));
+    EXPECT_FALSE(lockHeld) << "a message box may stay open for long: the lock goes before it";
     boxes.push_back({text, style});
 }
 
@@ -312,6 +350,7 @@ OsStatus FakePlatform::ReadRegistryValues(RegKey root, const std::wstring& subKe
 OsStatus FakePlatform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot,
                                         const std::wstring& toKey, std::wstring& failedKey) {
     calls.emplace_back(L"CopyTree");
+    EXPECT_TRUE(lockHeld) << "the settings are copied under the machine's registration lock";
     failedKey = copyFailedKey;
     if (copyStatus == kOsSuccess) {
         copiedTrees.push_back(std::to_wstring(fromRoot) + L" " + fromKey + L" -> " + std::to_wstring(toRoot) + L" " +

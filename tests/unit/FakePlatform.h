@@ -61,6 +61,9 @@ public:
     std::map<std::wstring, std::vector<std::wstring>> folderNames;  // what ListFolder finds; else nothing
     std::map<std::wstring, std::wstring> finalPaths;                // where links lead; else the path itself
     std::wstring currentUser = L"S-1-5-21-7-7-7-500";
+    bool lockedByAnother = false;  // another registration holds the machine's lock throughout
+    bool lockHeld = false;         // while the installer holds it
+    bool unfinishedCopy = false;   // an ended copy's staged key lies beside the service's settings
 
     // What the installer did.
     std::vector<std::wstring> calls;
@@ -89,6 +92,10 @@ public:
     OsStatus rtcShell(const std::wstring& commandLine, unsigned windowStyle,
                       std::unique_ptr<StartedProgram>& started) override;
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
+    bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override;
+    bool WaitForObject(std::uintptr_t signal, std::uint32_t timeoutMs) override {
+        return WaitForSignal(signal, timeoutMs);
+    }
     std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override {
         return WaitForProgram(program, timeoutMs);
     }
@@ -112,6 +119,8 @@ public:
                                 StoredValues& values) override;
     OsStatus CopyRegistryTree(RegKey fromRoot, const std::wstring& fromKey, RegKey toRoot, const std::wstring& toKey,
                               std::wstring& failedKey) override;
+    void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) override;
+    OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) override;
     std::wstring ExpandEnvironment(const std::wstring& text) override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;

@@ -84,6 +84,7 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     const FakePlatform::Values* earlier = &kEarlierValues;  // the Parameters values of a service there before
     const char* kept = nullptr;                             // the values the click leaves as they were
     void (*duringWait)(FakePlatform&) = nullptr;            // what something else does while instsrv.exe runs
+    bool lockedByAnother = false;                           // another registration holds the machine's lock
 };
 // NOLINTEND(readability-redundant-member-init)
 
@@ -105,6 +106,11 @@ Outcome Refused(Outcome outcome) {
 
 const Outcome kOutcomes[] = {
     {.name = "Created", .style = 64, .says = kSuccess, .left = {true, kWritten, true}},
+    Refused(
+        {.name = "SrvanyGoneSinceStartUp", .says = {{Id::MissingSrvany, {}}}, .unreadable = L"C:\\Tools\\srvany.exe"}),
+    Refused({.name = "AnotherRegistrationRunning",
+             .says = {{Id::AnotherRegistrationRunning, {L"30"}}},
+             .lockedByAnother = true}),
     {.name = "NotCreated",
      .instsrv = Instsrv::Fails,
      .style = 16,
@@ -445,6 +451,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     fake.drives = outcome.drives;
     fake.environment[L"SRV"] = L"D:\\Srv";
     fake.duringWait = outcome.duringWait;
+    fake.lockedByAnother = outcome.lockedByAnother;
     if (outcome.before) {
         fake.services[kService] = *outcome.before;
         fake.registry[kServiceKey]["ImagePath"] = {2, "set"};
@@ -561,6 +568,35 @@ TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheComman
     fake.boxes.clear();
     EXPECT_TRUE(RegisterService(fake, fake, paths));
     EXPECT_EQ(fake.copiedTrees.size(), 1U);
+}
+
+// A link is never followed (it could lead back into the tree, without end), nor a tree walked
+// deeper than Windows allows; either is named, and nothing is copied.
+TEST(RegistrationOutcomeTest, SettingsWithALinkOrTooDeepAreNamedAndNotCopied) {
+    for (const auto& [status, id] :
+         {std::pair{kOsRegistryLink, Id::SettingsHoldALink}, std::pair{kOsTreeTooDeep, Id::SettingsTooDeep}}) {
+        FakePlatform fake;
+        fake.copyStatus = status;
+        fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\loop";
+        EXPECT_FALSE(RegisterService(fake, fake, InstallerPaths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
+        ASSERT_EQ(fake.boxes.size(), 1U);
+        EXPECT_EQ(fake.boxes[0].text, messages::Render({id, {fake.copyFailedKey}}));
+        EXPECT_TRUE(fake.copiedTrees.empty());
+    }
+}
+
+// The settings the click copies would be the new server's: it registers neither.
+TEST(RegistrationOutcomeTest, AServerPathChangedSinceStartUpIsRefusedWithNothingDone) {
+    FakePlatform fake;
+    fake.StoreExePath(L"E:\\New\\Monitor.exe");
+    const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
+    EXPECT_FALSE(RegisterStoredServer(fake, fake, paths));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_EQ(fake.boxes[0].text, messages::Render({Id::ServerPathChanged, {kServer, L"E:\\New\\Monitor.exe"}}));
+    EXPECT_TRUE(fake.shellCommands.empty());
+    EXPECT_TRUE(fake.createdKeys.empty());
+    fake.StoreExePath(kServer);
+    EXPECT_TRUE(RegisterStoredServer(fake, fake, paths));
 }
 
 TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheReason) {

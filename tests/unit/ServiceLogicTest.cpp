@@ -3,9 +3,12 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/StopTimes.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
@@ -47,6 +50,17 @@ TEST(LaunchPlan, PassesArgumentsAndTheGivenFolder) {
     const LaunchPlan plan = PlanFor({L"\\\\host\\share\\Monitor.exe", L"E:\\Work", L"-port 81 \"a b\""});
     EXPECT_EQ(plan.commandLine, L"\"\\\\host\\share\\Monitor.exe\" -port 81 \"a b\"");
     EXPECT_EQ(plan.directory, L"E:\\Work");
+}
+
+TEST(LaunchPlan, AddsAppEnvironmentsLinesAndRefusesOneWithoutAValue) {
+    constexpr wchar_t kStored[] = L"A=1\0=C:=C:\\Srv\0EMPTY=\0";  // and the NUL that ends the list
+    HostParameters parameters{L"C:\\Srv\\Monitor.exe", {}, {}, MultiStringLines({kStored, std::size(kStored)})};
+    using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
+    EXPECT_EQ(PlanFor(parameters).environment, (Variables{{L"A", L"1"}, {L"=C:", L"C:\\Srv"}, {L"EMPTY", L""}}));
+    parameters.environment.emplace_back(L"NOVALUE");
+    const HostFailure failure = FailureFor(parameters);
+    EXPECT_EQ(failure.error, kErrorInvalidData);
+    EXPECT_NE(failure.message.find(L"\"NOVALUE\""), std::wstring::npos) << failure.message;
 }
 
 TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
@@ -191,6 +205,44 @@ TEST(EventTexts, ExitCodesAndRunningTimesReadAsAnAdministratorLooksThemUp) {
         {999, L"0 s"}, {59999, L"59 s"}, {200000, L"3 min 20 s"}, {7500000, L"2 h 5 min"}, {273600000, L"3 d 4 h"}};
     for (const auto& [milliseconds, text] : durations) {
         EXPECT_EQ(qeltor::service::DurationText(milliseconds), text);
+    }
+}
+
+// A file's first bytes with a Windows header at 0x80 for `machine`, with those flags and subsystem.
+std::vector<std::uint8_t> ImageHead(std::uint16_t machine, std::uint16_t flags, std::uint16_t subsystem) {
+    std::vector<std::uint8_t> head(512);
+    const auto put = [&](std::size_t at, std::uint16_t value) {
+        head[at] = static_cast<std::uint8_t>(value & 0xFFU);
+        head[at + 1] = static_cast<std::uint8_t>(value >> 8U);
+    };
+    head[0] = 'M', head[1] = 'Z', head[0x3C] = 0x80, head[0x80] = 'P', head[0x81] = 'E';
+    put(0x84, machine), put(0x80 + 22, flags), put(0x80 + 24 + 68, subsystem);
+    return head;
+}
+
+TEST(ProgramImage, TakesOnlyAWindowsProgramForAProcessorThisWindowsRuns) {
+    using qeltor::service::ProgramImage;
+    const std::vector<std::uint16_t> x64 = {0x14C, 0x8664};
+    const std::string text = "@echo off\r\n";
+    std::vector<std::uint8_t> dos = ImageHead(0x14C, 0x0102, 3);
+    dos[0x3C] = 0;  // no Windows header after the DOS one
+    std::vector<std::uint8_t> cut = ImageHead(0x14C, 0x0102, 2);
+    cut.resize(0x90);  // the Windows header starts, but ends before its subsystem
+    const struct {
+        std::vector<std::uint8_t> head;
+        ProgramImage expected;
+    } rows[] = {
+        {ImageHead(0x14C, 0x0102, 2), ProgramImage::Program},
+        {ImageHead(0x8664, 0x0022, 3), ProgramImage::Program},
+        {ImageHead(0xAA64, 0x0022, 2), ProgramImage::OtherMachine},
+        {ImageHead(0x14C, 0x2102, 2), ProgramImage::Library},
+        {ImageHead(0x8664, 0x0022, 1), ProgramImage::NotRunnable},
+        {std::vector<std::uint8_t>(text.begin(), text.end()), ProgramImage::NotAnImage},
+        {dos, ProgramImage::DosProgram},
+        {cut, ProgramImage::NotAnImage},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(qeltor::service::JudgeProgramImage(row.head, x64), row.expected) << &row - rows;
     }
 }
 

@@ -56,6 +56,17 @@ TEST_F(StartupChecksTest, PassingChecksProbeInOrderAndFillThePaths) {
     EXPECT_FALSE(fake.ended);
 }
 
+// What a copy ended midway left goes at the next start, unless a registration running now makes it.
+TEST_F(StartupChecksTest, AnUnfinishedSettingsCopyGoesUnlessARegistrationRuns) {
+    for (const bool running : {true, false}) {
+        fake.unfinishedCopy = true;
+        fake.lockedByAnother = running;
+        EXPECT_TRUE(Run());
+        EXPECT_EQ(fake.unfinishedCopy, running);
+        EXPECT_FALSE(fake.lockHeld);
+    }
+}
+
 TEST_F(StartupChecksTest, FirstMissingToolIsTheOnlyOneReported) {
     fake.files.clear();
     ExpectStoppedWith(messages::Id::MissingInstsrv);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Codes.h"
@@ -16,6 +17,8 @@
 #include "Services.h"
 #include "Window.h"
 #include "core/PermissionRules.h"
+#include "win32/Handles.h"
+#include "win32/ReadSecurity.h"
 
 using namespace qeltor::wine_case;
 using qeltor::driver::Outcome;
@@ -189,6 +192,63 @@ TEST_F(InstallerTest, SettingsThatCannotAllBeReadAreNotCopiedAtAll) {
     EXPECT_FALSE(
         qeltor::driver::OpenKey(HKEY_USERS, L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor\\zlocked"));
     EXPECT_EQ(qeltor::driver::LockKey(HKEY_CURRENT_USER, locked, false), qeltor::driver::kErrorSuccess);
+}
+
+// A link among the settings that leads back to them: a copy that followed it would never end.
+TEST_F(InstallerTest, SettingsWithALinkAreRefusedInSecondsAndNothingIsCopied) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    const std::wstring tree = L"Software\\VB and VBA Program Settings\\mxqeltor";
+    const std::wstring link = tree + L"\\loop";
+    HKEY created = nullptr;
+    // Outside the assertion: its macro would hide where the headers' flags come from from the lint.
+    const auto made =
+        static_cast<DWORD>(RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                           KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &created, nullptr));
+    ASSERT_EQ(made, qeltor::driver::kErrorSuccess);
+    const qeltor::win32::UniqueRegKey linkKey(created);
+    const std::wstring target = L"\\Registry\\User\\" + qeltor::win32::CurrentUserSid() + L"\\" + tree;
+    ASSERT_EQ(static_cast<DWORD>(RegSetValueExW(linkKey.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                                reinterpret_cast<const BYTE*>(target.data()),
+                                                static_cast<DWORD>(target.size() * sizeof(wchar_t)))),
+              qeltor::driver::kErrorSuccess);
+    const ULONGLONG began = ::GetTickCount64();
+    const std::wstring text = FailureText(RunProgram(), false);
+    EXPECT_LT(::GetTickCount64() - began, 20000U);
+    EXPECT_EQ(text, Render({Id::SettingsHoldALink, {L"HKEY_CURRENT_USER\\" + link}}));
+    EXPECT_FALSE(ServiceSettingsExist());
+    EXPECT_FALSE(
+        qeltor::driver::OpenKey(HKEY_USERS, std::wstring(kServiceSettings) + L" (being copied by QeltorService)"));
+    // Deleted as itself: a delete through the link would take the settings it names.
+    EXPECT_EQ(static_cast<DWORD>(RegDeleteKeyW(linkKey.get(), L"")), qeltor::driver::kErrorSuccess);
+}
+
+// Two copies of the kit clicked together: one registers, the other waits for it and then finds
+// the first one's service; either way the service keeps the values it was registered with.
+TEST_F(InstallerTest, TwoKitsClickedTogetherLeaveOneWholeService) {
+    LayOut(Instsrv::Program, true, kMonitor);
+    const std::filesystem::path second = L"C:\\Qeltor Test Two";
+    std::filesystem::remove_all(second);
+    std::filesystem::create_directories(second);
+    for (const auto& file : std::filesystem::directory_iterator(kProgram.parent_path())) {
+        std::filesystem::copy_file(file.path(), second / file.path().filename());
+    }
+    Outcome other;
+    std::thread click([&] {
+        other = qeltor::driver::RunProgram(second / L"QeltorService.exe", kPatienceMs, WindowAction::ClickButton);
+    });
+    const Outcome outcome = RunProgram();
+    click.join();
+    std::filesystem::remove_all(second);
+    EXPECT_TRUE(other.problem.empty()) << other.problem;
+    ASSERT_EQ(outcome.boxes.size(), 1U);
+    ASSERT_EQ(other.boxes.size(), 1U);
+    const int successes = static_cast<int>(outcome.boxes[0].text == kSuccessMessage) +
+                          static_cast<int>(other.boxes[0].text == kSuccessMessage);
+    EXPECT_LE(successes, 1) << "two windows said the service is theirs";
+    const auto values = ParameterValues();
+    ASSERT_TRUE(values.contains(L"Application"));
+    EXPECT_EQ(values.at(L"Application").bytes, qeltor::driver::WideSz(kMonitor));
+    EXPECT_TRUE(values.contains(L"AppDirectory") && values.contains(L"AppParameters"));
 }
 
 // The second run finds the service there already, its own: instsrv.exe says so and fails, and the
