@@ -245,14 +245,17 @@ INSTANTIATE_TEST_SUITE_P(
         // has run for a second.
         Stop{"AsksAServerStoppedRightAfterItsStart", L"--no-window --ready 400", {}, {{L"beat.txt.ended", "ctrl"}}},
         // Windows sends Ctrl+Break, which a program cannot leave off. Wine cannot send Ctrl+Break
-        // (GenerateConsoleCtrlEvent fails for it) and the Ctrl+C sent instead is ignored by a
-        // process that left it off, so under Wine such a server is never asked: it is ended when
-        // the grace period is over.
-        Stop{"UnderWineAServerThatLeavesCtrlCOffIsNotAsked",
+        // (GenerateConsoleCtrlEvent fails for it); its Ctrl+C to group 0 goes to the host's process
+        // group, which the application shares, starting in no group of its own, with Ctrl+C on.
+        Stop{"AsksAServerThatLeavesCtrlCAsItFoundIt",
              L"--no-window --ctrl-c-left-off",
              {L"beat.txt"},
-             {{L"beat.txt.ended", ""}},
-             true},
+             {{L"beat.txt.ended", "ctrl"}}},
+        // ... a server that runs with a hidden window too, and saves well within the grace period.
+        Stop{"AsksAServerWithAHiddenWindowThatLeavesCtrlCAsItFoundIt",
+             L"--hidden-window --ctrl-c-left-off --save 3000",
+             {L"beat.txt"},
+             {{L"beat.txt.ended", "ctrl"}, {L"beat.txt.saved", "saved"}}},
         // Libraries make hidden windows: a program with a console is asked there all the same.
         Stop{"AsksAConsoleServerWithAHiddenWindowOnItsConsole",
              L"--hidden-window --save 3000",
@@ -297,6 +300,26 @@ TEST_F(ServiceCase, AsksEveryProcessOfALargeJob) {
     EXPECT_EQ(asked, kChildren);  // each once
     EXPECT_EQ(saved, kChildren);
     EXPECT_EQ(ReadText(Work(L"beat.txt.saved")), "saved");
+}
+
+// Stopped 1.5 s after its start while it still starts its workers on its console: halfway through
+// the grace period at the latest, the workers there are asked however young, and most save.
+TEST_F(ServiceCase, AsksWorkersStillBeingStartedAtTheStop) {
+    constexpr int kChildren = 270;
+    Host(kStandin, L"", Beating(L"--no-window --save 1000 --children " + std::to_wstring(kChildren)));
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    ::Sleep(1500);
+    TimedStop(name_);
+    int started = 0;
+    int saved = 0;
+    for (int child = 1; child <= kChildren; ++child) {
+        const std::wstring heartbeat = L"beat.txt." + std::to_wstring(child);
+        started += ReadBeat(Work(heartbeat.c_str())).count > 0 ? 1 : 0;
+        saved += ReadText(Work((heartbeat + L".saved").c_str())) == "saved" ? 1 : 0;
+    }
+    std::cout << saved << " of " << started << " workers saved.\n";
+    EXPECT_GT(started, 0);
+    EXPECT_GT(2 * saved, started);
 }
 
 TEST_F(ServiceCase, ApplicationExitCodeBecomesTheServiceExitCode) {
