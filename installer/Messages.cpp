@@ -78,6 +78,13 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Server\\Parameters were set by hand and were kept as they are: %1. To have QeltorService write one of "
      "them again, delete that value, then run QeltorService again.",
      nullptr},
+    {Id::PreshutdownShort, Join::Paragraph,
+     "At a shutdown of Windows the service manager waits only %1 ms for the service, less than the %2 ms its "
+     "stop may take, so the monitoring server may be cut off while it saves its work. To give it the time, run "
+     "in a command prompt run as administrator, then restart Windows:\r\nreg add "
+     "\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\" /v PreshutdownTimeout /t "
+     "REG_DWORD /d %2 /f",
+     nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
      "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor are already the ones the service reads; "

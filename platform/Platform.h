@@ -55,6 +55,8 @@ struct ServiceConfig {
     std::wstring programPath;  // the command line it runs, as stored
     std::uint32_t startType = 0;
     bool markedForDeletion = false;  // deleted, and gone once the last handle to it is closed
+    // How long a shutdown of Windows waits for its stop; unknown where it cannot be read.
+    std::optional<std::uint32_t> preshutdownTimeoutMs = std::nullopt;
 };
 
 // Where a drive letter's files come from, as far as a service is concerned: a service has

@@ -187,6 +187,11 @@ OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceCon
     config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
     config.startType = queried->dwStartType;
     config.markedForDeletion = mayChange && IsMarkedForDeletion(service.get());
+    SERVICE_PRESHUTDOWN_INFO preshutdown{};
+    if (::QueryServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&preshutdown),
+                               sizeof(preshutdown), &needed) != FALSE) {
+        config.preshutdownTimeoutMs = preshutdown.dwPreshutdownTimeout;
+    }
     return kOsSuccess;
 }
 

@@ -72,6 +72,11 @@ std::wstring OurMessageFile() {
 
 }  // namespace
 
+bool ServiceEventSourceIsCurrent(const std::wstring& name) {
+    std::wstring existing;
+    return MessageFileOf(name, existing) == ERROR_SUCCESS && SamePath(existing, OurMessageFile());
+}
+
 void RegisterServiceEventSource(const std::wstring& name) {
     const std::wstring messageFile = OurMessageFile();
     constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";

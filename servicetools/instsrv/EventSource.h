@@ -11,6 +11,8 @@ namespace qeltor::service {
 // file. A failure or a source left alone is said on one line and is no failure of the whole: the
 // service runs without it.
 void RegisterServiceEventSource(const std::wstring& name);
+// Whether the registration is there and names the srvany.exe beside instsrv.exe.
+bool ServiceEventSourceIsCurrent(const std::wstring& name);
 // Deletes the registration when its message file is `program`, or the one this instsrv.exe
 // registers (compared as Windows compares paths); another program's source is left, silently, as
 // it was found.

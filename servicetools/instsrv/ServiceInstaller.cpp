@@ -121,6 +121,13 @@ std::optional<std::wstring> ImageProblem(const std::wstring& program) {
     return std::nullopt;
 }
 
+// Whether the service's command line runs `program`: the same file, wherever either path leads.
+bool RunsTheProgram(const std::wstring& stored, const std::wstring& program) {
+    return RunsSameProgram(stored, program, [](const std::wstring& path, std::wstring& final) {
+        return win32::FinalPath(path, final) == ERROR_SUCCESS;
+    });
+}
+
 // A service for a program that is not there, or that Windows cannot start, could never start:
 // better no service at all.
 std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
@@ -200,8 +207,8 @@ bool Exists(SC_HANDLE manager, const std::wstring& name) {
 }
 
 // A system may take the failure actions without keeping them (Wine does): reading them back
-// tells. ERROR_SUCCESS when they are there as set.
-DWORD ActionsKept(SC_HANDLE service, DWORD count) {
+// tells. ERROR_SUCCESS when they are there as `recovery` has them.
+DWORD ActionsKept(SC_HANDLE service, const Recovery& recovery) {
     DWORD needed = 0;
     if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) == FALSE &&
         ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
@@ -214,12 +221,23 @@ DWORD ActionsKept(SC_HANDLE service, DWORD count) {
     }
     SERVICE_FAILURE_ACTIONSW stored{};
     std::memcpy(&stored, buffer.data(), sizeof(stored));
-    return stored.cActions == count ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    if (stored.cActions != recovery.restartDelaysMs.size() || stored.lpsaActions == nullptr ||
+        stored.dwResetPeriod != recovery.resetPeriodSeconds) {
+        return ERROR_INVALID_DATA;
+    }
+    for (DWORD i = 0; i < stored.cActions; ++i) {
+        SC_ACTION action{};
+        std::memcpy(&action, stored.lpsaActions + i, sizeof(action));
+        if (action.Type != SC_ACTION_RESTART || action.Delay != recovery.restartDelaysMs.at(i)) {
+            return ERROR_INVALID_DATA;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 // Restarts after a failure; what the system does not keep is said on one line, and the service
 // works without it.
-void SetRecovery(SC_HANDLE service) {
+bool SetRecovery(SC_HANDLE service) {
     const Recovery recovery = DefaultRecovery();
     std::array<SC_ACTION, std::tuple_size_v<decltype(recovery.restartDelaysMs)>> restarts{};
     std::ranges::transform(recovery.restartDelaysMs, restarts.begin(), [](Dword delay) {
@@ -230,7 +248,7 @@ void SetRecovery(SC_HANDLE service) {
     SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
     std::vector<std::wstring> refused;
     DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) != FALSE
-                      ? ActionsKept(service, count)
+                      ? ActionsKept(service, recovery)
                       : ::GetLastError();
     if (error != ERROR_SUCCESS) {
         refused.emplace_back(L"its restart actions (sc failure)");
@@ -240,28 +258,47 @@ void SetRecovery(SC_HANDLE service) {
         refused.emplace_back(L"its failure-actions flag (sc failureflag)");
     }
     if (refused.empty()) {
-        return;
+        return true;
     }
     const std::wstring what = refused.size() == 1 ? refused[0] : refused[0] + L" or " + refused[1];
     PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " +
-                   win32::ErrorText(error) + L". The service was created without it; README.txt says how to set it.");
+                   win32::ErrorText(error) + L". The service is without it; README.txt says how to set it.");
+    return false;
 }
 
-// The preshutdown timeout the service manager keeps for the service, or the error that says why
-// it cannot be read.
-DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
+// Whether the service restarts after a failure as DefaultRecovery() has it.
+bool RecoveryAsSet(SC_HANDLE service) {
+    const Recovery recovery = DefaultRecovery();
+    SERVICE_FAILURE_ACTIONS_FLAG flag{};
+    DWORD needed = 0;
+    return ActionsKept(service, recovery) == ERROR_SUCCESS &&
+           ::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, reinterpret_cast<BYTE*>(&flag),
+                                  sizeof(flag), &needed) != FALSE &&
+           (flag.fFailureActionsOnNonCrashFailures != FALSE) == recovery.onNonCrashFailures;
+}
+
+// The preshutdown timeout the service manager keeps for the service, in `timeout`, or the error
+// that says why it cannot be read.
+DWORD ReadPreshutdownTimeout(SC_HANDLE service, DWORD& timeout) {
     SERVICE_PRESHUTDOWN_INFO stored{};
     DWORD needed = 0;
     if (::QueryServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&stored),
                                sizeof(stored), &needed) == FALSE) {
         return ::GetLastError();
     }
-    return stored.dwPreshutdownTimeout == kPreshutdownTimeoutMs ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    timeout = stored.dwPreshutdownTimeout;
+    return ERROR_SUCCESS;
+}
+
+DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
+    DWORD timeout = 0;
+    const DWORD read = ReadPreshutdownTimeout(service, timeout);
+    return read != ERROR_SUCCESS || timeout == kPreshutdownTimeoutMs ? read : ERROR_INVALID_DATA;
 }
 
 // At a shutdown of Windows the service manager waits this long for the service's whole stop
 // before it stops the rest; like recovery, a system that does not keep it is told on one line.
-void SetPreshutdownTimeout(SC_HANDLE service) {
+bool SetPreshutdownTimeout(SC_HANDLE service) {
     SERVICE_PRESHUTDOWN_INFO info{kPreshutdownTimeoutMs};
     const DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) != FALSE
                             ? PreshutdownTimeoutKept(service)
@@ -269,8 +306,9 @@ void SetPreshutdownTimeout(SC_HANDLE service) {
     if (error != ERROR_SUCCESS) {
         PrintErrorLine(L"This system does not take the service's preshutdown timeout of " +
                        DecimalText(kPreshutdownTimeoutMs) + L" ms: " + win32::ErrorText(error) +
-                       L". The service was created without it; README.txt says how to set it.");
+                       L". The service is without it; README.txt says how to set it.");
     }
+    return error == ERROR_SUCCESS;
 }
 
 DWORD CurrentState(SC_HANDLE service) {
@@ -297,8 +335,8 @@ bool StopAndWait(SC_HANDLE service) {
     return true;
 }
 
-// The command line the service manager runs for the service, as stored.
-DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
+// The command line the service manager runs for the service, as stored, and its start type.
+DWORD ImagePath(SC_HANDLE service, std::wstring& stored, DWORD* startType = nullptr) {
     DWORD needed = 0;
     ::QueryServiceConfigW(service, nullptr, 0, &needed);
     std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
@@ -307,7 +345,63 @@ DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
         return ::GetLastError();
     }
     stored = config->lpBinaryPathName != nullptr ? config->lpBinaryPathName : L"";
+    if (startType != nullptr) {
+        *startType = config->dwStartType;
+    }
     return ERROR_SUCCESS;
+}
+
+// A service made by an older instsrv.exe for the same program gets what a new one gets: it starts
+// automatically, restarts after a failure, has the preshutdown timeout of the whole stop and its
+// event source. Says what it changed; one of another program is left as it is.
+int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstring& program) {
+    const win32::UniqueServiceHandle service(
+        ::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS));
+    if (!service) {
+        return Fail(L"Cannot open the service " + Quoted(name) + L" to bring it up to date", ::GetLastError());
+    }
+    std::wstring stored;
+    DWORD startType = 0;
+    if (const DWORD error = ImagePath(service.get(), stored, &startType); error != ERROR_SUCCESS) {
+        return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+    }
+    if (!RunsTheProgram(stored, FullPath(program))) {
+        return ExistsAlready(name);
+    }
+    std::vector<std::wstring> changed;
+    if (startType != SERVICE_AUTO_START) {
+        if (::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == FALSE) {
+            return Fail(L"Cannot set the service " + Quoted(name) + L" to start automatically", ::GetLastError());
+        }
+        changed.emplace_back(L"it starts automatically");
+    }
+    if (!RecoveryAsSet(service.get()) && SetRecovery(service.get())) {
+        changed.emplace_back(L"it restarts after a failure");
+    }
+    DWORD timeout = 0;
+    if (ReadPreshutdownTimeout(service.get(), timeout) != ERROR_SUCCESS || timeout != kPreshutdownTimeoutMs) {
+        const std::wstring was = DecimalText(timeout);
+        if (SetPreshutdownTimeout(service.get())) {
+            changed.push_back(L"its preshutdown timeout is " + DecimalText(kPreshutdownTimeoutMs) + L" ms (it was " +
+                              was + L" ms)");
+        }
+    }
+    if (!ServiceEventSourceIsCurrent(name)) {
+        RegisterServiceEventSource(name);
+        if (ServiceEventSourceIsCurrent(name)) {
+            changed.emplace_back(L"its event source names this folder's srvany.exe");
+        }
+    }
+    std::wstring list;
+    for (const std::wstring& change : changed) {
+        list += (list.empty() ? L"" : L"; ") + change;
+    }
+    PrintLine(
+        L"The service " + Quoted(name) + L" exists already and runs " + stored +
+        (changed.empty() ? L"; it is up to date, and nothing was changed." : L"; brought up to date: " + list + L"."));
+    WarnIfUsersCanChange(FullPath(program));
+    return 0;
 }
 
 // Deletes the service and the event source of its name that names `program`, its program.
@@ -333,9 +427,9 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    // An existing service is left as it is, whatever was asked for it.
+    // An existing service is brought up to date when it runs this program, else left as it is.
     if (Exists(manager.get(), name)) {
-        return ExistsAlready(name);
+        return BringUpToDate(manager.get(), name, program);
     }
     const std::wstring fullPath = FullPath(program);
     if (const auto problem = ProgramProblem(fullPath)) {
@@ -349,7 +443,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
         SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_SERVICE_EXISTS ? ExistsAlready(name)
+        return error == ERROR_SERVICE_EXISTS ? BringUpToDate(manager.get(), name, program)
                                              : Fail(L"Cannot create the service " + Quoted(name), error);
     }
     PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
@@ -396,7 +490,7 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
         return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
     }
     // Another program's service of that name is not ours to remove, nor is its event source.
-    if (!RunsProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, FullPath(program))) {
         PrintLine(L"The service " + Quoted(name) + L" runs " + stored + L", not " + Quoted(program) +
                   L"; it was left unchanged.");
         return 0;

@@ -115,6 +115,14 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     ASSERT_TRUE(unchanged.has_value());
     EXPECT_EQ(unchanged->program, L"\"" + kSrvany.wstring() + L"\"");
     EXPECT_FALSE(MachineKeyExists(EventSourceKey(name_)));
+
+    // One for the same program, made by an older kit, is brought up to date and says how.
+    ASSERT_TRUE(SetPreshutdownTimeout(name_, 10000));
+    const ToolRun third = Instsrv(kSrvany.wstring());
+    EXPECT_EQ(third.exitCode, 0U) << third.output;
+    EXPECT_NE(third.output.find("(it was 10000 ms)"), std::string::npos) << third.output;
+    EXPECT_EQ(QueryPreshutdownTimeout(name_), qeltor::service::kPreshutdownTimeoutMs);
+    EXPECT_TRUE(MachineKeyExists(EventSourceKey(name_)));
 }
 
 TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {

@@ -172,6 +172,26 @@ const Outcome kOutcomes[] = {
      .says = kSuccess,
      .left = {true, kWritten, false},
      .kept = "AppParameters"},
+    // Ours by where the path really lies: its 8.3 name, and a folder whose name differs in a letter's case.
+    {.name = "OursByItsShortName",
+     .before = ServiceConfig{L"C:\\TOOLS\\SRVANY~1.EXE", 2},
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "OursInAFolderNamedInOtherCase",
+     .folder = L"C:\\Über\\",
+     .before = ServiceConfig{L"\"C:\\über\\srvany.exe\"", 2},
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "OursWithAShortPreshutdownTimeout",
+     .before = ServiceConfig{kOurs, 2, false, 10000},
+     .style = 64,
+     .says = {{Id::PreshutdownShort, {L"10000", L"20000"}}},
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
     {.name = "ExistsWithAnotherProgram",
      .before = ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
      .style = 16,
@@ -466,6 +486,8 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
         fake.security[path].entries.push_back({true, true, L"S-1-5-11", 0x1301bf});
     }
     fake.folderNames[UpToLastSeparator(outcome.serverPath)] = outcome.beside;
+    fake.finalPaths[L"C:\\TOOLS\\SRVANY~1.EXE"] = L"C:\\Tools\\srvany.exe";
+    fake.finalPaths[L"C:\\über\\srvany.exe"] = L"C:\\Über\\srvany.exe";
     if (outcome.linkTo != nullptr) {
         fake.finalPaths[outcome.serverPath] = outcome.linkTo;
     }
