@@ -85,6 +85,11 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\" /v PreshutdownTimeout /t "
      "REG_DWORD /d %2 /f",
      nullptr},
+    {Id::ExpandableApplicationReplaced, Join::Paragraph,
+     "The value Application was \"%1\" (REG_EXPAND_SZ), which the service, running as the system's account "
+     "with the system's environment, expands to \"%2\", not to the monitoring server's executable. It was "
+     "replaced by the server's path.",
+     nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
      "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor are already the ones the service reads; "

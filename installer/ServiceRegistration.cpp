@@ -223,6 +223,9 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
     const bool shortPreshutdown =
         config.preshutdownTimeoutMs && *config.preshutdownTimeoutMs < service::kPreshutdownTimeoutMs;
     Messages added = KeptValues(parameters);
+    if (parameters.replaced) {
+        added.push_back(*parameters.replaced);
+    }
     if (shortPreshutdown) {
         added.push_back({Id::PreshutdownShort,
                          {DecimalText(*config.preshutdownTimeoutMs), DecimalText(service::kPreshutdownTimeoutMs)}});
