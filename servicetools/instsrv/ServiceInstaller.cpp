@@ -404,19 +404,44 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     return 0;
 }
 
+// What instsrv.exe returns when the service goes only at the next restart of Windows: Windows'
+// ERROR_SUCCESS_REBOOT_REQUIRED, which the package logs.
+constexpr int kGoesAtRestart = 3010;
+
+int GoesAtRestart(const std::wstring& name, const wchar_t* why) {
+    PrintLine(L"The service " + Quoted(name) + L" " + why +
+              L"; it is marked for deletion and goes once nothing holds it open any more, at the latest at the next "
+              L"restart of Windows.");
+    return kGoesAtRestart;
+}
+
 // Deletes the service and the event source of its name that names `program`, its program.
 int StopAndDelete(SC_HANDLE service, const std::wstring& name, const std::wstring& program) {
     // A running service would only be marked for deletion; stop it first so that it really goes.
-    if (!StopAndWait(service)) {
-        PrintErrorLine(L"The service " + Quoted(name) + L" did not stop in time; it was not removed.");
-        return kFailed;
-    }
+    // One that does not stop in time, or is marked already, goes all the same, at the latest when
+    // Windows restarts.
+    const bool stopped = StopAndWait(service);
     if (::DeleteService(service) == FALSE) {
-        return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_SERVICE_MARKED_FOR_DELETE) {
+            return Fail(L"Cannot remove the service " + Quoted(name), error);
+        }
+        RemoveServiceEventSource(name, program);
+        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
     }
     RemoveServiceEventSource(name, program);
+    if (!stopped) {
+        return GoesAtRestart(name, L"did not stop in time");
+    }
     PrintLine(L"The service " + Quoted(name) + L" was removed.");
     return 0;
+}
+
+// The value in the service's key that tells StartAfterSetup that the package stopped it.
+constexpr wchar_t kStoppedForSetup[] = L"StoppedForSetup";
+
+std::wstring ServiceKey(const std::wstring& name) {
+    return L"SYSTEM\\CurrentControlSet\\Services\\" + name;
 }
 
 }  // namespace
@@ -471,6 +496,62 @@ int RemoveService(const std::wstring& name) {
     return StopAndDelete(service.get(), name, ProgramOf(stored));
 }
 
+// Opens the service when it runs `program`; null, with the exit code in `result`, otherwise.
+win32::UniqueServiceHandle OpenIfItRuns(const std::wstring& name, const std::wstring& program, DWORD access,
+                                        int& result) {
+    result = 0;
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        result = Fail(L"Cannot open the service manager", ::GetLastError());
+        return {};
+    }
+    win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), name.c_str(), access | SERVICE_QUERY_CONFIG));
+    std::wstring stored;
+    if (!service) {
+        const DWORD error = ::GetLastError();
+        result = error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(L"Cannot open the service " + Quoted(name), error);
+    } else if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
+        result = Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+        service.reset();
+    } else if (!RunsTheProgram(stored, FullPath(program))) {
+        service.reset();
+    }
+    return service;
+}
+
+int StopForSetup(const std::wstring& name, const std::wstring& program) {
+    int result = 0;
+    const auto service = OpenIfItRuns(name, program, SERVICE_STOP | SERVICE_QUERY_STATUS, result);
+    if (!service || CurrentState(service.get()) == SERVICE_STOPPED) {
+        return result;
+    }
+    // Noted first, so that a stop that outlasts the wait is still followed by a start.
+    const DWORD one = 1;
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, ServiceKey(name).c_str(), kStoppedForSetup, REG_DWORD, &one, sizeof(one));
+    if (!StopAndWait(service.get())) {
+        PrintErrorLine(L"The service " + Quoted(name) +
+                       L" did not stop in time; files it holds open are replaced at "
+                       L"the next restart of Windows.");
+        return kFailed;
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was stopped; it is started again once the files are replaced.");
+    return 0;
+}
+
+int StartAfterSetup(const std::wstring& name, const std::wstring& program) {
+    int result = 0;
+    const auto service = OpenIfItRuns(name, program, SERVICE_START, result);
+    if (!service ||
+        ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ServiceKey(name).c_str(), kStoppedForSetup) != ERROR_SUCCESS) {
+        return result;
+    }
+    if (::StartServiceW(service.get(), 0, nullptr) == FALSE && ::GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+        return Fail(L"Cannot start the service " + Quoted(name) + L" again", ::GetLastError());
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was started again.");
+    return 0;
+}
+
 int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program) {
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
@@ -481,6 +562,9 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
     if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
         PrintLine(L"There is no service " + Quoted(name) + L"; nothing was removed.");
         return 0;
+    }
+    if (!service && ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE) {
+        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
     }
     if (!service) {
         return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());

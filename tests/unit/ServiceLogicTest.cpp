@@ -98,6 +98,10 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
         qeltor::service::ParseInstsrvArguments({L"My Service", L"remove", L"\"C:\\A B\\srvany.exe\""});
     EXPECT_EQ(removeIf.action, InstsrvCommand::Action::RemoveIfItRuns);
     EXPECT_EQ(removeIf.program, L"C:\\A B\\srvany.exe");
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"Stop", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::StopForSetup);
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"start", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::StartAfterSetup);
     for (const auto& arguments : std::vector<std::vector<std::wstring>>{
              {}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}, {L"x", L"remove", L""}, {L"x", L"remove", L"y", L"z"}}) {
         EXPECT_EQ(qeltor::service::ParseInstsrvArguments(arguments).action, InstsrvCommand::Action::ShowUsage);
