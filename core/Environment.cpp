@@ -1,16 +1,23 @@
 #include "core/Environment.h"
 
-#include "core/CommandLine.h"
+#include <algorithm>
+#include <string_view>
 
 namespace qeltor {
 namespace {
 
-const std::wstring* ValueOf(const std::vector<std::wstring>& block, const std::wstring& name) {
+wchar_t Folded(wchar_t c) {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+// The value `block` holds for `name`; null when it holds none. Entries that start with "=" (a
+// drive's current folder) name nothing.
+const wchar_t* ValueOf(const std::vector<std::wstring>& block, std::wstring_view name) {
     for (const std::wstring& entry : block) {
-        // "=C:=C:\..." entries, which name a drive's current folder, start with the sign itself.
-        const auto sign = entry.find(L'=', 1);
-        if (sign != std::wstring::npos && EqualIgnoringCase(entry.substr(0, sign), name)) {
-            return &entry;
+        if (!name.empty() && entry.size() > name.size() && entry[name.size()] == L'=' &&
+            std::equal(name.begin(), name.end(), entry.begin(),
+                       [](wchar_t a, wchar_t b) { return Folded(a) == Folded(b); })) {
+            return entry.c_str() + name.size() + 1;
         }
     }
     return nullptr;
@@ -20,26 +27,20 @@ const std::wstring* ValueOf(const std::vector<std::wstring>& block, const std::w
 
 std::wstring ExpandWith(const std::wstring& text, const std::vector<std::wstring>& block) {
     std::wstring expanded;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const auto open = text.find(L'%', at);
-        const auto close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
-        if (close == std::wstring::npos) {
-            break;
-        }
-        expanded += text.substr(at, open - at);
-        const std::wstring name = text.substr(open + 1, close - open - 1);
-        const std::wstring* entry = name.empty() ? nullptr : ValueOf(block, name);
-        if (entry != nullptr) {
-            expanded += entry->substr(name.size() + 1);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t close = text[at] == L'%' ? text.find(L'%', at + 1) : std::wstring::npos;
+        const wchar_t* value = close == std::wstring::npos
+                                   ? nullptr
+                                   : ValueOf(block, std::wstring_view(text).substr(at + 1, close - at - 1));
+        if (value != nullptr) {
+            expanded += value;
             at = close + 1;
         } else {
-            // The closing sign may open the next name.
-            expanded += L'%' + name;
-            at = close;
+            // A name the block does not hold stays; its closing sign may open the next name.
+            expanded += text[at++];
         }
     }
-    return expanded + text.substr(at);
+    return expanded;
 }
 
 }  // namespace qeltor

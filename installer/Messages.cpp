@@ -79,16 +79,12 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "them again, delete that value, then run QeltorService again.",
      nullptr},
     {Id::PreshutdownShort, Join::Paragraph,
-     "At a shutdown of Windows the service manager waits only %1 ms for the service, less than the %2 ms its "
-     "stop may take, so the monitoring server may be cut off while it saves its work. To give it the time, run "
-     "in a command prompt run as administrator, then restart Windows:\r\nreg add "
-     "\"HKLM\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring Server\" /v PreshutdownTimeout /t "
-     "REG_DWORD /d %2 /f",
+     "At a shutdown of Windows the service manager waits only %1 ms for the service, not the %2 ms its stop may "
+     "take; README.txt says how to set it.",
      nullptr},
     {Id::ExpandableApplicationReplaced, Join::Paragraph,
-     "The value Application was \"%1\" (REG_EXPAND_SZ), which the service, running as the system's account "
-     "with the system's environment, expands to \"%2\", not to the monitoring server's executable. It was "
-     "replaced by the server's path.",
+     "Application was \"%1\" (REG_EXPAND_SZ), which the service expands to \"%2\", not the server's path; it "
+     "was replaced.",
      nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
