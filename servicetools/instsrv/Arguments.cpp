@@ -25,10 +25,12 @@ InstsrvCommand ParseInstsrvArguments(const std::vector<std::wstring>& arguments)
     using Action = InstsrvCommand::Action;
     const bool remove = IsRemove(arguments[1]);
     if (arguments.size() == 3) {
-        command.action = remove                                      ? Action::RemoveIfItRuns
-                         : EqualIgnoringCase(arguments[1], L"stop")  ? Action::StopForSetup
-                         : EqualIgnoringCase(arguments[1], L"start") ? Action::StartAfterSetup
-                                                                     : Action::ShowUsage;
+        const auto is = [&](const wchar_t* word) { return EqualIgnoringCase(arguments[1], word); };
+        command.action = remove           ? Action::RemoveIfItRuns
+                         : is(L"stop")    ? Action::StopForSetup
+                         : is(L"start")   ? Action::StartAfterSetup
+                         : is(L"restore") ? Action::RestoreRemoved
+                                          : Action::ShowUsage;
         if (command.action == Action::ShowUsage) {
             return command;
         }

@@ -7,8 +7,9 @@
 namespace qeltor::service {
 
 struct InstsrvCommand {
-    // StopForSetup and StartAfterSetup are the package's, around the replacing of the files.
-    enum class Action { Install, Remove, RemoveIfItRuns, StopForSetup, StartAfterSetup, ShowUsage };
+    // StopForSetup and StartAfterSetup are the package's, around the replacing of the files;
+    // RestoreRemoved its rollback of a removal.
+    enum class Action { Install, Remove, RemoveIfItRuns, StopForSetup, StartAfterSetup, RestoreRemoved, ShowUsage };
     Action action = Action::ShowUsage;
     std::wstring serviceName;
     // Install: what the service is to run; the others: what it must run to be acted on. Without

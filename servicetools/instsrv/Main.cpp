@@ -22,6 +22,8 @@ int ShowUsage() {
     PrintErrorLine(L"      the same, only when the service runs that program");
     PrintErrorLine(L"  instsrv <service name> stop|start <full path of the service program>");
     PrintErrorLine(L"      stops it while an installer replaces its files, and starts it again after");
+    PrintErrorLine(L"  instsrv <service name> restore <full path of the service program>");
+    PrintErrorLine(L"      puts back the service that a removal for that program took");
     return kUsageExitCode;
 }
 
@@ -41,6 +43,8 @@ int wmain(int argc, wchar_t** argv) {
             return qeltor::service::StopForSetup(command.serviceName, command.program);
         case qeltor::service::InstsrvCommand::Action::StartAfterSetup:
             return qeltor::service::StartAfterSetup(command.serviceName, command.program);
+        case qeltor::service::InstsrvCommand::Action::RestoreRemoved:
+            return qeltor::service::RestoreRemovedService(command.serviceName, command.program);
         case qeltor::service::InstsrvCommand::Action::ShowUsage:
             break;
     }

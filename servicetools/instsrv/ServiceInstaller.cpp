@@ -25,6 +25,7 @@
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/ReadSecurity.h"
+#include "win32/RegistryKey.h"
 
 namespace qeltor::service {
 
@@ -444,6 +445,46 @@ std::wstring ServiceKey(const std::wstring& name) {
     return L"SYSTEM\\CurrentControlSet\\Services\\" + name;
 }
 
+// Where a removal keeps the service's key until the package's removal is over, so that its
+// rollback can put the service back as it was.
+constexpr wchar_t kRemovedServices[] = L"SOFTWARE\\Qeltor Service\\Removed services";
+constexpr wchar_t kWasRunning[] = L"WasRunning";
+
+std::wstring SavedKey(const std::wstring& name) {
+    return std::wstring(kRemovedServices) + L"\\" + name;
+}
+
+void ForgetSaved(const std::wstring& name) {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, SavedKey(name).c_str());
+    // The folders above go once empty; RegDeleteKeyW leaves one that still holds a key.
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRemovedServices);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Qeltor Service");
+}
+
+// Copies the service's key, its Parameters with it, aside; a failure is said on one line.
+void SaveForRollback(SC_HANDLE service, const std::wstring& name) {
+    ForgetSaved(name);
+    win32::UniqueRegKey from;
+    win32::UniqueRegKey to;
+    DWORD status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, ServiceKey(name), KEY_READ, from);
+    if (status == ERROR_SUCCESS) {
+        status = win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, SavedKey(name), KEY_ALL_ACCESS, to);
+    }
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegCopyTreeW(from.get(), nullptr, to.get()));
+    }
+    const DWORD running = CurrentState(service) == SERVICE_STOPPED ? 0 : 1;
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegSetValueExW(to.get(), kWasRunning, 0, REG_DWORD,
+                                                     reinterpret_cast<const BYTE*>(&running), sizeof(running)));
+    }
+    if (status != ERROR_SUCCESS) {
+        PrintErrorLine(L"Warning: the settings of the service " + Quoted(name) +
+                       L" cannot be kept aside, so a rollback of this removal cannot put it back: " +
+                       win32::ErrorText(status));
+    }
+}
+
 }  // namespace
 
 int InstallService(const std::wstring& name, const std::wstring& program) {
@@ -579,7 +620,55 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
                   L"; it was left unchanged.");
         return 0;
     }
+    SaveForRollback(service.get(), name);
     return StopAndDelete(service.get(), name, FullPath(program));
+}
+
+int RestoreRemovedService(const std::wstring& name, const std::wstring& program) {
+    win32::UniqueRegKey saved;
+    if (win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, SavedKey(name), KEY_READ, saved) != ERROR_SUCCESS) {
+        PrintLine(L"No removal of the service " + Quoted(name) + L" is to be undone.");
+        return 0;
+    }
+    DWORD start = SERVICE_AUTO_START;
+    DWORD running = 0;
+    DWORD size = sizeof(start);
+    ::RegGetValueW(saved.get(), nullptr, L"Start", RRF_RT_REG_DWORD, nullptr, &start, &size);
+    size = sizeof(running);
+    ::RegGetValueW(saved.get(), nullptr, kWasRunning, RRF_RT_REG_DWORD, nullptr, &running, &size);
+    const win32::UniqueServiceHandle manager(
+        ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+    if (!manager) {
+        return Fail(L"Cannot open the service manager", ::GetLastError());
+    }
+    const std::wstring imagePath = QuotedImagePath(FullPath(program));
+    const win32::UniqueServiceHandle service(::CreateServiceW(
+        manager.get(), name.c_str(), name.c_str(),
+        SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
+        start, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service) {
+        return Fail(L"Cannot put back the service " + Quoted(name), ::GetLastError());
+    }
+    win32::UniqueRegKey parameters;
+    DWORD status =
+        win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, ServiceKey(name) + L"\\Parameters", KEY_ALL_ACCESS, parameters);
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegCopyTreeW(saved.get(), L"Parameters", parameters.get()));
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        return Fail(L"Cannot put back the Parameters of the service " + Quoted(name), status);
+    }
+    SetRecovery(service.get());
+    SetPreshutdownTimeout(service.get());
+    // Run from the package's own copy, this instsrv.exe lies elsewhere: the texts are the program's.
+    RegisterServiceEventSource(name, FullPath(program));
+    saved.reset();
+    ForgetSaved(name);
+    if (running != 0) {
+        ::StartServiceW(service.get(), 0, nullptr);
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was put back as it was before its removal.");
+    return 0;
 }
 
 }  // namespace qeltor::service

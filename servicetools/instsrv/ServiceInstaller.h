@@ -18,5 +18,9 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
 // another program's service.
 int StopForSetup(const std::wstring& name, const std::wstring& program);
 int StartAfterSetup(const std::wstring& name, const std::wstring& program);
+// A removal of the service for a program keeps its key aside (the package deletes it once the
+// removal is over): the package's rollback of the removal puts the service back for `program` as
+// it was, values, start type and state.
+int RestoreRemovedService(const std::wstring& name, const std::wstring& program);
 
 }  // namespace qeltor::service

@@ -28,8 +28,10 @@ grep -qx $'RegisterOwnService\t3090\tQeltorService.exe\t/quiet /server "\\[SERVE
   grep -qx $'UnregisterOwnService\t3394\tPackagedInstsrv\t.*' <(table CustomAction) &&
   grep -qx $'RemoveOwnService\t3138\tPackagedInstsrv\t.*' <(table CustomAction) &&
   grep -qx $'StopOwnService\t3138\tPackagedInstsrv\t.* stop .*' <(table CustomAction) &&
+  grep -qx $'RestoreOwnService\t3394\tPackagedInstsrv\t.* restore .*' <(table CustomAction) &&
+  grep -qx $'RemovedServices\t2\tSOFTWARE\\\\Qeltor Service\t-\t\tinstsrv' <(table Registry) &&
   grep -qx $'SecureCustomProperties\t.*;SERVER;SERVICEBEFORE;INSTALLFOLDER' <(table Property)
-verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service; the removal and the rollback run the package's own instsrv.exe"
+verdict $? "given SERVER, the installed QeltorService.exe /quiet runs deferred as the system, its rollback removes the service; the removal and the rollbacks run the package's own instsrv.exe; a removal's rollback puts the service back"
 wine "$check" forget >/dev/null 2>&1
 trap 'wine msiexec /x "$(winepath -w "$msi")" /qn; wine "$check" forget >/dev/null 2>&1; rm -f "$old" "$log"' EXIT
 old=$(mktemp --suffix=.msi) log=$(mktemp --suffix=.log) wxs=$(realpath "$src/package/QeltorService.wxs")

@@ -169,6 +169,21 @@ TEST_F(ServiceCase, InstsrvRemovesARunningService) {
     EXPECT_NE(again.output.find("does not exist"), std::string::npos) << again.output;
 }
 
+// What the package's removal and its rollback run: the service comes back as it was, running.
+TEST_F(ServiceCase, InstsrvPutsBackTheServiceItRemoved) {
+    Host(kStandin, L"", Beating(L""));
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const std::wstring program = L" \"" + kSrvany.wstring() + L"\"";
+    EXPECT_EQ(RunTool(g_instsrv, L"\"" + name_ + L"\" remove" + program).exitCode, 0U);
+    ASSERT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
+    const ToolRun restored = RunTool(g_instsrv, L"\"" + name_ + L"\" restore" + program);
+    EXPECT_EQ(restored.exitCode, 0U) << restored.output;
+    EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_EQ(ReadMachineText(ParametersKey(name_), L"Application"), kStandin);
+    EXPECT_TRUE(MachineKeyExists(EventSourceKey(name_)));
+    EXPECT_FALSE(MachineKeyExists(L"SOFTWARE\\Qeltor Service\\Removed services\\" + name_));  // nothing left aside
+}
+
 TEST_F(ServiceCase, ToolsExplainThemselvesWhenMisused) {
     const ToolRun usage = RunTool(g_instsrv, L"only-one-argument");
     EXPECT_NE(usage.exitCode, 0U);

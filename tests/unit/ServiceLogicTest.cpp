@@ -102,6 +102,8 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
               InstsrvCommand::Action::StopForSetup);
     EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"start", L"C:\\s.exe"}).action,
               InstsrvCommand::Action::StartAfterSetup);
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"restore", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::RestoreRemoved);
     for (const auto& arguments : std::vector<std::vector<std::wstring>>{
              {}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}, {L"x", L"remove", L""}, {L"x", L"remove", L"y", L"z"}}) {
         EXPECT_EQ(qeltor::service::ParseInstsrvArguments(arguments).action, InstsrvCommand::Action::ShowUsage);
