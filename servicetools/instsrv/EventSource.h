@@ -8,9 +8,8 @@
 namespace qeltor::service {
 
 // Registers `messageFile`, srvany.exe from instsrv.exe's own folder when empty, unless a source of
-// that name names another
-// file. A failure or a source left alone is said on one line and is no failure of the whole: the
-// service runs without it.
+// that name names another file. A failure or a source left alone is said on one line and is no failure of the whole:
+// the service runs without it.
 void RegisterServiceEventSource(const std::wstring& name, const std::wstring& messageFile = {});
 // Whether the registration is there and names the srvany.exe beside instsrv.exe.
 bool ServiceEventSourceIsCurrent(const std::wstring& name);
