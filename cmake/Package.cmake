@@ -47,13 +47,19 @@ add_custom_command(
     -D ProgramFiles=${QELTOR_MSI_PROGRAM_FILES} -o ${QELTOR_MSI} ${wxs}
   # The removal runs the package's own instsrv.exe: a program from the Binary table (type 2), in the
   # script (1024) and as the system (2048), rather than the installed file, which could have been
-  # replaced since. So does the rollback of a registration (ignoring its exit code, 64; rollback, 256).
-  # wixl writes neither, and marks no property secure: msibuild sets both actions' types and lets
-  # SERVER, SERVICEBEFORE and INSTALLFOLDER reach the installation's server side however msiexec was
-  # started.
+  # replaced since, its exit code ignored (64: a service that goes only at the next restart does not
+  # fail it). So do the stop before an upgrade's files are replaced, which an older installed
+  # instsrv.exe could not do, and the rollbacks of a registration and of a removal (rollback, 256).
+  # wixl writes none of them, marks no property secure and has no Registry row named "-": msibuild
+  # sets the actions' types, lets SERVER, SERVICEBEFORE and INSTALLFOLDER reach the installation's
+  # server side however msiexec was started, and adds the row by which removing instsrv.exe's
+  # component deletes what a removal of the service kept aside.
   COMMAND ${QELTOR_MSIBUILD} ${QELTOR_MSI}
-    -q "UPDATE `CustomAction` SET `Type` = 3074, `Source` = 'PackagedInstsrv' WHERE `Action` = 'RemoveOwnService'"
+    -q "UPDATE `CustomAction` SET `Type` = 3138, `Source` = 'PackagedInstsrv' WHERE `Action` = 'RemoveOwnService'"
+    -q "UPDATE `CustomAction` SET `Type` = 3138, `Source` = 'PackagedInstsrv' WHERE `Action` = 'StopOwnService'"
     -q "UPDATE `CustomAction` SET `Type` = 3394, `Source` = 'PackagedInstsrv' WHERE `Action` = 'UnregisterOwnService'"
+    -q "UPDATE `CustomAction` SET `Type` = 3394, `Source` = 'PackagedInstsrv' WHERE `Action` = 'RestoreOwnService'"
+    -q "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('RemovedServices', 2, 'SOFTWARE\\Qeltor Service', '-', 'instsrv')"
     -q "UPDATE `Property` SET `Value` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;SERVER;SERVICEBEFORE;INSTALLFOLDER' WHERE `Property` = 'SecureCustomProperties'"
   WORKING_DIRECTORY ${QELTOR_MSI_KIT}
   DEPENDS QeltorService instsrv srvany ${PROJECT_SOURCE_DIR}/package/README.txt ${wxs}

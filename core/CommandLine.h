@@ -32,4 +32,24 @@ bool IsAmbiguous(const std::wstring& stored);
 // compares paths, the quotes around the path ignored. An ambiguous path never does.
 bool RunsProgram(const std::wstring& stored, const std::wstring& program);
 
+// The same, judged by the files themselves: `finalPath(path, final)` tells where a path really
+// lies (GetFinalPathNameByHandleW: the long names as the disk spells them, links followed) and
+// false where the file cannot be opened. An 8.3 name, a name in another case (any letter), or
+// another path to the same file runs the same program; only where either file cannot be opened
+// are the paths compared as text. The click, instsrv.exe's remove and the package's removal all
+// judge by this.
+template <typename FinalPath>
+bool RunsSameProgram(const std::wstring& stored, const std::wstring& program, FinalPath finalPath) {
+    if (IsAmbiguous(stored)) {
+        return false;
+    }
+    const std::wstring path = WithoutQuotes(stored);
+    std::wstring storedFinal;
+    std::wstring programFinal;
+    if (finalPath(path, storedFinal) && finalPath(program, programFinal)) {
+        return SamePath(storedFinal, programFinal);
+    }
+    return SamePath(path, program);
+}
+
 }  // namespace qeltor

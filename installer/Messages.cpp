@@ -78,6 +78,14 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "Server\\Parameters were set by hand and were kept as they are: %1. To have QeltorService write one of "
      "them again, delete that value, then run QeltorService again.",
      nullptr},
+    {Id::PreshutdownShort, Join::Paragraph,
+     "At a shutdown of Windows the service manager waits only %1 ms for the service, not the %2 ms its stop may "
+     "take; README.txt says how to set it.",
+     nullptr},
+    {Id::ExpandableApplicationReplaced, Join::Paragraph,
+     "Application was \"%1\" (REG_EXPAND_SZ), which the service expands to \"%2\", not the server's path; it "
+     "was replaced.",
+     nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
      "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor are already the ones the service reads; "

@@ -16,9 +16,12 @@ enum class Id : std::uint8_t {
     MissingSrvany,
     MissingServer,
     WindowNotOpened,  // %1 the system's reason
-    // The click's success; ValuesKept is added to it when the click kept values set by hand.
+    // The click's success; ValuesKept is added to it when the click kept values set by hand, and
+    // PreshutdownShort when the service manager keeps a preshutdown timeout shorter than the stop.
     Success,
-    ValuesKept,  // %1 the values kept
+    ValuesKept,                     // %1 the values kept
+    PreshutdownShort,               // %1 the timeout kept, %2 the one the stop needs, in milliseconds
+    ExpandableApplicationReplaced,  // %1 the REG_EXPAND_SZ value, %2 what the service expands it to
     // Added to the success instead of the copy of the server's settings.
     SettingsAreTheServicesOwn,  // run as the system: its settings are the service's already
     NoSettingsToCopy,           // the running account holds no settings of the server

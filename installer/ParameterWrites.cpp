@@ -1,6 +1,7 @@
 #include "installer/ParameterWrites.h"
 
 #include "core/CommandLine.h"
+#include "core/Environment.h"
 #include "core/Paths.h"
 #include "core/Registration.h"
 #include "installer/InstallerTexts.h"
@@ -190,11 +191,16 @@ void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, co
     auto& [application, appDirectory, appParameters] = parameters.values;
     const auto earlierApplication = earlierValue(registration::kApplicationValue);
     const auto earlierText = earlierApplication ? TextOf(*earlierApplication) : std::nullopt;
-    // Expanded as the administrator's environment has it; the names such a path uses
-    // (%ProgramFiles%, %SystemDrive%) are the system's, the same for the service.
-    if (earlierText && earlierApplication->type == kRegExpandSz &&
-        SamePath(platform.ExpandEnvironment(*earlierText), paths.ServerExePath)) {
-        keep(application, *earlierApplication);
+    // Expanded as srvany.exe will expand it, in the system's environment: the administrator's own
+    // %USERPROFILE%, %APPDATA% or %TEMP% are not the service's.
+    if (earlierText && earlierApplication->type == kRegExpandSz) {
+        const std::wstring expanded = ExpandWith(*earlierText, platform.SystemEnvironment());
+        if (SamePath(expanded, paths.ServerExePath)) {
+            keep(application, *earlierApplication);
+        } else {
+            parameters.replaced =
+                messages::Message{messages::Id::ExpandableApplicationReplaced, {*earlierText, expanded}};
+        }
     }
     if (const auto directory = earlierValue(registration::kAppDirectoryValue)) {
         const bool clickWritten =

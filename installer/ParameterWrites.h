@@ -34,6 +34,9 @@ struct RegistryValue {
 struct AnsiParameters {
     std::string keyPath;
     std::array<RegistryValue, kParameterCount> values;
+    // An administrator's REG_EXPAND_SZ Application that the service would expand to another path,
+    // and which the click replaces: what the success message adds about it.
+    std::optional<messages::Message> replaced;
 };
 
 // Fills `parameters` with the converted values; or gives the refusal that names the text that cannot be.
@@ -50,8 +53,9 @@ struct EarlierParameters {
 OsStatus ReadEarlierParameters(Platform& platform, EarlierParameters& earlier);
 
 // Marks the values an administrator set by hand as kept: an Application of REG_EXPAND_SZ that
-// expands to the server's path, and an AppDirectory or AppParameters that holds anything but what
-// a click writes (the folder of the Application that is there, or this click's; the empty text).
+// expands to the server's path in the system's environment, as the service sees it, and an AppDirectory or
+// AppParameters that holds anything but what a click writes (the folder of the Application that is there, or this
+// click's; the empty text).
 void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, const EarlierParameters& earlier,
                               const InstallerPaths& paths);
 

@@ -3,7 +3,15 @@
 #include "core/CommandLine.h"
 
 namespace qeltor {
-ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const std::wstring& program) {
+
+bool RunsOurProgram(Platform& platform, const std::wstring& stored, const std::wstring& program) {
+    return RunsSameProgram(stored, program, [&](const std::wstring& path, std::wstring& final) {
+        return platform.FinalPath(path, final) == kOsSuccess;
+    });
+}
+
+ServiceState JudgeService(Platform& platform, OsStatus queried, const ServiceConfig& config,
+                          const std::wstring& program) {
     if (queried == kOsServiceDoesNotExist) {
         return ServiceState::Missing;
     }
@@ -17,7 +25,7 @@ ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const s
     if (IsAmbiguous(config.programPath) && SamePath(config.programPath, program)) {
         return ServiceState::UnquotedPath;
     }
-    if (!RunsProgram(config.programPath, program)) {
+    if (!RunsOurProgram(platform, config.programPath, program)) {
         return ServiceState::RunsAnotherProgram;
     }
     return config.startType == kServiceAutoStart ? ServiceState::Ready : ServiceState::NotAutomatic;

@@ -18,6 +18,10 @@ enum class ServiceState {
 };
 
 // `queried` and `config` as the service manager answered; `program` is this folder's srvany.exe.
-ServiceState JudgeService(OsStatus queried, const ServiceConfig& config, const std::wstring& program);
+ServiceState JudgeService(Platform& platform, OsStatus queried, const ServiceConfig& config,
+                          const std::wstring& program);
+
+// Whether the command line `stored` runs `program`, the same file by where each really lies.
+bool RunsOurProgram(Platform& platform, const std::wstring& stored, const std::wstring& program);
 
 }  // namespace qeltor

@@ -3,6 +3,7 @@
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
 #include "core/Registration.h"
+#include "core/StopTimes.h"
 #include "installer/DriveCheck.h"
 #include "installer/InstallerTexts.h"
 #include "installer/Messages.h"
@@ -82,7 +83,7 @@ Messages UndoNewService(Platform& platform, const InstallerPaths& paths, bool in
     if (queried == kOsServiceDoesNotExist) {
         return RemoveWrittenValues(platform, true);
     }
-    if (queried != kOsSuccess || !RunsProgram(config.programPath, OurServiceHost(paths))) {
+    if (queried != kOsSuccess || !RunsOurProgram(platform, config.programPath, OurServiceHost(paths))) {
         leftAsItIs = true;  // not known to be the one instsrv.exe made: not ours to take away
         return {};
     }
@@ -129,7 +130,7 @@ struct Before {
 std::optional<Before> JudgeBefore(Platform& platform, Form& form, const InstallerPaths& paths) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
-    const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
+    const ServiceState state = JudgeService(platform, queried, config, OurServiceHost(paths));
     if (state != ServiceState::Ready && state != ServiceState::Missing) {
         ReportFailure(form, WhyNotReady(platform, state, queried, config, paths));
         return std::nullopt;
@@ -183,7 +184,7 @@ Messages KeptValues(const AnsiParameters& parameters) {
 
 // The service is ours and starts with Windows: its values are read back, since something else may
 // have changed them while instsrv.exe ran, and the server's settings are copied for its account.
-Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parameters) {
+Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parameters, const ServiceConfig& config) {
     std::vector<ValueFound> wrong;
     const OsStatus read = FindValuesNotAsMeant(platform, parameters, wrong);
     if (read != kOsSuccess) {
@@ -218,7 +219,17 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
                         {}, true);
         }
     }
+    // instsrv.exe sets the preshutdown timeout; a system that kept a shorter one is said so.
+    const bool shortPreshutdown =
+        config.preshutdownTimeoutMs && *config.preshutdownTimeoutMs < service::kPreshutdownTimeoutMs;
     Messages added = KeptValues(parameters);
+    if (parameters.replaced) {
+        added.push_back(*parameters.replaced);
+    }
+    if (shortPreshutdown) {
+        added.push_back({Id::PreshutdownShort,
+                         {DecimalText(*config.preshutdownTimeoutMs), DecimalText(service::kPreshutdownTimeoutMs)}});
+    }
     added.insert(added.end(), copyNote.begin(), copyNote.end());
     form.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(added), kMsgBoxInformation);
     form.Unload();
@@ -231,9 +242,9 @@ Outcome ReportService(Platform& platform, Form& form, const InstallerPaths& path
                       const Before& before, const AnsiParameters& parameters, const WriteOutcome& written) {
     ServiceConfig config;
     const OsStatus queried = platform.QueryService(texts::kServiceName, config);
-    const ServiceState state = JudgeService(queried, config, OurServiceHost(paths));
+    const ServiceState state = JudgeService(platform, queried, config, OurServiceHost(paths));
     if (state == ServiceState::Ready) {
-        return ReportReady(platform, form, parameters);
+        return ReportReady(platform, form, parameters, config);
     }
     if (state == ServiceState::Missing) {
         const bool notCreated = before.serviceIsNew && instsrvExitCode != 0;

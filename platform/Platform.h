@@ -55,6 +55,8 @@ struct ServiceConfig {
     std::wstring programPath;  // the command line it runs, as stored
     std::uint32_t startType = 0;
     bool markedForDeletion = false;  // deleted, and gone once the last handle to it is closed
+    // How long a shutdown of Windows waits for its stop; unknown where it cannot be read.
+    std::optional<std::uint32_t> preshutdownTimeoutMs = std::nullopt;
 };
 
 // Where a drive letter's files come from, as far as a service is concerned: a service has
@@ -193,9 +195,10 @@ public:
     // kOsSuccess with the machine's registration lock, not yet held; or why it cannot be had.
     virtual OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) = 0;
 
-    // `text` with its %NAME% environment variables replaced by their values, as the running user
-    // has them; `text` itself when it cannot be expanded.
-    virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
+    // The system's environment variables as "NAME=value" entries, as a service that runs as the
+    // system's account starts with them (not the running user's: %USERPROFILE%, %APPDATA% and
+    // %TEMP% differ); empty when they cannot be read.
+    virtual std::vector<std::wstring> SystemEnvironment() = 0;
 
     // Stores `value` under the name exactly as given, or deletes that value when it is nothing.
     virtual OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

@@ -187,6 +187,11 @@ OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceCon
     config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
     config.startType = queried->dwStartType;
     config.markedForDeletion = mayChange && IsMarkedForDeletion(service.get());
+    SERVICE_PRESHUTDOWN_INFO preshutdown{};
+    if (::QueryServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&preshutdown),
+                               sizeof(preshutdown), &needed) != FALSE) {
+        config.preshutdownTimeoutMs = preshutdown.dwPreshutdownTimeout;
+    }
     return kOsSuccess;
 }
 
@@ -353,19 +358,18 @@ OsStatus Win32Platform::OpenRegistrationLock(std::unique_ptr<MachineLock>& lock)
     return kOsSuccess;
 }
 
-std::wstring Win32Platform::ExpandEnvironment(const std::wstring& text) {
-    std::vector<wchar_t> expanded(text.size() + 1);
-    for (;;) {
-        const DWORD needed =
-            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
-        if (needed == 0) {
-            return text;
-        }
-        if (needed <= expanded.size()) {
-            return expanded.data();
-        }
-        expanded.resize(needed);
+// CreateEnvironmentBlock without a token gives the system's variables alone.
+std::vector<std::wstring> Win32Platform::SystemEnvironment() {
+    void* block = nullptr;
+    if (::CreateEnvironmentBlock(&block, nullptr, FALSE) == FALSE) {
+        return {};
     }
+    const win32::UniqueEnvironmentBlock owner(block);
+    std::vector<std::wstring> entries;
+    for (const auto* entry = static_cast<const wchar_t*>(block); *entry != L'\0'; entry += entries.back().size() + 1) {
+        entries.emplace_back(entry);
+    }
+    return entries;
 }
 
 // The W functions store the bytes as they are: what was read is what is written back.

@@ -33,7 +33,7 @@ public:
                               std::wstring& failedKey) override;
     void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) override;
     OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) override;
-    std::wstring ExpandEnvironment(const std::wstring& text) override;
+    std::vector<std::wstring> SystemEnvironment() override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
     OsStatus ReadSecurity(const std::wstring& path, ObjectSecurity& security) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <userenv.h>
 #include <windows.h>
 
 #include <memory>
@@ -28,6 +29,7 @@ using UniqueEventLog = Owner<HANDLE, ::CloseEventLog>;
 using UniqueModule = Owner<HMODULE, ::FreeLibrary>;
 using UniqueFont = Owner<HFONT, ::DeleteObject>;
 using UniqueIcon = Owner<HICON, ::DestroyIcon>;
+using UniqueEnvironmentBlock = std::unique_ptr<void, ReleaseWith<::DestroyEnvironmentBlock>>;
 template <typename T>
 using UniqueLocalMemory = std::unique_ptr<T, ReleaseWith<::LocalFree>>;
 

@@ -19,14 +19,24 @@ InstsrvCommand ParseInstsrvArguments(const std::vector<std::wstring>& arguments)
         std::ranges::any_of(arguments, [](const std::wstring& argument) { return argument.empty(); })) {
         return command;
     }
-    // "remove" is a word, not a program: a program would be a path ending in .exe. A third
-    // argument names the program the service must run to be removed.
-    const bool remove = IsRemove(arguments[1]);
-    if (arguments.size() == 3 && !remove) {
-        return command;
-    }
+    // "remove", "stop" and "start" are words, not programs: a program would be a path ending in
+    // .exe. A third argument names the program the service must run to be acted on; only
+    // "remove" goes without one.
     using Action = InstsrvCommand::Action;
-    command.action = arguments.size() == 3 ? Action::RemoveIfItRuns : (remove ? Action::Remove : Action::Install);
+    const bool remove = IsRemove(arguments[1]);
+    if (arguments.size() == 3) {
+        const auto is = [&](const wchar_t* word) { return EqualIgnoringCase(arguments[1], word); };
+        command.action = remove           ? Action::RemoveIfItRuns
+                         : is(L"stop")    ? Action::StopForSetup
+                         : is(L"start")   ? Action::StartAfterSetup
+                         : is(L"restore") ? Action::RestoreRemoved
+                                          : Action::ShowUsage;
+        if (command.action == Action::ShowUsage) {
+            return command;
+        }
+    } else {
+        command.action = remove ? Action::Remove : Action::Install;
+    }
     command.serviceName = arguments[0];
     if (command.action != Action::Remove) {
         command.program = WithoutQuotes(arguments.back());

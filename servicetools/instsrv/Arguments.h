@@ -7,10 +7,12 @@
 namespace qeltor::service {
 
 struct InstsrvCommand {
-    enum class Action { Install, Remove, RemoveIfItRuns, ShowUsage };
+    // StopForSetup and StartAfterSetup are the package's, around the replacing of the files;
+    // RestoreRemoved its rollback of a removal.
+    enum class Action { Install, Remove, RemoveIfItRuns, StopForSetup, StartAfterSetup, RestoreRemoved, ShowUsage };
     Action action = Action::ShowUsage;
     std::wstring serviceName;
-    // Install: what the service is to run; RemoveIfItRuns: what it must run to be removed. Without
+    // Install: what the service is to run; the others: what it must run to be acted on. Without
     // the quotes it may have been given in.
     std::wstring program;
 };

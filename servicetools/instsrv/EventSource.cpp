@@ -72,8 +72,13 @@ std::wstring OurMessageFile() {
 
 }  // namespace
 
-void RegisterServiceEventSource(const std::wstring& name) {
-    const std::wstring messageFile = OurMessageFile();
+bool ServiceEventSourceIsCurrent(const std::wstring& name) {
+    std::wstring existing;
+    return MessageFileOf(name, existing) == ERROR_SUCCESS && SamePath(existing, OurMessageFile());
+}
+
+void RegisterServiceEventSource(const std::wstring& name, const std::wstring& file) {
+    const std::wstring messageFile = file.empty() ? OurMessageFile() : file;
     constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";
     if (!IsFile(messageFile)) {
         PrintErrorLine(L"There is no " + messageFile + L" to register as the file of the service's event texts." +

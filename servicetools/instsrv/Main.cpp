@@ -20,6 +20,10 @@ int ShowUsage() {
     PrintErrorLine(L"      stops the service if it runs, then deletes it");
     PrintErrorLine(L"  instsrv <service name> remove <full path of the service program>");
     PrintErrorLine(L"      the same, only when the service runs that program");
+    PrintErrorLine(L"  instsrv <service name> stop|start <full path of the service program>");
+    PrintErrorLine(L"      stops it while an installer replaces its files, and starts it again after");
+    PrintErrorLine(L"  instsrv <service name> restore <full path of the service program>");
+    PrintErrorLine(L"      puts back the service that a removal for that program took");
     return kUsageExitCode;
 }
 
@@ -35,6 +39,12 @@ int wmain(int argc, wchar_t** argv) {
             return qeltor::service::RemoveService(command.serviceName);
         case qeltor::service::InstsrvCommand::Action::RemoveIfItRuns:
             return qeltor::service::RemoveServiceIfItRuns(command.serviceName, command.program);
+        case qeltor::service::InstsrvCommand::Action::StopForSetup:
+            return qeltor::service::StopForSetup(command.serviceName, command.program);
+        case qeltor::service::InstsrvCommand::Action::StartAfterSetup:
+            return qeltor::service::StartAfterSetup(command.serviceName, command.program);
+        case qeltor::service::InstsrvCommand::Action::RestoreRemoved:
+            return qeltor::service::RestoreRemovedService(command.serviceName, command.program);
         case qeltor::service::InstsrvCommand::Action::ShowUsage:
             break;
     }

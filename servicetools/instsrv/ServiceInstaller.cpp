@@ -25,6 +25,7 @@
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/ReadSecurity.h"
+#include "win32/RegistryKey.h"
 
 namespace qeltor::service {
 
@@ -121,6 +122,13 @@ std::optional<std::wstring> ImageProblem(const std::wstring& program) {
     return std::nullopt;
 }
 
+// Whether the service's command line runs `program`: the same file, wherever either path leads.
+bool RunsTheProgram(const std::wstring& stored, const std::wstring& program) {
+    return RunsSameProgram(stored, program, [](const std::wstring& path, std::wstring& final) {
+        return win32::FinalPath(path, final) == ERROR_SUCCESS;
+    });
+}
+
 // A service for a program that is not there, or that Windows cannot start, could never start:
 // better no service at all.
 std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
@@ -200,8 +208,8 @@ bool Exists(SC_HANDLE manager, const std::wstring& name) {
 }
 
 // A system may take the failure actions without keeping them (Wine does): reading them back
-// tells. ERROR_SUCCESS when they are there as set.
-DWORD ActionsKept(SC_HANDLE service, DWORD count) {
+// tells. ERROR_SUCCESS when they are there as `recovery` has them.
+DWORD ActionsKept(SC_HANDLE service, const Recovery& recovery) {
     DWORD needed = 0;
     if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) == FALSE &&
         ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
@@ -214,12 +222,23 @@ DWORD ActionsKept(SC_HANDLE service, DWORD count) {
     }
     SERVICE_FAILURE_ACTIONSW stored{};
     std::memcpy(&stored, buffer.data(), sizeof(stored));
-    return stored.cActions == count ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    if (stored.cActions != recovery.restartDelaysMs.size() || stored.lpsaActions == nullptr ||
+        stored.dwResetPeriod != recovery.resetPeriodSeconds) {
+        return ERROR_INVALID_DATA;
+    }
+    for (DWORD i = 0; i < stored.cActions; ++i) {
+        SC_ACTION action{};
+        std::memcpy(&action, stored.lpsaActions + i, sizeof(action));
+        if (action.Type != SC_ACTION_RESTART || action.Delay != recovery.restartDelaysMs.at(i)) {
+            return ERROR_INVALID_DATA;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 // Restarts after a failure; what the system does not keep is said on one line, and the service
 // works without it.
-void SetRecovery(SC_HANDLE service) {
+bool SetRecovery(SC_HANDLE service) {
     const Recovery recovery = DefaultRecovery();
     std::array<SC_ACTION, std::tuple_size_v<decltype(recovery.restartDelaysMs)>> restarts{};
     std::ranges::transform(recovery.restartDelaysMs, restarts.begin(), [](Dword delay) {
@@ -230,7 +249,7 @@ void SetRecovery(SC_HANDLE service) {
     SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
     std::vector<std::wstring> refused;
     DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions) != FALSE
-                      ? ActionsKept(service, count)
+                      ? ActionsKept(service, recovery)
                       : ::GetLastError();
     if (error != ERROR_SUCCESS) {
         refused.emplace_back(L"its restart actions (sc failure)");
@@ -240,28 +259,47 @@ void SetRecovery(SC_HANDLE service) {
         refused.emplace_back(L"its failure-actions flag (sc failureflag)");
     }
     if (refused.empty()) {
-        return;
+        return true;
     }
     const std::wstring what = refused.size() == 1 ? refused[0] : refused[0] + L" or " + refused[1];
     PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " +
-                   win32::ErrorText(error) + L". The service was created without it; README.txt says how to set it.");
+                   win32::ErrorText(error) + L". The service is without it; README.txt says how to set it.");
+    return false;
 }
 
-// The preshutdown timeout the service manager keeps for the service, or the error that says why
-// it cannot be read.
-DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
+// Whether the service restarts after a failure as DefaultRecovery() has it.
+bool RecoveryAsSet(SC_HANDLE service) {
+    const Recovery recovery = DefaultRecovery();
+    SERVICE_FAILURE_ACTIONS_FLAG flag{};
+    DWORD needed = 0;
+    return ActionsKept(service, recovery) == ERROR_SUCCESS &&
+           ::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, reinterpret_cast<BYTE*>(&flag),
+                                  sizeof(flag), &needed) != FALSE &&
+           (flag.fFailureActionsOnNonCrashFailures != FALSE) == recovery.onNonCrashFailures;
+}
+
+// The preshutdown timeout the service manager keeps for the service, in `timeout`, or the error
+// that says why it cannot be read.
+DWORD ReadPreshutdownTimeout(SC_HANDLE service, DWORD& timeout) {
     SERVICE_PRESHUTDOWN_INFO stored{};
     DWORD needed = 0;
     if (::QueryServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&stored),
                                sizeof(stored), &needed) == FALSE) {
         return ::GetLastError();
     }
-    return stored.dwPreshutdownTimeout == kPreshutdownTimeoutMs ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    timeout = stored.dwPreshutdownTimeout;
+    return ERROR_SUCCESS;
+}
+
+DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
+    DWORD timeout = 0;
+    const DWORD read = ReadPreshutdownTimeout(service, timeout);
+    return read != ERROR_SUCCESS || timeout == kPreshutdownTimeoutMs ? read : ERROR_INVALID_DATA;
 }
 
 // At a shutdown of Windows the service manager waits this long for the service's whole stop
 // before it stops the rest; like recovery, a system that does not keep it is told on one line.
-void SetPreshutdownTimeout(SC_HANDLE service) {
+bool SetPreshutdownTimeout(SC_HANDLE service) {
     SERVICE_PRESHUTDOWN_INFO info{kPreshutdownTimeoutMs};
     const DWORD error = ::ChangeServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) != FALSE
                             ? PreshutdownTimeoutKept(service)
@@ -269,8 +307,9 @@ void SetPreshutdownTimeout(SC_HANDLE service) {
     if (error != ERROR_SUCCESS) {
         PrintErrorLine(L"This system does not take the service's preshutdown timeout of " +
                        DecimalText(kPreshutdownTimeoutMs) + L" ms: " + win32::ErrorText(error) +
-                       L". The service was created without it; README.txt says how to set it.");
+                       L". The service is without it; README.txt says how to set it.");
     }
+    return error == ERROR_SUCCESS;
 }
 
 DWORD CurrentState(SC_HANDLE service) {
@@ -297,8 +336,8 @@ bool StopAndWait(SC_HANDLE service) {
     return true;
 }
 
-// The command line the service manager runs for the service, as stored.
-DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
+// The command line the service manager runs for the service, as stored, and its start type.
+DWORD ImagePath(SC_HANDLE service, std::wstring& stored, DWORD* startType = nullptr) {
     DWORD needed = 0;
     ::QueryServiceConfigW(service, nullptr, 0, &needed);
     std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
@@ -307,22 +346,143 @@ DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
         return ::GetLastError();
     }
     stored = config->lpBinaryPathName != nullptr ? config->lpBinaryPathName : L"";
+    if (startType != nullptr) {
+        *startType = config->dwStartType;
+    }
     return ERROR_SUCCESS;
+}
+
+// A service made by an older instsrv.exe for the same program gets what a new one gets: it starts
+// automatically, restarts after a failure, has the preshutdown timeout of the whole stop and its
+// event source. Says what it changed; one of another program is left as it is.
+int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstring& program) {
+    const win32::UniqueServiceHandle service(
+        ::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS));
+    if (!service) {
+        return Fail(L"Cannot open the service " + Quoted(name) + L" to bring it up to date", ::GetLastError());
+    }
+    std::wstring stored;
+    DWORD startType = 0;
+    if (const DWORD error = ImagePath(service.get(), stored, &startType); error != ERROR_SUCCESS) {
+        return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+    }
+    if (!RunsTheProgram(stored, FullPath(program))) {
+        return ExistsAlready(name);
+    }
+    std::vector<std::wstring> changed;
+    if (startType != SERVICE_AUTO_START) {
+        if (::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == FALSE) {
+            return Fail(L"Cannot set the service " + Quoted(name) + L" to start automatically", ::GetLastError());
+        }
+        changed.emplace_back(L"it starts automatically");
+    }
+    if (!RecoveryAsSet(service.get()) && SetRecovery(service.get())) {
+        changed.emplace_back(L"it restarts after a failure");
+    }
+    DWORD timeout = 0;
+    if (ReadPreshutdownTimeout(service.get(), timeout) != ERROR_SUCCESS || timeout != kPreshutdownTimeoutMs) {
+        const std::wstring was = DecimalText(timeout);
+        if (SetPreshutdownTimeout(service.get())) {
+            changed.push_back(L"its preshutdown timeout is " + DecimalText(kPreshutdownTimeoutMs) + L" ms (it was " +
+                              was + L" ms)");
+        }
+    }
+    if (!ServiceEventSourceIsCurrent(name)) {
+        RegisterServiceEventSource(name);
+        if (ServiceEventSourceIsCurrent(name)) {
+            changed.emplace_back(L"its event source names this folder's srvany.exe");
+        }
+    }
+    std::wstring list;
+    for (const std::wstring& change : changed) {
+        list += (list.empty() ? L"" : L"; ") + change;
+    }
+    PrintLine(
+        L"The service " + Quoted(name) + L" exists already and runs " + stored +
+        (changed.empty() ? L"; it is up to date, and nothing was changed." : L"; brought up to date: " + list + L"."));
+    WarnIfUsersCanChange(FullPath(program));
+    return 0;
+}
+
+// What instsrv.exe returns when the service goes only at the next restart of Windows: Windows'
+// ERROR_SUCCESS_REBOOT_REQUIRED, which the package logs.
+constexpr int kGoesAtRestart = 3010;
+
+int GoesAtRestart(const std::wstring& name, const wchar_t* why) {
+    PrintLine(L"The service " + Quoted(name) + L" " + why +
+              L"; it is marked for deletion and goes once nothing holds it open any more, at the latest at the next "
+              L"restart of Windows.");
+    return kGoesAtRestart;
 }
 
 // Deletes the service and the event source of its name that names `program`, its program.
 int StopAndDelete(SC_HANDLE service, const std::wstring& name, const std::wstring& program) {
     // A running service would only be marked for deletion; stop it first so that it really goes.
-    if (!StopAndWait(service)) {
-        PrintErrorLine(L"The service " + Quoted(name) + L" did not stop in time; it was not removed.");
-        return kFailed;
-    }
+    // One that does not stop in time, or is marked already, goes all the same, at the latest when
+    // Windows restarts.
+    const bool stopped = StopAndWait(service);
     if (::DeleteService(service) == FALSE) {
-        return Fail(L"Cannot remove the service " + Quoted(name), ::GetLastError());
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_SERVICE_MARKED_FOR_DELETE) {
+            return Fail(L"Cannot remove the service " + Quoted(name), error);
+        }
+        RemoveServiceEventSource(name, program);
+        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
     }
     RemoveServiceEventSource(name, program);
+    if (!stopped) {
+        return GoesAtRestart(name, L"did not stop in time");
+    }
     PrintLine(L"The service " + Quoted(name) + L" was removed.");
     return 0;
+}
+
+// The value in the service's key that tells StartAfterSetup that the package stopped it.
+constexpr wchar_t kStoppedForSetup[] = L"StoppedForSetup";
+
+std::wstring ServiceKey(const std::wstring& name) {
+    return L"SYSTEM\\CurrentControlSet\\Services\\" + name;
+}
+
+// Where a removal keeps the service's key until the package's removal is over, so that its
+// rollback can put the service back as it was.
+constexpr wchar_t kRemovedServices[] = L"SOFTWARE\\Qeltor Service\\Removed services";
+constexpr wchar_t kWasRunning[] = L"WasRunning";
+
+std::wstring SavedKey(const std::wstring& name) {
+    return std::wstring(kRemovedServices) + L"\\" + name;
+}
+
+void ForgetSaved(const std::wstring& name) {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, SavedKey(name).c_str());
+    // The folders above go once empty; RegDeleteKeyW leaves one that still holds a key.
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kRemovedServices);
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Qeltor Service");
+}
+
+// Copies the service's key, its Parameters with it, aside; a failure is said on one line.
+void SaveForRollback(SC_HANDLE service, const std::wstring& name) {
+    ForgetSaved(name);
+    win32::UniqueRegKey from;
+    win32::UniqueRegKey to;
+    DWORD status = win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, ServiceKey(name), KEY_READ, from);
+    if (status == ERROR_SUCCESS) {
+        status = win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, SavedKey(name), KEY_ALL_ACCESS, to);
+    }
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegCopyTreeW(from.get(), nullptr, to.get()));
+    }
+    const DWORD running = CurrentState(service) == SERVICE_STOPPED ? 0 : 1;
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegSetValueExW(to.get(), kWasRunning, 0, REG_DWORD,
+                                                     reinterpret_cast<const BYTE*>(&running), sizeof(running)));
+    }
+    if (status != ERROR_SUCCESS) {
+        PrintErrorLine(L"Warning: the settings of the service " + Quoted(name) +
+                       L" cannot be kept aside, so a rollback of this removal cannot put it back: " +
+                       win32::ErrorText(status));
+    }
 }
 
 }  // namespace
@@ -333,9 +493,9 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    // An existing service is left as it is, whatever was asked for it.
+    // An existing service is brought up to date when it runs this program, else left as it is.
     if (Exists(manager.get(), name)) {
-        return ExistsAlready(name);
+        return BringUpToDate(manager.get(), name, program);
     }
     const std::wstring fullPath = FullPath(program);
     if (const auto problem = ProgramProblem(fullPath)) {
@@ -349,7 +509,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
         SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_SERVICE_EXISTS ? ExistsAlready(name)
+        return error == ERROR_SERVICE_EXISTS ? BringUpToDate(manager.get(), name, program)
                                              : Fail(L"Cannot create the service " + Quoted(name), error);
     }
     PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
@@ -377,6 +537,62 @@ int RemoveService(const std::wstring& name) {
     return StopAndDelete(service.get(), name, ProgramOf(stored));
 }
 
+// Opens the service when it runs `program`; null, with the exit code in `result`, otherwise.
+win32::UniqueServiceHandle OpenIfItRuns(const std::wstring& name, const std::wstring& program, DWORD access,
+                                        int& result) {
+    result = 0;
+    const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) {
+        result = Fail(L"Cannot open the service manager", ::GetLastError());
+        return {};
+    }
+    win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), name.c_str(), access | SERVICE_QUERY_CONFIG));
+    std::wstring stored;
+    if (!service) {
+        const DWORD error = ::GetLastError();
+        result = error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(L"Cannot open the service " + Quoted(name), error);
+    } else if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
+        result = Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+        service.reset();
+    } else if (!RunsTheProgram(stored, FullPath(program))) {
+        service.reset();
+    }
+    return service;
+}
+
+int StopForSetup(const std::wstring& name, const std::wstring& program) {
+    int result = 0;
+    const auto service = OpenIfItRuns(name, program, SERVICE_STOP | SERVICE_QUERY_STATUS, result);
+    if (!service || CurrentState(service.get()) == SERVICE_STOPPED) {
+        return result;
+    }
+    // Noted first, so that a stop that outlasts the wait is still followed by a start.
+    const DWORD one = 1;
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, ServiceKey(name).c_str(), kStoppedForSetup, REG_DWORD, &one, sizeof(one));
+    if (!StopAndWait(service.get())) {
+        PrintErrorLine(L"The service " + Quoted(name) +
+                       L" did not stop in time; files it holds open are replaced at "
+                       L"the next restart of Windows.");
+        return kFailed;
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was stopped; it is started again once the files are replaced.");
+    return 0;
+}
+
+int StartAfterSetup(const std::wstring& name, const std::wstring& program) {
+    int result = 0;
+    const auto service = OpenIfItRuns(name, program, SERVICE_START, result);
+    if (!service ||
+        ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, ServiceKey(name).c_str(), kStoppedForSetup) != ERROR_SUCCESS) {
+        return result;
+    }
+    if (::StartServiceW(service.get(), 0, nullptr) == FALSE && ::GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+        return Fail(L"Cannot start the service " + Quoted(name) + L" again", ::GetLastError());
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was started again.");
+    return 0;
+}
+
 int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program) {
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
@@ -388,6 +604,9 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
         PrintLine(L"There is no service " + Quoted(name) + L"; nothing was removed.");
         return 0;
     }
+    if (!service && ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE) {
+        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
+    }
     if (!service) {
         return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
     }
@@ -396,12 +615,60 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
         return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
     }
     // Another program's service of that name is not ours to remove, nor is its event source.
-    if (!RunsProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, FullPath(program))) {
         PrintLine(L"The service " + Quoted(name) + L" runs " + stored + L", not " + Quoted(program) +
                   L"; it was left unchanged.");
         return 0;
     }
+    SaveForRollback(service.get(), name);
     return StopAndDelete(service.get(), name, FullPath(program));
+}
+
+int RestoreRemovedService(const std::wstring& name, const std::wstring& program) {
+    win32::UniqueRegKey saved;
+    if (win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, SavedKey(name), KEY_READ, saved) != ERROR_SUCCESS) {
+        PrintLine(L"No removal of the service " + Quoted(name) + L" is to be undone.");
+        return 0;
+    }
+    DWORD start = SERVICE_AUTO_START;
+    DWORD running = 0;
+    DWORD size = sizeof(start);
+    ::RegGetValueW(saved.get(), nullptr, L"Start", RRF_RT_REG_DWORD, nullptr, &start, &size);
+    size = sizeof(running);
+    ::RegGetValueW(saved.get(), nullptr, kWasRunning, RRF_RT_REG_DWORD, nullptr, &running, &size);
+    const win32::UniqueServiceHandle manager(
+        ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+    if (!manager) {
+        return Fail(L"Cannot open the service manager", ::GetLastError());
+    }
+    const std::wstring imagePath = QuotedImagePath(FullPath(program));
+    const win32::UniqueServiceHandle service(::CreateServiceW(
+        manager.get(), name.c_str(), name.c_str(),
+        SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
+        start, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service) {
+        return Fail(L"Cannot put back the service " + Quoted(name), ::GetLastError());
+    }
+    win32::UniqueRegKey parameters;
+    DWORD status =
+        win32::CreateRegistryKey(HKEY_LOCAL_MACHINE, ServiceKey(name) + L"\\Parameters", KEY_ALL_ACCESS, parameters);
+    if (status == ERROR_SUCCESS) {
+        status = static_cast<DWORD>(::RegCopyTreeW(saved.get(), L"Parameters", parameters.get()));
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        return Fail(L"Cannot put back the Parameters of the service " + Quoted(name), status);
+    }
+    SetRecovery(service.get());
+    SetPreshutdownTimeout(service.get());
+    // Run from the package's own copy, this instsrv.exe lies elsewhere: the texts are the program's.
+    RegisterServiceEventSource(name, FullPath(program));
+    saved.reset();
+    ForgetSaved(name);
+    if (running != 0) {
+        ::StartServiceW(service.get(), 0, nullptr);
+    }
+    PrintLine(L"The service " + Quoted(name) + L" was put back as it was before its removal.");
+    return 0;
 }
 
 }  // namespace qeltor::service

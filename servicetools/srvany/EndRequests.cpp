@@ -1,6 +1,7 @@
 #include "servicetools/srvany/EndRequests.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qeltor::service {
 namespace {
@@ -30,7 +31,7 @@ std::vector<WindowHandle> WindowsToClose(const std::vector<TopLevelWindow>& wind
     return shown;
 }
 
-std::vector<Dword> ConsoleGroupsToSignal(const ConsoleAttendance& console, Dword host, Dword application, bool insist) {
+bool SignalConsole(const ConsoleAttendance& console, Dword host, bool insist) {
     bool anyone = false;
     for (const Dword process : console.attached) {
         if (process == host || Contains(console.askedOnConsole, process)) {
@@ -39,10 +40,45 @@ std::vector<Dword> ConsoleGroupsToSignal(const ConsoleAttendance& console, Dword
         if (Contains(console.toAsk, process)) {
             anyone = true;
         } else if (!insist || !Contains(console.askedByWindow, process)) {
-            return {};
+            return false;
         }
     }
-    return anyone ? std::vector<Dword>{application} : std::vector<Dword>{};
+    return anyone;
+}
+
+ConsoleAsks AskOnConsole(const std::vector<TopLevelWindow>& windows, const std::vector<Dword>& toAsk,
+                         ConsoleEvent sent) {
+    ConsoleAsks asks;
+    for (const Dword process : toAsk) {
+        const std::vector<WindowHandle> hidden =
+            sent == ConsoleEvent::kNone ? WindowsToClose(windows, process, false) : std::vector<WindowHandle>{};
+        if (sent != ConsoleEvent::kNone) {
+            asks.byEvent.push_back(process);
+        } else if (!hidden.empty()) {
+            asks.toClose.insert(asks.toClose.end(), hidden.begin(), hidden.end());
+            asks.byWindow.push_back(process);
+        }
+    }
+    return asks;
+}
+
+void FirstSeen::Note(const std::vector<Dword>& ids, Qword now) {
+    std::vector<std::pair<Dword, Qword>> seen;
+    seen.reserve(ids.size());
+    for (const Dword id : ids) {
+        const auto known =
+            std::find_if(seen_.begin(), seen_.end(), [&](const auto& entry) { return entry.first == id; });
+        seen.emplace_back(id, known != seen_.end() ? known->second : now);
+    }
+    seen_ = std::move(seen);
+}
+
+bool FirstSeen::Settled(Dword id, Qword now, bool insist) const {
+    const auto known = std::find_if(seen_.begin(), seen_.end(), [&](const auto& entry) { return entry.first == id; });
+    if (known == seen_.end()) {
+        return insist;
+    }
+    return insist || (now >= known->second && now - known->second >= kSettleMs);
 }
 
 bool IsConsoleHost(std::wstring_view image) {

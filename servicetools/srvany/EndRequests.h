@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/SystemNumbers.h"
@@ -8,8 +10,28 @@
 // Whom the host asks to end, and how, when the service stops: each process of the job once, the
 // way it understands. A process with a window on show gets WM_CLOSE, as from a user closing it; one
 // on a console gets the console's Ctrl+Break (Ctrl+C where that cannot be sent), hidden windows or
-// not; a hidden window is closed only in a process that has no console to be asked on.
+// not; a hidden window is closed only in a process that has no console to be asked on, or whose
+// console takes neither event.
 namespace qeltor::service {
+
+// A process may not have set up its handlers in its first second.
+inline constexpr Qword kSettleMs = 1000;
+
+// When the host first saw each process of the job, by the tick count: unlike a process's creation
+// time against the wall clock, it does not move when the clock is set back or forward.
+class FirstSeen {
+public:
+    // Notes `now` for each id not seen before, and forgets those no longer in `ids` (an id may be
+    // given to a new process once its owner has gone).
+    void Note(const std::vector<Dword>& ids, Qword now);
+    // Whether `id` was first seen `kSettleMs` or more before `now`, or `insist` (half the grace
+    // period is over: a process younger than a second is asked rather than ended unasked). An id
+    // never noted, or a `now` before its note, has not settled.
+    [[nodiscard]] bool Settled(Dword id, Qword now, bool insist) const;
+
+private:
+    std::vector<std::pair<Dword, Qword>> seen_;
+};
 
 // A window as the host sees it: an HWND, kept opaque here.
 using WindowHandle = void*;
@@ -40,9 +62,9 @@ struct ConsoleAttendance {
     std::vector<Dword> askedOnConsole;  // job processes asked on a console before
 };
 
-// The process groups to signal on one console: the application's alone, which it leads and its
-// children join. Never the id of any other process: an id that leads no group reaches every
-// process on the console, each once per id sent. The event goes out only when each process
+// Whether to signal one console. The event goes to process group 0, every process attached to the
+// console: whether the application leads a group of its own there is not promised, since Windows
+// ignores CREATE_NEW_PROCESS_GROUP beside CREATE_NEW_CONSOLE. It goes out only when each process
 // attached (but the host) is a job process to be asked now or asked on a console before, so that
 // nothing outside the job is asked at all. One asked there before gets the event again when a
 // process that joined since is asked beside it: a group cannot be signalled a process at a time,
@@ -50,7 +72,35 @@ struct ConsoleAttendance {
 // the console waiting while it may still be ending, but only until `insist` (half the grace
 // period is over): a second request to a process stuck in a dialog is better than no request to
 // the others beside it.
-std::vector<Dword> ConsoleGroupsToSignal(const ConsoleAttendance& console, Dword host, Dword application, bool insist);
+bool SignalConsole(const ConsoleAttendance& console, Dword host, bool insist);
+
+// The events the host tries on a console, first Ctrl+Break, then Ctrl+C; kNone when neither could
+// be sent.
+enum class ConsoleEvent { kCtrlBreak, kCtrlC, kNone };
+
+// Sends the first of the console's events that `send` (GenerateConsoleCtrlEvent to group 0) can
+// send, and only that one, so that no process is asked twice.
+template <typename Send>
+ConsoleEvent SendFirstEvent(Send send) {
+    for (const ConsoleEvent event : {ConsoleEvent::kCtrlBreak, ConsoleEvent::kCtrlC}) {
+        if (send(event)) {
+            return event;
+        }
+    }
+    return ConsoleEvent::kNone;
+}
+
+// How the processes asked on one signalled console were asked, once `sent` is known.
+struct ConsoleAsks {
+    std::vector<Dword> byEvent;         // reached on the console
+    std::vector<WindowHandle> toClose;  // no event could be sent: their hidden windows get WM_CLOSE
+    std::vector<Dword> byWindow;        // the owners of `toClose`
+};
+
+// Each of `toAsk` by the one way that reaches it: the event sent, when one was; else its first
+// hidden unowned window, as a server that runs hidden keeps. One with neither is not asked yet.
+ConsoleAsks AskOnConsole(const std::vector<TopLevelWindow>& windows, const std::vector<Dword>& toAsk,
+                         ConsoleEvent sent);
 
 // Whether `image`, the full path of a job process's program, is the console host (conhost.exe)
 // that a console brings along (Wine starts it in the job): the console's, not the application's.

@@ -4,14 +4,9 @@
 #include <string_view>
 
 #include "servicetools/srvany/EndRequests.h"
-#include "win32/Handles.h"
 
 namespace qeltor::service {
 namespace {
-
-// A process started this short a time ago may not have set up its handlers yet.
-constexpr ULONGLONG kSettleMs = 1000;
-constexpr ULONGLONG kFileTimeUnitsPerMs = 10000;
 
 struct WindowSearch {
     const std::vector<DWORD>* processIds;
@@ -75,49 +70,35 @@ std::vector<DWORD> ProcessesOnConsole() {
     }
 }
 
-// Ctrl+Break, since a new process group starts with Ctrl+C ignored. The Ctrl+C after it asks no
-// process twice: it is sent only where Ctrl+Break fails, Windows documents that a Ctrl+C sent to
-// a nonzero group reaches none of it, and Wine 8, where GenerateConsoleCtrlEvent fails for
-// Ctrl+Break, delivers the Ctrl+C to a program that has turned Ctrl+C back on. Each system asks
-// once.
-void SignalGroup(DWORD group) {
-    if (::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, group) == FALSE) {
-        ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, group);
-    }
+// Ctrl+Break to every process on the console (group 0), which no program can leave off; Ctrl+C
+// only where Ctrl+Break cannot be sent (Wine 8 sends no Ctrl+Break).
+ConsoleEvent SignalConsoleProcesses() {
+    return SendFirstEvent([](ConsoleEvent event) {
+        return ::GenerateConsoleCtrlEvent(event == ConsoleEvent::kCtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0) !=
+               FALSE;
+    });
 }
 
 bool Contains(const std::vector<DWORD>& ids, DWORD id) {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-ULONGLONG Value(const FILETIME& time) {
-    return (ULONGLONG{time.dwHighDateTime} << 32U) | time.dwLowDateTime;
-}
-
-// Whether the process has run for kSettleMs; yes when that cannot be told.
-bool Settled(DWORD processId) {
-    const win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    FILETIME created{};
-    FILETIME exited{};
-    FILETIME kernel{};
-    FILETIME user{};
-    if (!process || ::GetProcessTimes(process.get(), &created, &exited, &kernel, &user) == FALSE) {
-        return true;
+void Close(const std::vector<WindowHandle>& windows) {
+    for (WindowHandle window : windows) {
+        ::PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     }
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    return Value(now) >= Value(created) + kSettleMs * kFileTimeUnitsPerMs;
 }
 
 struct ConsoleAnswers {
-    std::vector<DWORD> reached;         // the events went to them
+    std::vector<DWORD> reached;         // an event went to them
+    std::vector<DWORD> byWindow;        // their console took no event: their hidden window was closed
     std::vector<DWORD> withoutConsole;  // they have none to be asked on
 };
 
 // A service has no console of its own: it borrows each console in turn, for as long as the
 // events take.
-ConsoleAnswers AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationId, bool insist, ULONGLONG graceEnds,
-                             const Asked& asked) {
+ConsoleAnswers AskOnConsoles(const std::vector<DWORD>& toAsk, const std::vector<TopLevelWindow>& windows, bool insist,
+                             ULONGLONG graceEnds, const Asked& asked) {
     IgnoreCtrlEvents();
     const DWORD host = ::GetCurrentProcessId();
     std::vector<DWORD> visited;
@@ -139,15 +120,20 @@ ConsoleAnswers AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationI
         }
         const ConsoleAttendance console{ProcessesOnConsole(), toAsk, asked.byWindow, asked.onConsole};
         visited.insert(visited.end(), console.attached.begin(), console.attached.end());
-        const std::vector<DWORD> groups = ConsoleGroupsToSignal(console, host, applicationId, insist);
-        for (const DWORD group : groups) {
-            SignalGroup(group);
+        if (!SignalConsole(console, host, insist)) {
+            ::FreeConsole();
+            continue;
         }
-        for (const DWORD attached : groups.empty() ? std::vector<DWORD>{} : console.attached) {
+        std::vector<DWORD> here;
+        for (const DWORD attached : console.attached) {
             if (Contains(toAsk, attached)) {
-                answers.reached.push_back(attached);
+                here.push_back(attached);
             }
         }
+        const ConsoleAsks asks = AskOnConsole(windows, here, SignalConsoleProcesses());
+        Close(asks.toClose);
+        answers.reached.insert(answers.reached.end(), asks.byEvent.begin(), asks.byEvent.end());
+        answers.byWindow.insert(answers.byWindow.end(), asks.byWindow.begin(), asks.byWindow.end());
         ::FreeConsole();
     }
     return answers;
@@ -155,11 +141,13 @@ ConsoleAnswers AskOnConsoles(const std::vector<DWORD>& toAsk, DWORD applicationI
 
 }  // namespace
 
-void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool insist, ULONGLONG graceEnds,
+void AskToEnd(const std::vector<DWORD>& processIds, const FirstSeen& seen, bool insist, ULONGLONG graceEnds,
               Asked& asked) {
+    const ULONGLONG now = ::GetTickCount64();
     std::vector<DWORD> notAsked;
     for (const DWORD process : processIds) {
-        if (!Contains(asked.byWindow, process) && !Contains(asked.onConsole, process) && Settled(process)) {
+        if (!Contains(asked.byWindow, process) && !Contains(asked.onConsole, process) &&
+            seen.Settled(process, now, insist)) {
             notAsked.push_back(process);
         }
     }
@@ -169,24 +157,24 @@ void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool in
     const std::vector<TopLevelWindow> windows = TopLevelWindowsOf(notAsked);
     const auto closeWindows = [&](DWORD process, bool hasConsole) {
         const std::vector<WindowHandle> toClose = WindowsToClose(windows, process, hasConsole);
-        for (WindowHandle window : toClose) {
-            ::PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
-        }
+        Close(toClose);
         if (!toClose.empty()) {
             asked.byWindow.push_back(process);
         }
         return !toClose.empty();
     };
     // Windows on show are closed whether the process has a console or not. The others are tried on
-    // their consoles first; only a process found to have none has its hidden window closed.
+    // their consoles first; only a process found to have none, or on a console that took no event,
+    // has its hidden window closed.
     std::vector<DWORD> onConsole;
     for (const DWORD process : notAsked) {
         if (!closeWindows(process, true)) {
             onConsole.push_back(process);
         }
     }
-    const ConsoleAnswers answers = AskOnConsoles(onConsole, applicationId, insist, graceEnds, asked);
+    const ConsoleAnswers answers = AskOnConsoles(onConsole, windows, insist, graceEnds, asked);
     asked.onConsole.insert(asked.onConsole.end(), answers.reached.begin(), answers.reached.end());
+    asked.byWindow.insert(asked.byWindow.end(), answers.byWindow.begin(), answers.byWindow.end());
     for (const DWORD process : answers.withoutConsole) {
         closeWindows(process, false);
     }

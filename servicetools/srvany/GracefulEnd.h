@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "servicetools/srvany/EndRequests.h"
+
 namespace qeltor::service {
 
 // What one stop has asked so far.
@@ -17,10 +19,10 @@ struct Asked {
 // that has run for less than a second (it may not have set up its handlers yet), one whose window
 // or console is not there yet, one that shares its console with a process asked by WM_CLOSE until
 // that one has gone or `insist` says half the grace period is over, and one with neither a window
-// nor a console, which nothing reaches. No console is visited once the tick count has reached
-// `graceEnds`. `applicationId` is the application's own process, which leads the process group it
-// started.
-void AskToEnd(const std::vector<DWORD>& processIds, DWORD applicationId, bool insist, ULONGLONG graceEnds,
+// nor a console, which nothing reaches. Once `insist`, a process is asked however young (by
+// `seen`), and so is a console with such processes on it. No console is visited once the tick
+// count has reached `graceEnds`.
+void AskToEnd(const std::vector<DWORD>& processIds, const FirstSeen& seen, bool insist, ULONGLONG graceEnds,
               Asked& asked);
 
 }  // namespace qeltor::service

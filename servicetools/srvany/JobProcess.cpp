@@ -66,9 +66,12 @@ std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) 
     if (!job) {
         return Failure(L"Cannot create a job object for the application", ::GetLastError());
     }
-    // Suspended until it is in the job, so that nothing it starts can escape. Its own console and
-    // process group let a Ctrl+Break reach it, and only it, when the service stops.
-    const DWORD flags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP | CREATE_UNICODE_ENVIRONMENT;
+    // Suspended until it is in the job, so that nothing it starts can escape. On a console of its own
+    // the Ctrl events of a stop, sent to every process there (group 0), reach it and what it starts
+    // there, and nothing else. No process group of its own: Windows ignores CREATE_NEW_PROCESS_GROUP
+    // beside CREATE_NEW_CONSOLE, and where a group is made (Wine), it starts with Ctrl+C ignored and
+    // outside the host's group, which Wine takes for group 0.
+    const DWORD flags = CREATE_SUSPENDED | CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};

@@ -4,6 +4,7 @@
 #include <string>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 #include "core/StopTimes.h"
 #include "servicetools/srvany/EventLog.h"
@@ -29,6 +30,9 @@ static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EX
 namespace {
 
 constexpr DWORD kGraceStepMs = 250;
+// How often the host notes the job's processes while the application runs, so that a process is
+// known by its first second's end, however the wall clock is set meanwhile.
+constexpr DWORD kWatchStepMs = 500;
 
 // Set by the control handler, on the dispatcher's thread, when the service is to stop.
 struct StopSignal {
@@ -74,14 +78,15 @@ std::variant<JobProcess, HostFailure> StartApplication(const std::wstring& servi
 // manager sees the stop progress. Halfway through, a console waits no longer for a process asked by
 // its window. Returns how many were still running when it was over and had to be ended, by the
 // end of the stop at the latest.
-DWORD EndApplication(const JobProcess& application, ULONGLONG requested, StatusReporter& status) {
+DWORD EndApplication(const JobProcess& application, ULONGLONG requested, FirstSeen& seen, StatusReporter& status) {
     const StopDeadlines deadlines = DeadlinesFrom(requested);
     Asked asked;
     for (ULONGLONG now = ::GetTickCount64(); now < deadlines.graceEnds && application.ActiveCount() != 0;
          now = ::GetTickCount64()) {
         status.StopPending(TimeLeft(now, deadlines.stopEnds));
-        AskToEnd(application.ProcessIds(), application.ProcessId(), now >= deadlines.insist, deadlines.graceEnds,
-                 asked);
+        const std::vector<DWORD> processes = application.ProcessIds();
+        seen.Note(processes, now);
+        AskToEnd(processes, seen, now >= deadlines.insist, deadlines.graceEnds, asked);
         ::Sleep(std::min(kGraceStepMs, TimeLeft(::GetTickCount64(), deadlines.graceEnds)));
     }
     const DWORD left = application.ActiveCount() != 0 ? application.ApplicationProcessCount() : 0;
@@ -95,7 +100,12 @@ ServiceExit Supervise(const JobProcess& application, const StopSignal& stop, Sta
                       const EventLog& log) {
     const ULONGLONG started = ::GetTickCount64();
     const HANDLE waits[] = {application.Process(), stop.event.get()};
-    const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    FirstSeen seen;
+    DWORD woken = WAIT_TIMEOUT;
+    while (woken == WAIT_TIMEOUT) {
+        seen.Note(application.ProcessIds(), ::GetTickCount64());
+        woken = ::WaitForMultipleObjects(2, waits, FALSE, kWatchStepMs);
+    }
     const DWORD waitError = woken == WAIT_FAILED ? ::GetLastError() : ERROR_SUCCESS;
     if (woken == WAIT_OBJECT_0) {
         const DWORD code = application.ExitCode();
@@ -108,7 +118,7 @@ ServiceExit Supervise(const JobProcess& application, const StopSignal& stop, Sta
     // Asked to stop, the service stops cleanly even when something had to be ended, so that its
     // recovery actions do not restart it.
     const bool requested = woken == WAIT_OBJECT_0 + 1;
-    const DWORD ended = EndApplication(application, requested ? stop.requested : ::GetTickCount64(), status);
+    const DWORD ended = EndApplication(application, requested ? stop.requested : ::GetTickCount64(), seen, status);
     if (ended != 0) {
         log.StopEndedProcesses(application.Plan().application, ended, kGracePeriodMs / 1000);
     }

@@ -93,6 +93,12 @@ std::optional<DWORD> QueryPreshutdownTimeout(const std::wstring& service) {
     return info.dwPreshutdownTimeout;
 }
 
+bool SetPreshutdownTimeout(const std::wstring& service, DWORD timeoutMs) {
+    const UniqueServiceHandle handle = OpenNamed(service, SERVICE_CHANGE_CONFIG);
+    SERVICE_PRESHUTDOWN_INFO info{timeoutMs};
+    return handle && ::ChangeServiceConfig2W(handle.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &info) != FALSE;
+}
+
 DWORD CreateAutoService(const std::wstring& service, const std::wstring& imagePath) {
     return CreateOwnService(service, imagePath, SERVICE_AUTO_START);
 }

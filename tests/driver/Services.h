@@ -28,6 +28,7 @@ struct ServiceConfig {
 std::optional<ServiceConfig> QueryConfig(const std::wstring& service);
 // How long a shutdown of Windows waits for the service's stop, as the service manager keeps it.
 std::optional<DWORD> QueryPreshutdownTimeout(const std::wstring& service);
+bool SetPreshutdownTimeout(const std::wstring& service, DWORD timeoutMs);
 
 // An automatic own-process service for `imagePath`, as another program would create it; the
 // error when it could not.

@@ -1,7 +1,7 @@
 // What the end-to-end run asks of the service manager and the hosted server, one check a call:
 //   ServiceCheck forget | installed <srvany.exe> | running <heartbeat> | stopped <heartbeat> | removed
 //              | arguments <AppParameters> | without-application | ended-by-itself <code> | refused
-//              | forced
+//              | forced | hold <seconds>
 // Prints one line saying what it checked and whether it held; exits 0 only when it held.
 #include <windows.h>
 
@@ -142,6 +142,12 @@ int wmain(int argc, wchar_t** argv) {
     const auto clean = [](const SERVICE_STATUS& status) { return status.dwWin32ExitCode == NO_ERROR; };
     if (command == L"stopped" && argc == 3) {
         return Stopped("0/any", clean, argument);
+    }
+    if (command == L"hold" && argc == 3) {  // as an open Services console holds it while it is removed
+        const auto held = HoldAndDelete(kService);
+        Report(static_cast<bool>(held), "the service is marked for deletion while held open");
+        ::Sleep(static_cast<DWORD>(std::stoul(argument)) * 1000);
+        return held ? 0 : 1;
     }
     if (command == L"removed") {
         return Removed();

@@ -115,6 +115,14 @@ TEST_F(ServiceCase, InstsrvCreatesAnAutoStartServiceOnce) {
     ASSERT_TRUE(unchanged.has_value());
     EXPECT_EQ(unchanged->program, L"\"" + kSrvany.wstring() + L"\"");
     EXPECT_FALSE(MachineKeyExists(EventSourceKey(name_)));
+
+    // One for the same program, made by an older kit, is brought up to date and says how.
+    ASSERT_TRUE(SetPreshutdownTimeout(name_, 10000));
+    const ToolRun third = Instsrv(kSrvany.wstring());
+    EXPECT_EQ(third.exitCode, 0U) << third.output;
+    EXPECT_NE(third.output.find("(it was 10000 ms)"), std::string::npos) << third.output;
+    EXPECT_EQ(QueryPreshutdownTimeout(name_), qeltor::service::kPreshutdownTimeoutMs);
+    EXPECT_TRUE(MachineKeyExists(EventSourceKey(name_)));
 }
 
 TEST_F(ServiceCase, InstsrvTakesOnlyAProgramThatExists) {
@@ -159,6 +167,21 @@ TEST_F(ServiceCase, InstsrvRemovesARunningService) {
     const ToolRun again = Instsrv(L"remove");
     EXPECT_NE(again.exitCode, 0U);
     EXPECT_NE(again.output.find("does not exist"), std::string::npos) << again.output;
+}
+
+// What the package's removal and its rollback run: the service comes back as it was, running.
+TEST_F(ServiceCase, InstsrvPutsBackTheServiceItRemoved) {
+    Host(kStandin, L"", Beating(L""));
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    const std::wstring program = L" \"" + kSrvany.wstring() + L"\"";
+    EXPECT_EQ(RunTool(g_instsrv, L"\"" + name_ + L"\" remove" + program).exitCode, 0U);
+    ASSERT_TRUE(WaitUntil([&] { return !ServiceExists(name_); }));
+    const ToolRun restored = RunTool(g_instsrv, L"\"" + name_ + L"\" restore" + program);
+    EXPECT_EQ(restored.exitCode, 0U) << restored.output;
+    EXPECT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    EXPECT_EQ(ReadMachineText(ParametersKey(name_), L"Application"), kStandin);
+    EXPECT_TRUE(MachineKeyExists(EventSourceKey(name_)));
+    EXPECT_FALSE(MachineKeyExists(L"SOFTWARE\\Qeltor Service\\Removed services\\" + name_));  // nothing left aside
 }
 
 TEST_F(ServiceCase, ToolsExplainThemselvesWhenMisused) {
@@ -245,14 +268,17 @@ INSTANTIATE_TEST_SUITE_P(
         // has run for a second.
         Stop{"AsksAServerStoppedRightAfterItsStart", L"--no-window --ready 400", {}, {{L"beat.txt.ended", "ctrl"}}},
         // Windows sends Ctrl+Break, which a program cannot leave off. Wine cannot send Ctrl+Break
-        // (GenerateConsoleCtrlEvent fails for it) and the Ctrl+C sent instead is ignored by a
-        // process that left it off, so under Wine such a server is never asked: it is ended when
-        // the grace period is over.
-        Stop{"UnderWineAServerThatLeavesCtrlCOffIsNotAsked",
+        // (GenerateConsoleCtrlEvent fails for it); its Ctrl+C to group 0 goes to the host's process
+        // group, which the application shares, starting in no group of its own, with Ctrl+C on.
+        Stop{"AsksAServerThatLeavesCtrlCAsItFoundIt",
              L"--no-window --ctrl-c-left-off",
              {L"beat.txt"},
-             {{L"beat.txt.ended", ""}},
-             true},
+             {{L"beat.txt.ended", "ctrl"}}},
+        // ... a server that runs with a hidden window too, and saves well within the grace period.
+        Stop{"AsksAServerWithAHiddenWindowThatLeavesCtrlCAsItFoundIt",
+             L"--hidden-window --ctrl-c-left-off --save 3000",
+             {L"beat.txt"},
+             {{L"beat.txt.ended", "ctrl"}, {L"beat.txt.saved", "saved"}}},
         // Libraries make hidden windows: a program with a console is asked there all the same.
         Stop{"AsksAConsoleServerWithAHiddenWindowOnItsConsole",
              L"--hidden-window --save 3000",
@@ -297,6 +323,26 @@ TEST_F(ServiceCase, AsksEveryProcessOfALargeJob) {
     EXPECT_EQ(asked, kChildren);  // each once
     EXPECT_EQ(saved, kChildren);
     EXPECT_EQ(ReadText(Work(L"beat.txt.saved")), "saved");
+}
+
+// Stopped 1.5 s after its start while it still starts its workers on its console: halfway through
+// the grace period at the latest, the workers there are asked however young, and most save.
+TEST_F(ServiceCase, AsksWorkersStillBeingStartedAtTheStop) {
+    constexpr int kChildren = 270;
+    Host(kStandin, L"", Beating(L"--no-window --save 1000 --children " + std::to_wstring(kChildren)));
+    ASSERT_TRUE(WaitForState(name_, SERVICE_RUNNING));
+    ::Sleep(1500);
+    TimedStop(name_);
+    int started = 0;
+    int saved = 0;
+    for (int child = 1; child <= kChildren; ++child) {
+        const std::wstring heartbeat = L"beat.txt." + std::to_wstring(child);
+        started += ReadBeat(Work(heartbeat.c_str())).count > 0 ? 1 : 0;
+        saved += ReadText(Work((heartbeat + L".saved").c_str())) == "saved" ? 1 : 0;
+    }
+    std::cout << saved << " of " << started << " workers saved.\n";
+    EXPECT_GT(started, 0);
+    EXPECT_GT(2 * saved, started);
 }
 
 TEST_F(ServiceCase, ApplicationExitCodeBecomesTheServiceExitCode) {

@@ -10,8 +10,8 @@
 // changes?" in a message box that nobody in a service answers. With --save it first takes that
 // long to save its work, then writes "saved" into "<heartbeat file>.saved". With --exit it ends
 // by itself after a few beats. With --ready it takes that long to start before it listens for
-// requests to end. --ctrl-c-left-off leaves Ctrl+C ignored, as a new process group
-// starts (only Ctrl+Break reaches it), where every other mode turns it back on.
+// requests to end. --ctrl-c-left-off leaves Ctrl+C as it found it (ignored, where it was started in
+// a process group of its own), where every other mode turns it on.
 // --child starts a stubborn copy of it, which only the end of its job can stop; --helper a
 // windowed copy that takes <ms> to save ("<heartbeat file>.child.saved"); --dialog-child a
 // --dialog copy; --children <n> copies without a window that take as long to save as it does

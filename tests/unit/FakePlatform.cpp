@@ -359,15 +359,13 @@ OsStatus FakePlatform::CopyRegistryTree(RegKey fromRoot, const std::wstring& fro
     return copyStatus;
 }
 
-std::wstring FakePlatform::ExpandEnvironment(const std::wstring& text) {
-    std::wstring expanded = text;
+std::vector<std::wstring> FakePlatform::SystemEnvironment() {
+    std::vector<std::wstring> block;
+    block.reserve(environment.size());
     for (const auto& [name, value] : environment) {
-        for (auto at = expanded.find(L'%' + name + L'%'); at != std::wstring::npos;
-             at = expanded.find(L'%' + name + L'%')) {
-            expanded.replace(at, name.size() + 2, value);
-        }
+        block.push_back(name + L'=' + value);
     }
-    return expanded;
+    return block;
 }
 
 OsStatus FakePlatform::RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,

@@ -43,7 +43,7 @@ public:
     std::map<wchar_t, DriveKind> drives;  // by upper-case letter; the others are local
     OsStatus copyStatus = kOsSuccess;
     std::wstring copyFailedKey;                        // the key a failing copy names
-    std::map<std::wstring, std::wstring> environment;  // what %NAME% expands to
+    std::map<std::wstring, std::wstring> environment;  // the system's: what %NAME% expands to for the service
     std::function<void(FakePlatform&)> duringWait;     // what something else does while instsrv.exe runs
     OsStatus shellStatus = kOsSuccess;
     OsStatus createKeyStatus = kOsSuccess;
@@ -121,7 +121,7 @@ public:
                               std::wstring& failedKey) override;
     void DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKey) override;
     OsStatus OpenRegistrationLock(std::unique_ptr<MachineLock>& lock) override;
-    std::wstring ExpandEnvironment(const std::wstring& text) override;
+    std::vector<std::wstring> SystemEnvironment() override;
     OsStatus RestoreRegistryValue(RegKey root, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<StoredValue>& value) override;
     OsStatus ReadSecurity(const std::wstring& path, ObjectSecurity& read) override;

@@ -2,6 +2,7 @@
 // registry, for each way the service can turn out.
 #include "FakePlatform.h"
 #include "core/CommandLine.h"
+#include "core/Environment.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "installer/Messages.h"
@@ -48,6 +49,8 @@ const FakePlatform::Values kEarlierValues = {{"Application", Text(1, L"C:\\OldSe
 const FakePlatform::Values kHandSetValues = {{"Application", Text(2, L"%SRV%\\Monitor.exe")},
                                              {"AppDirectory", Text(1, L"D:\\QeltorData")},
                                              {"AppParameters", Text(1, L"--port 9000 --config D:\\qeltor.ini")}};
+// The administrator's own profile, as a script of theirs wrote it: the service's is another.
+const FakePlatform::Values kProfileValues = {{"Application", Text(2, L"%USERPROFILE%\\Monitor.exe")}};
 // What a first click wrote for a server that has moved since: replaced.
 const FakePlatform::Values kClickWrittenValues = {{"Application", Text(1, L"C:\\OldSrv\\Monitor.exe")},
                                                   {"AppDirectory", Text(1, L"C:\\OldSrv\\")},
@@ -172,6 +175,33 @@ const Outcome kOutcomes[] = {
      .says = kSuccess,
      .left = {true, kWritten, false},
      .kept = "AppParameters"},
+    // Ours by where the path really lies: its 8.3 name, and a folder whose name differs in a letter's case.
+    {.name = "OursByItsShortName",
+     .before = ServiceConfig{L"C:\\TOOLS\\SRVANY~1.EXE", 2},
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "OursInAFolderNamedInOtherCase",
+     .folder = L"C:\\Über\\",
+     .before = ServiceConfig{L"\"C:\\über\\srvany.exe\"", 2},
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "OursWithAShortPreshutdownTimeout",
+     .before = ServiceConfig{kOurs, 2, false, 10000},
+     .style = 64,
+     .says = {{Id::PreshutdownShort, {L"10000", L"20000"}}},
+     .left = {true, kWritten, false},
+     .kept = "AppParameters"},
+    {.name = "ExpandableApplicationReplacedAsTheServiceExpandsIt",
+     .before = ServiceConfig{kOurs, 2},
+     .style = 64,
+     .says = {{Id::ExpandableApplicationReplaced,
+               {L"%USERPROFILE%\\Monitor.exe", L"C:\\Windows\\system32\\config\\systemprofile\\Monitor.exe"}}},
+     .left = {true, kWritten, false},
+     .earlier = &kProfileValues},
     {.name = "ExistsWithAnotherProgram",
      .before = ServiceConfig{L"\"D:\\Old Kit\\srvany.exe\"", 2},
      .style = 16,
@@ -450,6 +480,7 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     fake.windows64 = outcome.windows64;
     fake.drives = outcome.drives;
     fake.environment[L"SRV"] = L"D:\\Srv";
+    fake.environment[L"USERPROFILE"] = L"C:\\Windows\\system32\\config\\systemprofile";
     fake.duringWait = outcome.duringWait;
     fake.lockedByAnother = outcome.lockedByAnother;
     if (outcome.before) {
@@ -466,6 +497,8 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
         fake.security[path].entries.push_back({true, true, L"S-1-5-11", 0x1301bf});
     }
     fake.folderNames[UpToLastSeparator(outcome.serverPath)] = outcome.beside;
+    fake.finalPaths[L"C:\\TOOLS\\SRVANY~1.EXE"] = L"C:\\Tools\\srvany.exe";
+    fake.finalPaths[L"C:\\über\\srvany.exe"] = L"C:\\Über\\srvany.exe";
     if (outcome.linkTo != nullptr) {
         fake.finalPaths[outcome.serverPath] = outcome.linkTo;
     }
@@ -481,9 +514,11 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     EXPECT_EQ(fake.boxes[0].style, outcome.style);
     EXPECT_NE(fake.boxes[0].text.find(messages::Render(outcome.says)), std::wstring::npos) << fake.boxes[0].text;
     EXPECT_EQ(fake.unloaded, outcome.style == 64);
-    // A success that keeps no value (leaving the earlier ones keeps them all) adds nothing to the message.
+    // A success that keeps no value (leaving the earlier ones keeps them all) adds nothing to the
+    // message, unless it replaced one that the service would have read otherwise.
     if (outcome.style == 64 && outcome.kept == nullptr && outcome.left.parameters != kEarlier) {
-        EXPECT_EQ(fake.boxes[0].text, messages::Render(kSuccess));
+        EXPECT_EQ(fake.boxes[0].text,
+                  messages::Render(kSuccess) + (outcome.says == kSuccess ? L"" : messages::Render(outcome.says)));
     }
     EXPECT_EQ(fake.copiedTrees.size(), outcome.style == 64 ? 1U : 0U) << "the settings are copied on success only";
     EXPECT_EQ(fake.shellCommands.size(), outcome.started ? 1U : 0U);
@@ -516,6 +551,11 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
 
 INSTANTIATE_TEST_SUITE_P(Registration, RegistrationOutcomeTest, ::testing::ValuesIn(kOutcomes),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// %NAME% as ExpandEnvironmentStringsW reads it: names in either case, an unknown one left as it is.
+TEST(RegistrationOutcomeTest, ExpandsWithTheEnvironmentItIsGiven) {
+    EXPECT_EQ(ExpandWith(L"%srv%\\a;%X%;50%;%SRV%%", {L"=C:=C:\\", L"SRV=D:\\Srv"}), L"D:\\Srv\\a;%X%;50%;D:\\Srv%");
+}
 
 TEST(RegistrationOutcomeTest, ServiceKeyThatHoldsMoreThanOurValuesIsKept) {
     FakePlatform fake;

@@ -98,6 +98,12 @@ TEST(InstsrvArguments, InstallRemoveOrUsage) {
         qeltor::service::ParseInstsrvArguments({L"My Service", L"remove", L"\"C:\\A B\\srvany.exe\""});
     EXPECT_EQ(removeIf.action, InstsrvCommand::Action::RemoveIfItRuns);
     EXPECT_EQ(removeIf.program, L"C:\\A B\\srvany.exe");
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"Stop", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::StopForSetup);
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"start", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::StartAfterSetup);
+    EXPECT_EQ(qeltor::service::ParseInstsrvArguments({L"S", L"restore", L"C:\\s.exe"}).action,
+              InstsrvCommand::Action::RestoreRemoved);
     for (const auto& arguments : std::vector<std::vector<std::wstring>>{
              {}, {L"x"}, {L"x", L"y", L"z"}, {L"", L"y"}, {L"x", L"remove", L""}, {L"x", L"remove", L"y", L"z"}}) {
         EXPECT_EQ(qeltor::service::ParseInstsrvArguments(arguments).action, InstsrvCommand::Action::ShowUsage);
@@ -165,7 +171,6 @@ TEST(EndRequests, EachProcessIsAskedOnceTheWayItUnderstands) {
 
 TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
     constexpr qeltor::Dword kHost = 9;
-    constexpr qeltor::Dword kApplication = 1;
     // More processes than a job's first list of ids had room for, all on one console.
     std::vector<qeltor::Dword> many{kHost};
     for (qeltor::Dword id = 100; id < 400; ++id) {
@@ -176,26 +181,70 @@ TEST(EndRequests, AConsoleIsSignalledOnlyWhenNobodyOnItIsAskedOtherwise) {
         std::vector<qeltor::Dword> toAsk;
         std::vector<qeltor::Dword> askedByWindow;
         bool insist;
-        std::vector<qeltor::Dword> groups;
+        bool signal;
         // NOLINTNEXTLINE(readability-redundant-member-init): GCC asks it of rows that leave it out
         std::vector<qeltor::Dword> onConsole = {};
-    } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, {kApplication}},  // the children are in its group
-                {{kHost, 3}, {1, 3}, {}, false, {kApplication}},     // the application gone, its child still there
-                {{kHost, 1, 2}, {2}, {1}, false, {}},  // 1 has a window: a console event would ask it twice
+    } rows[] = {{{kHost, 1, 2}, {1, 2}, {}, false, true},  // the children share its console
+                {{kHost, 3}, {1, 3}, {}, false, true},     // the application gone, its child still there
+                {{kHost, 1, 2}, {2}, {1}, false, false},   // 1 has a window: a console event would ask it twice
                 // ... unless half the grace period is over and it is still there
-                {{kHost, 1, 2}, {2}, {1}, true, {kApplication}},
-                {{kHost, 2}, {2}, {1}, false, {kApplication}},  // once 1 has gone, at once
-                {{kHost, 1, 7}, {1}, {}, false, {}},            // 7 is no process of the job
-                {{kHost, 1, 7}, {1}, {}, true, {}},             // ... not even halfway through
-                {{kHost, 1, 2}, {}, {1, 2}, true, {}},          // nobody left to ask there
-                {{kHost}, {1}, {}, false, {}},
-                {many, many, {}, false, {kApplication}},
-                {{kHost, 1, 2}, {2}, {}, false, {kApplication}, {1}}};  // 2 joined since 1 was asked: 1 gets it again
+                {{kHost, 1, 2}, {2}, {1}, true, true},
+                {{kHost, 2}, {2}, {1}, false, true},       // once 1 has gone, at once
+                {{kHost, 1, 7}, {1}, {}, false, false},    // 7 is no process of the job
+                {{kHost, 1, 7}, {1}, {}, true, false},     // ... not even halfway through
+                {{kHost, 1, 2}, {}, {1, 2}, true, false},  // nobody left to ask there
+                {{kHost}, {1}, {}, false, false},
+                {many, many, {}, false, true},
+                {{kHost, 1, 2}, {2}, {}, false, true, {1}}};  // 2 joined since 1 was asked: 1 gets it again
     for (const auto& row : rows) {
         const qeltor::service::ConsoleAttendance console{row.attached, row.toAsk, row.askedByWindow, row.onConsole};
-        EXPECT_EQ(qeltor::service::ConsoleGroupsToSignal(console, kHost, kApplication, row.insist), row.groups)
+        EXPECT_EQ(qeltor::service::SignalConsole(console, kHost, row.insist), row.signal)
             << row.attached.size() << " attached, insisting " << row.insist;
     }
+}
+
+// Ctrl+Break first, Ctrl+C only where it cannot be sent; a console that takes neither: each process
+// is asked by its hidden window, and one without is left for a later try; never by two ways.
+TEST(EndRequests, WhoIsAskedByWhatOnAConsole) {
+    using qeltor::service::ConsoleEvent;
+    const auto window = [](std::uintptr_t id) { return reinterpret_cast<qeltor::service::WindowHandle>(id); };
+    const std::vector<qeltor::service::TopLevelWindow> windows = {{window(10), 1, false, false, false, false},
+                                                                  {window(20), 2, false, false, false, true}};
+    std::vector<ConsoleEvent> tried;
+    const auto failing = [&](ConsoleEvent event) {
+        tried.push_back(event);
+        return false;
+    };
+    EXPECT_EQ(qeltor::service::SendFirstEvent(failing), ConsoleEvent::kNone);
+    EXPECT_EQ(tried, (std::vector<ConsoleEvent>{ConsoleEvent::kCtrlBreak, ConsoleEvent::kCtrlC}));
+    EXPECT_EQ(qeltor::service::SendFirstEvent([](ConsoleEvent event) { return event == ConsoleEvent::kCtrlC; }),
+              ConsoleEvent::kCtrlC);
+    const auto none = qeltor::service::AskOnConsole(windows, {1, 2, 3}, ConsoleEvent::kNone);
+    EXPECT_EQ(none.toClose, std::vector<qeltor::service::WindowHandle>{window(10)});
+    EXPECT_EQ(none.byWindow, std::vector<qeltor::Dword>{1});
+    EXPECT_TRUE(none.byEvent.empty());  // 2's only window is the system's, 3 has none
+    const auto sent = qeltor::service::AskOnConsole(windows, {1, 2}, ConsoleEvent::kCtrlBreak);
+    EXPECT_TRUE(sent.toClose.empty());
+    EXPECT_EQ(sent.byEvent, (std::vector<qeltor::Dword>{1, 2}));
+}
+
+// Only the tick count counts: a process is asked a second after the host first saw it, however the
+// clock was set meanwhile, and at once when the stop insists.
+TEST(EndRequests, AProcessSettlesASecondAfterItWasFirstSeen) {
+    constexpr qeltor::Qword kTick = 5000000;
+    qeltor::service::FirstSeen seen;
+    seen.Note({1, 2}, kTick);
+    seen.Note({1, 2, 3}, kTick + 600);  // 1 and 2 keep their first sighting
+    EXPECT_FALSE(seen.Settled(1, kTick + 999, false));
+    EXPECT_TRUE(seen.Settled(1, kTick + 1000, false));
+    EXPECT_FALSE(seen.Settled(3, kTick + 1000, false));
+    EXPECT_TRUE(seen.Settled(3, kTick + 1000, true));
+    EXPECT_FALSE(seen.Settled(1, kTick - 3600000, false));  // a tick read before the note is no age
+    EXPECT_FALSE(seen.Settled(4, kTick + 99999, false));    // never seen
+    seen.Note({2}, kTick + 2000);
+    seen.Note({1, 2}, kTick + 2100);  // 1 went, and its id came back: a new process
+    EXPECT_FALSE(seen.Settled(1, kTick + 3000, false));
+    EXPECT_TRUE(seen.Settled(2, kTick + 3000, false));
 }
 
 TEST(EventTexts, ExitCodesAndRunningTimesReadAsAnAdministratorLooksThemUp) {
