@@ -28,13 +28,18 @@ constexpr const char* kFixStoredPath =
 
 // The server lies where a service does not reach it.
 constexpr const char* kMoveServer =
-    "Copy the monitoring server to a folder on a local drive (or run it from its share, "
-    "\\\\server\\share\\...), run it once from there, then run QeltorService again.";
+    "Copy the monitoring server to a folder of its own on a local drive, such as one under C:\\Program Files, "
+    "run it once from there, then run QeltorService again.";
 
 // The kit lies where a service does not reach it.
 constexpr const char* kMoveKit =
     "Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, and run it "
     "from there.";
+
+// The kit lies where users' programs could change it.
+constexpr const char* kInstallKit =
+    "Install QeltorService with its package, or unpack it to a folder of its own under C:\\Program Files, and "
+    "run it from there.";
 
 // The server lies where what is beside it cannot be kept to administrators.
 constexpr const char* kMoveServerToOwnFolder =
@@ -85,6 +90,10 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::ExpandableApplicationReplaced, Join::Paragraph,
      "Application was \"%1\" (REG_EXPAND_SZ), which the service expands to \"%2\", not the server's path; it "
      "was replaced.",
+     nullptr},
+    {Id::SettingsReadableByOthers, Join::Paragraph,
+     "The service account's copy of the server's settings was there before and keeps its permissions: %1 may "
+     "read it.",
      nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
@@ -168,12 +177,42 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "service's srvany.exe from there at every start, as the computer's account and maybe before the network "
      "is up, so the service might never start.",
      kMoveKit},
+    {Id::ServerOnShare, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a network share. The service "
+     "would fetch it over the network at every start, from a computer whose administrators are not this one's, "
+     "and someone on the network could answer in its place.",
+     kMoveServer},
+    {Id::ServerOnDetachableDisk, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a removable drive (%2:, %3). "
+     "The service could start it only while that disk is attached.",
+     kMoveServer},
+    {Id::KitOnDetachableDisk, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a removable drive (%2:, %3). The service could "
+     "start it only while that disk is attached.",
+     kMoveKit},
+    {Id::ServerInProfile, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" lies in a user's profile folder "
+     "(under %2). Programs that run as that user without administrator rights could replace it, and the "
+     "service would run it with full control of this computer.",
+     kMoveServerToOwnFolder},
+    {Id::KitInProfile, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" lies in a user's profile folder (under %2). Programs "
+     "that run as that user without administrator rights could replace its srvany.exe, which the service would "
+     "run with full control of this computer.",
+     kInstallKit},
+    {Id::KeptFolderInProfile, Join::Start,
+     "Can't register the service: the monitoring server's folder \"%1\" (its AppDirectory, set by hand) lies "
+     "in a user's profile folder (under %2). Programs that run as that user without administrator rights could "
+     "put DLLs there that the server would load with full control of this computer.",
+     "Delete the value AppDirectory under the service's Parameters key, or set it to a folder under "
+     "C:\\Program Files, then press the button again."},
     {Id::ChangeableByUsers, Join::Start,
      "Can't register the service: users who are no administrators can change \"%1\": %2 %3. The service runs "
      "it with full control of this computer at every start of Windows, so any of them could take over this "
      "computer.",
      "Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run "
-     "these in a command prompt run as administrator:\r\n%4\r\n\r\nThen press the button again."},
+     "these one after the other in a command prompt or PowerShell run as administrator:\r\n%4\r\n\r\nThen press "
+     "the button again."},
     {Id::FolderAboveChangeable, Join::Start,
      "Can't register the service: users who are no administrators can change \"%1\", a folder above \"%2\": "
      "%3 %4. Whoever can rename it or what it holds can put a folder of their own in its place, whose "
@@ -191,17 +230,37 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "drive %2:. What lies beside a program may be loaded with it, so the service would run whatever any "
      "user puts on that drive with full control of this computer.",
      kMoveServerToOwnFolder},
+    {Id::RootChangeableByUsers, Join::Start,
+     "Can't register the service: users who are no administrators can change \"%1\", the root of a drive that "
+     "holds what the service runs: %2 %3.",
+     "Move the program into a folder of its own under C:\\Program Files and run it once from there; then run "
+     "QeltorService again. Leave the permissions of the drive's root as they are."},
+    {Id::LinkChangeable, Join::Start,
+     "Can't register the service: users who are no administrators can change the link \"%1\" on the way to "
+     "what the service runs: %2 %3. They could put a folder of their own in its place.",
+     "Move the monitoring server, or this kit, into a folder under C:\\Program Files that is no link, and run "
+     "it once from there; then run QeltorService again."},
     {Id::TooManyBesideServer, Join::Start,
      "Can't register the service: the folder of the monitoring server's executable, \"%1\", holds more than "
      "%2 files and folders, too many to check that users who are no administrators can change none of them. "
      "The server may load what lies beside it, with full control of this computer.",
      kMoveServerToOwnFolder},
+    {Id::TooManyInKitFolder, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" holds more than %2 files and folders, too many to "
+     "check each.",
+     kInstallKit},
     {Id::PermissionsUnreadable, Join::Start,
      "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known whether users "
      "who are no administrators can change what the service runs with full control of this computer. The "
      "system says: %2",
      "Make sure that QeltorService runs as an administrator and that administrators may read these "
      "permissions, then press the button again."},
+
+    {Id::PermissionsDenied, Join::Start,
+     "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known who can change "
+     "it. The system says: %2",
+     "Give it to Administrators by running this in a command prompt or PowerShell run as administrator, then "
+     "press the button again:\r\n%3"},
 
     {Id::RunsAnotherProgram, Join::Start,
      "The service \"Qeltor Monitoring Server\" exists already and runs another program: %1. It was left "
@@ -308,6 +367,13 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "the service's account had are left as they were.",
      "Delete the keys below %1 that the monitoring server does not use, then press the button again."},
 
+    {Id::SettingsKeyUnreadable, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings could not be copied for the account the service runs as: %1 "
+     "Administrators may not read the key %2; nothing was copied.",
+     "Give Administrators read access to that key in the Registry Editor, then press the button again (reg copy "
+     "would stop there too)."},
+
     {Id::WrittenValuesRemoved, Join::Paragraph, "The values written for the service were removed again.", nullptr},
     {Id::WrittenValuesLeft, Join::Paragraph,
      "The values written under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
@@ -359,6 +425,12 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::ExpandTextValue, Join::Start, "\"%1\" (REG_EXPAND_SZ)", nullptr},
     {Id::ValueOfType, Join::Start, "a value of type %1", nullptr},
     {Id::LogHeading, Join::Start, "%1 QeltorService.exe /quiet ended with exit code %2.", nullptr},
+    {Id::UnknownAccount, Join::Start, "an unknown account", nullptr},
+    {Id::BusUsb, Join::Start, "USB", nullptr},
+    {Id::BusSd, Join::Start, "SD card", nullptr},
+    {Id::BusMmc, Join::Start, "MMC card", nullptr},
+    {Id::BusFireWire, Join::Start, "FireWire", nullptr},
+    {Id::BusVirtual, Join::Start, "VHD file", nullptr},
 }};
 
 constexpr bool InIdOrder() {
