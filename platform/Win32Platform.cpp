@@ -241,7 +241,7 @@ DriveKind KindOfBus(wchar_t drive) {
     std::array<ULONG_PTR, 128> buffer{};
     DWORD returned = 0;
     if (::DeviceIoControl(device.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer.data(),
-                          sizeof(buffer), &returned, nullptr) == FALSE ||
+                          win32::DwordOf(sizeof(buffer)), &returned, nullptr) == FALSE ||
         returned < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(STORAGE_BUS_TYPE)) {
         return DriveKind::Local;
     }

@@ -86,7 +86,7 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
 std::wstring KeyDacl(HKEY root, const std::wstring& path) {
     const auto key = OpenKey(root, path, READ_CONTROL);
     std::array<BYTE, 1024> descriptor{};
-    DWORD size = descriptor.size();
+    DWORD size = sizeof(descriptor);
     wchar_t* text = nullptr;
     if (!key || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS ||
         ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
