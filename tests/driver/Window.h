@@ -24,10 +24,11 @@ struct Outcome {
     bool windowShown = false;     // the main window appeared
     bool closedByDriver = false;  // it was still open after everything else, and was closed
     DWORD exitCode = STILL_ACTIVE;
-    std::string problem;           // why the run could not be watched to its end, if it could not
-    int probesAnswered = 0;        // with ClickProbeAndClose: how often the window answered before a box showed
-    int probesMissed = 0;          // and how often it did not within 2 s
-    ULONGLONG slowestProbeMs = 0;  // and how long the slowest answer took
+    std::string problem;     // why the run could not be watched to its end, if it could not
+    int probesAnswered = 0;  // with ClickProbeAndClose: how often the window answered before a box showed
+    int probesMissed = 0;    // and how often it did not within 2 s
+    // And how long the slowest answer took.
+    ULONGLONG slowestProbeMs = 0;
 };
 
 // What to do with the main window once it shows: press its button (twice in a row, as an

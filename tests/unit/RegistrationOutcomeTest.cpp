@@ -462,8 +462,7 @@ const Outcome kOutcomes[] = {
              .says = {{Id::LinkChangeable, {L"D:\\Srv\\", kUsers, L"can delete it"}}},
              .setUp =
                  [](FakePlatform& fake) {
-                     fake.links[L"D:\\Srv\\"] = FakePlatform::AdministratorsOnly(true);
-                     fake.links[L"D:\\Srv\\"].entries.push_back({true, false, L"S-1-5-11", 0x10000});
+                     fake.links[L"D:\\Srv\\"] = {true, false, L"", {{true, false, L"S-1-5-11", 0x10000}}};
                  }}),
     Refused({.name = "DllUsersCanWriteInTheKitFolder",
              .says = {{Id::ChangeableByUsers,
@@ -484,8 +483,7 @@ const Outcome kOutcomes[] = {
                         permissions::FixCommands(kServer, false, {L""})}}},
              .setUp =
                  [](FakePlatform& fake) {
-                     fake.security[kServer] = FakePlatform::AdministratorsOnly(false);
-                     fake.security[kServer].entries.push_back({true, false, L"", 0x2});
+                     fake.security[kServer] = {false, false, L"S-1-5-32-544", {{true, false, L"", 0x2}}};
                  }}),
     {.name = "KeptAppDirectoryUsersCanWrite",
      .before = ServiceConfig{kOurs, 2},
