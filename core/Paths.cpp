@@ -33,14 +33,13 @@ bool IsPathSeparator(wchar_t c) {
 }
 
 std::wstring WhatItNames(const std::wstring& path) {
-    const std::wstring start = path.substr(0, 8);
-    if (EqualIgnoringCase(start, L"\\\\?\\UNC\\")) {
-        return L"\\\\" + path.substr(8);
+    if (!path.starts_with(L"\\\\?\\")) {
+        return path;
     }
-    if (start.starts_with(L"\\\\?\\") && DriveLetterOf(path.substr(4))) {
-        return path.substr(4);
+    if (EqualIgnoringCase(path.substr(4, 4), L"UNC\\")) {
+        return L"\\" + path.substr(7);
     }
-    return path;
+    return DriveLetterOf(path.substr(4)) ? path.substr(4) : path;
 }
 
 bool LiesWithin(const std::wstring& path, const std::wstring& folder) {

@@ -112,13 +112,6 @@ std::wstring IcaclsPath(std::wstring path) {
     return L'"' + path + L'"';
 }
 
-// An account's grant, quoted when it holds parentheses, which PowerShell would read as an
-// expression.
-std::wstring Grant(const wchar_t* sid, bool isFolder, const wchar_t* rights) {
-    const std::wstring grant = std::wstring(L"*") + sid + L':' + (isFolder ? L"(OI)(CI)" : L"") + rights;
-    return isFolder ? L'"' + grant + L'"' : grant;
-}
-
 }  // namespace
 
 bool Administrators::Include(const std::wstring& sid) const {
@@ -214,25 +207,33 @@ bool AdministratorsLockedOut(const ObjectSecurity& object, const Administrators&
 std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers,
                          bool takeOwnership) {
     // /T reaches what a folder holds; on a file it would reach files of the same name below.
-    const std::wstring quoted = IcaclsPath(path);
-    const std::wstring command = L"icacls " + quoted;
-    const std::wstring tree = isFolder ? L" /T /C" : L" /C";
-    std::wstring commands =
-        takeOwnership ? L"takeown /F " + quoted + L" /A" + (isFolder ? L" /R /D Y" : L"") + L"\r\n" : L"";
-    commands += command + L" /setowner *" + kAdministratorsSid + tree;
+    const std::wstring icacls = L"icacls " + IcaclsPath(path);
+    const wchar_t* tree = isFolder ? L" /T /C\r\n" : L" /C\r\n";
+    std::wstring commands;
+    if (takeOwnership) {
+        commands.append(L"takeown /F ").append(IcaclsPath(path)).append(isFolder ? L" /A /R /D Y\r\n" : L" /A\r\n");
+    }
+    commands.append(icacls).append(L" /setowner *").append(kAdministratorsSid).append(tree);
     if (std::ranges::find(changers, std::wstring()) != changers.end()) {
         // An account without a SID to name: every explicit entry goes, then the grants below.
-        commands += L"\r\n" + command + L" /reset" + tree;
+        commands.append(icacls).append(L" /reset").append(tree);
     } else if (!changers.empty()) {
-        commands += L"\r\n" + command + L" /remove:g";
+        commands.append(icacls).append(L" /remove:g");
         for (const std::wstring& sid : changers) {
-            commands += L" *" + sid;
+            commands.append(L" *").append(sid);
         }
-        commands += tree;
+        commands.append(tree);
     }
-    // What a folder holds inherits these entries once the old ones are gone.
-    return commands + L"\r\n" + command + L" /inheritance:r /grant:r " + Grant(kAdministratorsSid, isFolder, L"F") +
-           L' ' + Grant(kSystemSid, isFolder, L"F") + L' ' + Grant(L"S-1-5-32-545", isFolder, L"RX");
+    // What a folder holds inherits these entries once the old ones are gone. A grant with
+    // parentheses is quoted, as PowerShell would read them as an expression.
+    const wchar_t* quote = isFolder ? L"\"" : L"";
+    commands.append(icacls).append(L" /inheritance:r /grant:r");
+    for (const auto& [sid, rights] :
+         {std::pair{kAdministratorsSid, L"F"}, std::pair{kSystemSid, L"F"}, std::pair{L"S-1-5-32-545", L"RX"}}) {
+        commands.append(L" ").append(quote).append(L"*").append(sid).append(L":");
+        commands.append(isFolder ? L"(OI)(CI)" : L"").append(rights).append(quote);
+    }
+    return commands;
 }
 
 }  // namespace qeltor::permissions

@@ -107,12 +107,9 @@ private:
         const OsStatus read = platform_.ReadSecurity(path, security);
         // Taking it makes its permissions readable; the next click advises the rest. Never a root's.
         if (read == kOsAccessDenied && !IsRootFolder(path)) {
-            std::wstring named = path;
-            while (IsPathSeparator(named.back())) {
-                named.pop_back();
-            }
+            const std::wstring named(path, 0, path.find_last_not_of(L"\\/") + 1);
             return Message{Id::PermissionsDenied,
-                           {path, platform_.ErrorText(read), L"takeown /F " + Quoted(named) + L" /A"}};
+                           {path, platform_.ErrorText(read), L"takeown /F \"" + named + L"\" /A"}};
         }
         if (read != kOsSuccess) {
             return Message{Id::PermissionsUnreadable, {path, platform_.ErrorText(read)}};
