@@ -2,6 +2,7 @@
 
 #include "core/MessageInserts.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qeltor::messages {
@@ -443,23 +444,343 @@ constexpr bool InIdOrder() {
 }
 static_assert(InIdOrder(), "the table lists each message at the place of its id");
 
+// The table is kept in the program packed: each message's text, then its paragraph of what to do
+// (when it has one), each of the pieces below, which recur across the table, stored as one byte of
+// a value no text holds; computed here at compile time, so that only the packed bytes and where
+// each message starts are in the program. The pieces are only a dictionary: a text that holds
+// none of them is stored as it is.
+constexpr std::array<const char*, 140> kPhrases{
+    R"(HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)",
+    "Can't register the service: ",
+    "such as one under C:\\Program Files, run it once from there, then run QeltorService again.",
+    "\"Qeltor Monitoring Server\"",
+    "Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, and run it from ",
+    "service ",
+    "in a command prompt run as administrator",
+    "the monitoring server",
+    "QeltorService ",
+    "administrators can change",
+    "with full control of this computer",
+    "folder ",
+    "without the drive letters that a user's logon maps, so it would not find it.",
+    "the Services console (services.msc)",
+    "from the next start of Windows, but the server's settings could not be copied for the account the ",
+    "press the button again",
+    "start it only while that medium happens to be inserted.",
+    "under HKEY_CURRENT_USER\\Software\\VB and VBA Program ",
+    "%2). Programs that run as that user without administrator rights could ",
+    "its own on a local drive, ",
+    "instsrv.exe",
+    "executable \"%1\" is on a ",
+    "its settings from HKEY_USERS\\.DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor, not from yours. Press "
+    "the",
+    "C:\\Program Files",
+    "and VBA Program Settings\\mxqeltor\" ",
+    "then run ",
+    "under ",
+    "start ",
+    "Set its startup type to Automatic in ",
+    "and run it ",
+    "Windows",
+    "drive ",
+    "has no such service: something else removed it in the meantime.",
+    "who are no ",
+    "removed again",
+    "program",
+    "could not be ",
+    "holds more than %2 files and folders, too many to check ",
+    "so it is not known ",
+    "The system says: %2",
+    "in a command prompt or PowerShell run as administrator",
+    "lies in a user's profile ",
+    "is registered",
+    "back as they were before the button was pressed",
+    "srvany.exe",
+    "executable",
+    "Can't ",
+    "something else changed ",
+    "so any of them could take over this computer.",
+    "values ",
+    "so the ",
+    "its own ",
+    "permissions",
+    "ended with exit code ",
+    "run sc config ",
+    "in the ",
+    "from there",
+    "account",
+    "kit's ",
+    "is on a ",
+    "nothing was copied",
+    "has not finished after %1 seconds, ",
+    "settings ",
+    "only while that disk is attached.",
+    "at every ",
+    "server ",
+    "remove ",
+    "its package, or unpack it to a ",
+    "into a ",
+    "holds ",
+    "as they are",
+    "Nothing was started or written.",
+    "so it will not ",
+    "created ",
+    "Administrators ",
+    "service's ",
+    "for what removes it, then ",
+    "they were",
+    "full path",
+    "and runs ",
+    "of \"%1\" cannot be read, ",
+    "the network ",
+    "start= auto ",
+    "in its place",
+    R"(copy "HKCU\Software\VB )",
+    "button again",
+    "through this folder's ",
+    "and the ",
+    "Set the value exepath ",
+    "Install ",
+    "written %1 ",
+    "which ",
+    "It was left unchanged",
+    "with subst (%2:). A ",
+    "the Services console",
+    "path \"%1\" ",
+    "as an administrator",
+    "To replace it, run ",
+    "\"%1\", the root of ",
+    "does not ",
+    "there ",
+    "registering it, ",
+    "after ",
+    "%2 %3.",
+    "the path",
+    "running ",
+    "left as ",
+    "administrators ",
+    "Make sure that ",
+    "the registry ",
+    "or run ",
+    "QeltorService",
+    "Event Viewer ",
+    "not find it.",
+    "lies beside ",
+    "but now the ",
+    "Look at the ",
+    "AppDirectory",
+    "would ",
+    "window",
+    "it to ",
+    "as: %1",
+    "Monitoring ",
+    "Except %1: ",
+    "their own ",
+    "characters",
+    "with the ",
+    "what the ",
+    "had just ",
+    "arguments",
+    "%3). The ",
+    "without ",
+    "such as ",
+    "shorter ",
+    "outcome ",
+    "or this ",
+    "for the ",
+    "but its ",
+    "already ",
+    "Look in ",
+};
+
+// The byte that stands for piece `index`: one that no text holds, below a space but never a tab,
+// line feed or carriage return, or above plain ASCII.
+constexpr char PhraseCode(std::size_t index) {
+    return static_cast<char>(index < 8 ? index + 1 : index < 26 ? index + 6 : index - 26 + 0x80);
+}
+static_assert(kPhrases.size() <= 26 + 0x80, "each piece has a byte of its own");
+
+// The piece that `code` stands for, or kPhrases.size() for a byte of text.
+constexpr std::size_t PieceOf(unsigned char code) {
+    const std::size_t index = code >= 0x80              ? code - 0x80 + 26
+                              : code >= 14 && code < 32 ? code - 6
+                              : code >= 1 && code <= 8  ? code - 1
+                                                        : kPhrases.size();
+    return index < kPhrases.size() ? index : kPhrases.size();
+}
+
+constexpr std::size_t Length(const char* text) {
+    std::size_t length = 0;
+    while (text[length] != '\0') {
+        ++length;
+    }
+    return length;
+}
+
+// The pieces by their first byte, each group in the pieces' order: only those that start with a
+// text's byte are tried there, which keeps packing the table within what a compiler evaluates.
+struct PiecesByFirstByte {
+    std::array<std::uint8_t, kPhrases.size()> piece{};
+    std::array<std::uint16_t, 257> begin{};
+};
+
+constexpr PiecesByFirstByte SortPieces() {
+    PiecesByFirstByte sorted;
+    std::size_t at = 0;
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        sorted.begin[byte] = static_cast<std::uint16_t>(at);
+        for (std::size_t piece = 0; piece < kPhrases.size(); ++piece) {
+            if (static_cast<unsigned char>(kPhrases[piece][0]) == byte) {
+                sorted.piece[at++] = static_cast<std::uint8_t>(piece);
+            }
+        }
+    }
+    sorted.begin[256] = static_cast<std::uint16_t>(at);
+    return sorted;
+}
+
+constexpr PiecesByFirstByte kByFirstByte = SortPieces();
+
+// The piece that starts at `text`, or kPhrases.size() for none.
+constexpr std::size_t PhraseAt(const char* text) {
+    const auto first = static_cast<unsigned char>(*text);
+    for (std::size_t i = kByFirstByte.begin[first]; i < kByFirstByte.begin[first + 1]; ++i) {
+        const char* phrase = kPhrases[kByFirstByte.piece[i]];
+        std::size_t at = 1;
+        while (phrase[at] != '\0' && text[at] == phrase[at]) {
+            ++at;
+        }
+        if (phrase[at] == '\0') {
+            return kByFirstByte.piece[i];
+        }
+    }
+    return kPhrases.size();
+}
+
+// Packs `text` and its NUL at `into` (when not null), and says how many bytes that takes.
+constexpr std::size_t Pack(const char* text, char* into) {
+    std::size_t packed = 0;
+    for (std::size_t at = 0;; ++packed) {
+        const std::size_t phrase = text[at] == '\0' ? kPhrases.size() : PhraseAt(text + at);
+        const char c = phrase < kPhrases.size() ? PhraseCode(phrase) : text[at];
+        if (into != nullptr) {
+            into[packed] = c;
+        }
+        if (c == '\0') {
+            return packed + 1;
+        }
+        at += phrase < kPhrases.size() ? Length(kPhrases[phrase]) : 1;
+    }
+}
+
+constexpr std::size_t PackedSize() {
+    std::size_t size = 0;
+    for (const Entry& entry : kTable) {
+        size += Pack(entry.text, nullptr) + (entry.next == nullptr ? 0 : Pack(entry.next, nullptr));
+    }
+    return size;
+}
+
+struct PackedTable {
+    std::array<char, PackedSize()> bytes{};
+    std::array<std::uint16_t, kMessageCount> text{};
+    std::array<std::uint16_t, kMessageCount> next{};  // 0: none, as no text is at 0 but the first
+    std::array<Join, kMessageCount> join{};
+};
+
+constexpr PackedTable PackTable() {
+    PackedTable table;
+    std::size_t at = 0;
+    for (std::size_t id = 0; id < kMessageCount; ++id) {
+        const Entry& entry = kTable.at(id);
+        table.join.at(id) = entry.join;
+        table.text.at(id) = static_cast<std::uint16_t>(at);
+        at += Pack(entry.text, table.bytes.data() + at);
+        if (entry.next != nullptr) {
+            table.next.at(id) = static_cast<std::uint16_t>(at);
+            at += Pack(entry.next, table.bytes.data() + at);
+        }
+    }
+    return table;
+}
+
+constexpr std::size_t PiecesSize() {
+    std::size_t size = 0;
+    for (const char* piece : kPhrases) {
+        size += Length(piece) + 1;
+    }
+    return size;
+}
+
+// The pieces one after the other, each with its NUL, and where each starts: what the program keeps
+// of them.
+struct PackedPieces {
+    std::array<char, PiecesSize()> bytes{};
+    std::array<std::uint16_t, kPhrases.size()> start{};
+};
+
+constexpr PackedPieces PackPieces() {
+    PackedPieces pieces;
+    std::size_t at = 0;
+    for (std::size_t index = 0; index < kPhrases.size(); ++index) {
+        pieces.start.at(index) = static_cast<std::uint16_t>(at);
+        for (const char* c = kPhrases.at(index); *c != '\0'; ++c) {
+            pieces.bytes.at(at++) = *c;
+        }
+        pieces.bytes.at(at++) = '\0';
+    }
+    return pieces;
+}
+
+constexpr PackedPieces kPieces = PackPieces();
+
+// Whether a text of the table holds a byte that stands for a piece.
+constexpr bool HoldsACode(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (PieceOf(static_cast<unsigned char>(*c)) < kPhrases.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+static_assert(std::ranges::none_of(kTable,
+                                   [](const Entry& entry) {
+                                       return HoldsACode(entry.text) ||
+                                              (entry.next != nullptr && HoldsACode(entry.next));
+                                   }),
+              "the texts are plain ASCII without control bytes but tab, line feed and carriage return");
+
+constexpr PackedTable kPacked = PackTable();
+static_assert(kPacked.bytes.size() < 0x10000, "where each message starts fits in 16 bits");
+
 constexpr const char* kParagraph = "\r\n\r\n";
+
+void WidenPlain(const char* text, std::wstring& into) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        into += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    }
+}
 
 void Widen(const char* text, std::wstring& into) {
     for (const char* c = text; *c != '\0'; ++c) {
-        into += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        const auto byte = static_cast<unsigned char>(*c);
+        if (const std::size_t piece = PieceOf(byte); piece < kPhrases.size()) {
+            WidenPlain(kPieces.bytes.data() + kPieces.start.at(piece), into);
+        } else {
+            into += static_cast<wchar_t>(byte);
+        }
     }
 }
 
 }  // namespace
 
 std::wstring Render(const Message& message) {
-    const Entry& entry = kTable.at(static_cast<std::size_t>(message.id));
+    const auto id = static_cast<std::size_t>(message.id);
     std::wstring text;
-    Widen(entry.text, text);
-    if (entry.next != nullptr) {
+    Widen(kPacked.bytes.data() + kPacked.text.at(id), text);
+    if (kPacked.next.at(id) != 0) {
         Widen(kParagraph, text);
-        Widen(entry.next, text);
+        Widen(kPacked.bytes.data() + kPacked.next.at(id), text);
     }
     return FillInserts(text, message.inserts);
 }
@@ -467,7 +788,7 @@ std::wstring Render(const Message& message) {
 std::wstring Render(const Messages& messages) {
     std::wstring text;
     for (const Message& message : messages) {
-        const Join join = kTable.at(static_cast<std::size_t>(message.id)).join;
+        const Join join = kPacked.join.at(static_cast<std::size_t>(message.id));
         Widen(join == Join::Paragraph ? kParagraph : join == Join::Sentence ? " " : "", text);
         text += Render(message);
     }
