@@ -11,14 +11,18 @@ namespace qeltor {
 
 // The access rights that change a file or folder; Windows' values, checked against its headers
 // where they are read.
-inline constexpr std::uint32_t kRightWriteData = 0x2;       // FILE_WRITE_DATA; on a folder FILE_ADD_FILE
-inline constexpr std::uint32_t kRightAppendData = 0x4;      // FILE_APPEND_DATA; on a folder FILE_ADD_SUBDIRECTORY
-inline constexpr std::uint32_t kRightDeleteChild = 0x40;    // FILE_DELETE_CHILD, a folder's
-inline constexpr std::uint32_t kRightDelete = 0x10000;      // DELETE
-inline constexpr std::uint32_t kRightWriteDac = 0x40000;    // WRITE_DAC: change the permissions
-inline constexpr std::uint32_t kRightWriteOwner = 0x80000;  // WRITE_OWNER: take ownership
+inline constexpr std::uint32_t kRightWriteData = 0x2;          // FILE_WRITE_DATA; on a folder FILE_ADD_FILE
+inline constexpr std::uint32_t kRightAppendData = 0x4;         // FILE_APPEND_DATA; on a folder FILE_ADD_SUBDIRECTORY
+inline constexpr std::uint32_t kRightDeleteChild = 0x40;       // FILE_DELETE_CHILD, a folder's
+inline constexpr std::uint32_t kRightWriteAttributes = 0x100;  // FILE_WRITE_ATTRIBUTES
+inline constexpr std::uint32_t kRightDelete = 0x10000;         // DELETE
+inline constexpr std::uint32_t kRightWriteDac = 0x40000;       // WRITE_DAC: change the permissions
+inline constexpr std::uint32_t kRightWriteOwner = 0x80000;     // WRITE_OWNER: take ownership
 inline constexpr std::uint32_t kRightGenericAll = 0x10000000;
 inline constexpr std::uint32_t kRightGenericWrite = 0x40000000;
+// A registry key's: read its values.
+inline constexpr std::uint32_t kRightQueryValue = 0x1;  // KEY_QUERY_VALUE
+inline constexpr std::uint32_t kRightGenericRead = 0x80000000;
 
 struct AccessEntry {
     bool allows = true;      // an entry that allows, of any kind; false: a plain deny entry
@@ -33,6 +37,7 @@ struct ObjectSecurity {
     std::wstring owner;                // empty when it has none
     std::vector<AccessEntry> entries;  // in their order; inherit-only ones left out, as they apply
                                        // only to what is created inside a folder later
+    bool isLink = false;               // a junction, symbolic link or mount point (a reparse point)
 };
 
 }  // namespace qeltor

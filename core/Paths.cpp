@@ -1,5 +1,9 @@
 #include "core/Paths.h"
 
+#include "core/CommandLine.h"
+
+#include <algorithm>
+
 namespace qeltor {
 namespace {
 
@@ -28,9 +32,32 @@ bool IsPathSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
+std::wstring WhatItNames(const std::wstring& path) {
+    if (!path.starts_with(L"\\\\?\\")) {
+        return path;
+    }
+    if (EqualIgnoringCase(path.substr(4, 4), L"UNC\\")) {
+        return L"\\" + path.substr(7);
+    }
+    return DriveLetterOf(path.substr(4)) ? path.substr(4) : path;
+}
+
+bool LiesWithin(const std::wstring& path, const std::wstring& folder) {
+    const auto same = [](wchar_t a, wchar_t b) {
+        return (IsPathSeparator(a) && IsPathSeparator(b)) || EqualIgnoringCase({a}, {b});
+    };
+    return !folder.empty() && IsPathSeparator(folder.back()) && path.size() > folder.size() &&
+           std::equal(folder.begin(), folder.end(), path.begin(), same);
+}
+
+bool IsOnShare(const std::wstring& path) {
+    return IsSharePath(path);
+}
+
 bool IsFullPath(const std::wstring& path) {
-    const bool onDrive = DriveLetterOf(path) && path.size() >= 3 && IsPathSeparator(path[2]);
-    return onDrive || IsSharePath(path);
+    const std::wstring named = WhatItNames(path);
+    const bool onDrive = DriveLetterOf(named) && named.size() >= 3 && IsPathSeparator(named[2]);
+    return onDrive || IsSharePath(named);
 }
 
 bool StartsAtARoot(const std::wstring& path) {

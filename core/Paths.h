@@ -9,6 +9,17 @@ namespace qeltor {
 
 bool IsPathSeparator(wchar_t c);
 
+// What a long-path form names: "\\?\C:\x" is "C:\x" and "\\?\UNC\server\share\x" is
+// "\\server\share\x". Any other path is given back as it is.
+std::wstring WhatItNames(const std::wstring& path);
+
+// Whether `path` lies inside `folder` (which ends with a separator), at any depth, compared as
+// Windows compares paths: letters in either case, '/' as '\'.
+bool LiesWithin(const std::wstring& path, const std::wstring& folder);
+
+// A \\server\share\... path: what lies on a share, reached over the network.
+bool IsOnShare(const std::wstring& path);
+
 // A drive letter, a colon and a separator, or \\server\share\...: a path that means the same
 // from every current folder.
 bool IsFullPath(const std::wstring& path);

@@ -34,6 +34,12 @@ constexpr std::array<WayRights, 4> kAboveWays{{{kDeletesChildren, Way::DeletesWh
                                                {kOwnsPermissions, Way::ChangesPermissions},
                                                {kTakesOwnership, Way::TakesOwnership}}};
 
+// A link is re-pointed by setting its reparse data, which takes writing its data or its attributes.
+constexpr std::array<WayRights, 4> kLinkWays{{{kWrites | kRightWriteAttributes, Way::Repoints},
+                                              {kDeletes, Way::Deletes},
+                                              {kOwnsPermissions, Way::ChangesPermissions},
+                                              {kTakesOwnership, Way::TakesOwnership}}};
+
 template <std::size_t Count>
 std::optional<Way> FirstWay(const std::array<WayRights, Count>& ways, std::uint32_t mask) {
     const auto* found = std::ranges::find_if(ways, [mask](const WayRights& way) { return (mask & way.rights) != 0; });
@@ -43,6 +49,9 @@ std::optional<Way> FirstWay(const std::array<WayRights, Count>& ways, std::uint3
 std::optional<Way> WayOf(std::uint32_t mask, bool isFolder, Role role) {
     if (role == Role::Above) {
         return FirstWay(kAboveWays, mask);
+    }
+    if (role == Role::Link) {
+        return FirstWay(kLinkWays, mask);
     }
     return isFolder ? FirstWay(kFolderWays, mask) : FirstWay(kFileWays, mask);
 }
@@ -100,7 +109,7 @@ std::wstring IcaclsPath(std::wstring path) {
     if (path.ends_with(L':')) {
         path += L"\\\\";
     }
-    return L"icacls \"" + path + L'"';
+    return L'"' + path + L'"';
 }
 
 }  // namespace
@@ -130,10 +139,33 @@ std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, cons
 std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, const Administrators& administrators) {
     std::vector<std::wstring> sids;
     for (const AccessEntry& entry : object.entries) {
-        if (!entry.sid.empty() && ChangerWay(object, entry, role, administrators) &&
-            std::ranges::find(sids, entry.sid) == sids.end()) {
+        if (ChangerWay(object, entry, role, administrators) && std::ranges::find(sids, entry.sid) == sids.end()) {
             sids.push_back(entry.sid);
         }
+    }
+    return sids;
+}
+
+std::vector<std::wstring> KeyReaders(const ObjectSecurity& key, const Administrators& administrators) {
+    // Whoever may change its permissions or owner may grant themselves the reading.
+    constexpr std::uint32_t kReads =
+        kRightQueryValue | kRightGenericRead | kRightGenericAll | kOwnsPermissions | kTakesOwnership;
+    std::vector<std::wstring> sids;
+    const auto add = [&](const std::wstring& sid) {
+        if (!administrators.Include(sid) && std::ranges::find(sids, sid) == sids.end()) {
+            sids.push_back(sid);
+        }
+    };
+    if (key.nullDacl) {
+        add(kEveryoneSid);
+    }
+    for (const AccessEntry& entry : key.entries) {
+        if (entry.allows && !NamesSomeoneElse(entry.sid) && (RightsOf(key, entry.sid) & kReads) != 0) {
+            add(entry.sid);
+        }
+    }
+    if (!key.owner.empty()) {
+        add(key.owner);
     }
     return sids;
 }
@@ -152,6 +184,8 @@ const wchar_t* Describe(Way way) {
             return L"can change its permissions";
         case Way::TakesOwnership:
             return L"can take ownership of it";
+        case Way::Repoints:
+            return L"can point it elsewhere";
         case Way::Owns:
             return L"owns it, so it can always change its permissions";
         case Way::NoPermissions:
@@ -160,22 +194,46 @@ const wchar_t* Describe(Way way) {
     return L"can change it, since it has no permissions at all (as on a drive formatted FAT32 or exFAT)";
 }
 
-std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers) {
-    // /T reaches what a folder holds; on a file it would reach files of the same name below.
-    const std::wstring command = IcaclsPath(path);
-    const std::wstring tree = isFolder ? L" /T /C" : L" /C";
-    std::wstring commands = command + L" /setowner *" + kAdministratorsSid + tree;
-    if (!changers.empty()) {
-        commands += L"\r\n" + command + L" /remove:g";
-        for (const std::wstring& sid : changers) {
-            commands += L" *" + sid;
-        }
-        commands += tree;
+bool AdministratorsLockedOut(const ObjectSecurity& object, const Administrators& administrators) {
+    if (object.nullDacl || administrators.Include(object.owner)) {
+        return false;
     }
-    // What a folder holds inherits these entries once the old ones are gone.
-    const std::wstring inherit = isFolder ? L"(OI)(CI)" : L"";
-    return commands + L"\r\n" + command + L" /inheritance:r /grant:r *S-1-5-32-544:" + inherit + L"F *S-1-5-18:" +
-           inherit + L"F *S-1-5-32-545:" + inherit + L"RX";
+    const auto mayChange = [&](const std::wstring& sid) {
+        return (RightsOf(object, sid) & kOwnsPermissions) != 0 && administrators.Include(sid);
+    };
+    return std::ranges::none_of(object.entries, [&](const AccessEntry& entry) { return mayChange(entry.sid); });
+}
+
+std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers,
+                         bool takeOwnership) {
+    // /T reaches what a folder holds; on a file it would reach files of the same name below.
+    const std::wstring icacls = L"icacls " + IcaclsPath(path);
+    const wchar_t* tree = isFolder ? L" /T /C\r\n" : L" /C\r\n";
+    std::wstring commands;
+    if (takeOwnership) {
+        commands.append(L"takeown /F ").append(IcaclsPath(path)).append(isFolder ? L" /A /R /D Y\r\n" : L" /A\r\n");
+    }
+    commands.append(icacls).append(L" /setowner *").append(kAdministratorsSid).append(tree);
+    if (std::ranges::find(changers, std::wstring()) != changers.end()) {
+        // An account without a SID to name: every explicit entry goes, then the grants below.
+        commands.append(icacls).append(L" /reset").append(tree);
+    } else if (!changers.empty()) {
+        commands.append(icacls).append(L" /remove:g");
+        for (const std::wstring& sid : changers) {
+            commands.append(L" *").append(sid);
+        }
+        commands.append(tree);
+    }
+    // What a folder holds inherits these entries once the old ones are gone. A grant with
+    // parentheses is quoted, as PowerShell would read them as an expression.
+    const wchar_t* quote = isFolder ? L"\"" : L"";
+    commands.append(icacls).append(L" /inheritance:r /grant:r");
+    for (const auto& [sid, rights] :
+         {std::pair{kAdministratorsSid, L"F"}, std::pair{kSystemSid, L"F"}, std::pair{L"S-1-5-32-545", L"RX"}}) {
+        commands.append(L" ").append(quote).append(L"*").append(sid).append(L":");
+        commands.append(isFolder ? L"(OI)(CI)" : L"").append(rights).append(quote);
+    }
+    return commands;
 }
 
 }  // namespace qeltor::permissions

@@ -33,8 +33,9 @@ private:
 
 // What is judged: what the service runs (a program, a file beside it, the folder that holds them),
 // where every change counts; or a folder further up, which matters only as far as what it holds
-// can be renamed or its permissions taken.
-enum class Role : std::uint8_t { Runs, Above };
+// can be renamed or its permissions taken; or a link on the way (a junction, a symbolic link, a
+// mount point), which matters as far as it can be deleted, pointed elsewhere or taken.
+enum class Role : std::uint8_t { Runs, Above, Link };
 
 enum class Way : std::uint8_t {
     Writes,           // a file: write or append
@@ -43,6 +44,7 @@ enum class Way : std::uint8_t {
     Deletes,          // delete or rename it
     ChangesPermissions,
     TakesOwnership,
+    Repoints,       // a link: point it elsewhere
     Owns,           // its owner, who may always change its permissions
     NoPermissions,  // no access list at all
 };
@@ -59,16 +61,29 @@ struct Changer {
 std::optional<Changer> FindChanger(const ObjectSecurity& object, Role role, const Administrators& administrators);
 
 // Every account that is no administrator and holds an allow entry with any right that matters for
-// `role`, once each, in the order of the entries: what the advice removes.
+// `role`, once each, in the order of the entries: what the advice removes. An entry whose SID could
+// not be read is given as the empty text.
 std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, const Administrators& administrators);
+
+// The accounts that are no administrators and may read the values of the registry key `key`: by
+// an allow entry that lets them query values or change its permissions or owner, or as its owner.
+std::vector<std::wstring> KeyReaders(const ObjectSecurity& key, const Administrators& administrators);
 
 // How a message says a way: "can write to it".
 const wchar_t* Describe(Way way);
 
-// The icacls commands, one per line, that leave `path` to administrators in every language of
-// Windows (accounts by their SIDs): Administrators become the owner, the entries of `changers` go,
+// Whether neither Administrators nor the account that runs this program own the object or may
+// change its permissions: they must take ownership before icacls can change it.
+bool AdministratorsLockedOut(const ObjectSecurity& object, const Administrators& administrators);
+
+// The commands, one per line, that leave `path` to administrators in every language of Windows
+// (accounts by their SIDs) and that run as written in cmd.exe and in PowerShell: with
+// `takeOwnership`, takeown first gives it to Administrators; Administrators become the owner, the
+// entries of `changers` go (all explicit ones are reset when one of them could not be read),
 // inheritance is broken, and administrators and the system get full control, users read and run;
-// for a folder, what it holds as well.
-std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers);
+// for a folder, what it holds as well. Never for a drive's root, where /T would reach the whole
+// drive: the caller advises a move there.
+std::wstring FixCommands(const std::wstring& path, bool isFolder, const std::vector<std::wstring>& changers,
+                         bool takeOwnership = false);
 
 }  // namespace qeltor::permissions

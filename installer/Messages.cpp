@@ -2,6 +2,7 @@
 
 #include "core/MessageInserts.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qeltor::messages {
@@ -28,13 +29,18 @@ constexpr const char* kFixStoredPath =
 
 // The server lies where a service does not reach it.
 constexpr const char* kMoveServer =
-    "Copy the monitoring server to a folder on a local drive (or run it from its share, "
-    "\\\\server\\share\\...), run it once from there, then run QeltorService again.";
+    "Copy the monitoring server to a folder of its own on a local drive, such as one under C:\\Program Files, "
+    "run it once from there, then run QeltorService again.";
 
 // The kit lies where a service does not reach it.
 constexpr const char* kMoveKit =
     "Unpack QeltorService to a folder on a local drive, such as C:\\Program Files\\QeltorService, and run it "
     "from there.";
+
+// The kit lies where users' programs could change it.
+constexpr const char* kInstallKit =
+    "Install QeltorService with its package, or unpack it to a folder of its own under C:\\Program Files, and "
+    "run it from there.";
 
 // The server lies where what is beside it cannot be kept to administrators.
 constexpr const char* kMoveServerToOwnFolder =
@@ -85,6 +91,10 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::ExpandableApplicationReplaced, Join::Paragraph,
      "Application was \"%1\" (REG_EXPAND_SZ), which the service expands to \"%2\", not the server's path; it "
      "was replaced.",
+     nullptr},
+    {Id::SettingsReadableByOthers, Join::Paragraph,
+     "The service account's copy of the server's settings was there before and keeps its permissions: %1 may "
+     "read it.",
      nullptr},
     {Id::SettingsAreTheServicesOwn, Join::Paragraph,
      "QeltorService runs as the system, the account the service runs as, so the server's settings under "
@@ -168,12 +178,42 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "service's srvany.exe from there at every start, as the computer's account and maybe before the network "
      "is up, so the service might never start.",
      kMoveKit},
+    {Id::ServerOnShare, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a network share. The service "
+     "would fetch it over the network at every start, from a computer whose administrators are not this one's, "
+     "and someone on the network could answer in its place.",
+     kMoveServer},
+    {Id::ServerOnDetachableDisk, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" is on a removable drive (%2:, %3). "
+     "The service could start it only while that disk is attached.",
+     kMoveServer},
+    {Id::KitOnDetachableDisk, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" is on a removable drive (%2:, %3). The service could "
+     "start it only while that disk is attached.",
+     kMoveKit},
+    {Id::ServerInProfile, Join::Start,
+     "Can't register the service: the monitoring server's executable \"%1\" lies in a user's profile folder "
+     "(under %2). Programs that run as that user without administrator rights could replace it, and the "
+     "service would run it with full control of this computer.",
+     kMoveServerToOwnFolder},
+    {Id::KitInProfile, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" lies in a user's profile folder (under %2). Programs "
+     "that run as that user without administrator rights could replace its srvany.exe, which the service would "
+     "run with full control of this computer.",
+     kInstallKit},
+    {Id::KeptFolderInProfile, Join::Start,
+     "Can't register the service: the monitoring server's folder \"%1\" (its AppDirectory, set by hand) lies "
+     "in a user's profile folder (under %2). Programs that run as that user without administrator rights could "
+     "put DLLs there that the server would load with full control of this computer.",
+     "Delete the value AppDirectory under the service's Parameters key, or set it to a folder under "
+     "C:\\Program Files, then press the button again."},
     {Id::ChangeableByUsers, Join::Start,
      "Can't register the service: users who are no administrators can change \"%1\": %2 %3. The service runs "
      "it with full control of this computer at every start of Windows, so any of them could take over this "
      "computer.",
      "Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run "
-     "these in a command prompt run as administrator:\r\n%4\r\n\r\nThen press the button again."},
+     "these one after the other in a command prompt or PowerShell run as administrator:\r\n%4\r\n\r\nThen press "
+     "the button again."},
     {Id::FolderAboveChangeable, Join::Start,
      "Can't register the service: users who are no administrators can change \"%1\", a folder above \"%2\": "
      "%3 %4. Whoever can rename it or what it holds can put a folder of their own in its place, whose "
@@ -191,17 +231,37 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "drive %2:. What lies beside a program may be loaded with it, so the service would run whatever any "
      "user puts on that drive with full control of this computer.",
      kMoveServerToOwnFolder},
+    {Id::RootChangeableByUsers, Join::Start,
+     "Can't register the service: users who are no administrators can change \"%1\", the root of a drive that "
+     "holds what the service runs: %2 %3.",
+     "Move the program into a folder of its own under C:\\Program Files and run it once from there; then run "
+     "QeltorService again. Leave the permissions of the drive's root as they are."},
+    {Id::LinkChangeable, Join::Start,
+     "Can't register the service: users who are no administrators can change the link \"%1\" on the way to "
+     "what the service runs: %2 %3. They could put a folder of their own in its place.",
+     "Move the monitoring server, or this kit, into a folder under C:\\Program Files that is no link, and run "
+     "it once from there; then run QeltorService again."},
     {Id::TooManyBesideServer, Join::Start,
      "Can't register the service: the folder of the monitoring server's executable, \"%1\", holds more than "
      "%2 files and folders, too many to check that users who are no administrators can change none of them. "
      "The server may load what lies beside it, with full control of this computer.",
      kMoveServerToOwnFolder},
+    {Id::TooManyInKitFolder, Join::Start,
+     "Can't register the service: this kit's folder \"%1\" holds more than %2 files and folders, too many to "
+     "check each.",
+     kInstallKit},
     {Id::PermissionsUnreadable, Join::Start,
      "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known whether users "
      "who are no administrators can change what the service runs with full control of this computer. The "
      "system says: %2",
      "Make sure that QeltorService runs as an administrator and that administrators may read these "
      "permissions, then press the button again."},
+
+    {Id::PermissionsDenied, Join::Start,
+     "Can't register the service: the permissions of \"%1\" cannot be read, so it is not known who can change "
+     "it. The system says: %2",
+     "Give it to Administrators by running this in a command prompt or PowerShell run as administrator, then "
+     "press the button again:\r\n%3"},
 
     {Id::RunsAnotherProgram, Join::Start,
      "The service \"Qeltor Monitoring Server\" exists already and runs another program: %1. It was left "
@@ -308,6 +368,13 @@ constexpr std::array<Entry, kMessageCount> kTable{{
      "the service's account had are left as they were.",
      "Delete the keys below %1 that the monitoring server does not use, then press the button again."},
 
+    {Id::SettingsKeyUnreadable, Join::Start,
+     "The service \"Qeltor Monitoring Server\" is registered and runs the monitoring server from the next "
+     "start of Windows, but the server's settings could not be copied for the account the service runs as: %1 "
+     "Administrators may not read the key %2; nothing was copied.",
+     "Give Administrators read access to that key in the Registry Editor, then press the button again (reg copy "
+     "would stop there too)."},
+
     {Id::WrittenValuesRemoved, Join::Paragraph, "The values written for the service were removed again.", nullptr},
     {Id::WrittenValuesLeft, Join::Paragraph,
      "The values written under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Qeltor Monitoring "
@@ -359,6 +426,12 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::ExpandTextValue, Join::Start, "\"%1\" (REG_EXPAND_SZ)", nullptr},
     {Id::ValueOfType, Join::Start, "a value of type %1", nullptr},
     {Id::LogHeading, Join::Start, "%1 QeltorService.exe /quiet ended with exit code %2.", nullptr},
+    {Id::UnknownAccount, Join::Start, "an unknown account", nullptr},
+    {Id::BusUsb, Join::Start, "USB", nullptr},
+    {Id::BusSd, Join::Start, "SD card", nullptr},
+    {Id::BusMmc, Join::Start, "MMC card", nullptr},
+    {Id::BusFireWire, Join::Start, "FireWire", nullptr},
+    {Id::BusVirtual, Join::Start, "VHD file", nullptr},
 }};
 
 constexpr bool InIdOrder() {
@@ -371,23 +444,356 @@ constexpr bool InIdOrder() {
 }
 static_assert(InIdOrder(), "the table lists each message at the place of its id");
 
+// The table is kept in the program packed: each message's text, then its paragraph of what to do
+// (when it has one), each of the pieces below, which recur across the table, stored as one byte of
+// a value no text holds; computed here at compile time, so that only the packed bytes and where
+// each message starts are in the program. The pieces are only a dictionary: a text that holds
+// none of them is stored as it is.
+constexpr std::array<const char*, 154> kPhrases{
+    R"(HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Qeltor Monitoring Server\Parameters)",
+    "Can't register the service: ",
+    "\"Qeltor Monitoring Server\"",
+    R"(such as one under C:\Program Files, run it once from there, then run QeltorService again.)",
+    R"(Unpack QeltorService to a folder on a local drive, such as C:\Program Files\QeltorService, and run it from )",
+    "service ",
+    "the monitoring server",
+    "QeltorService",
+    "in a command prompt run as administrator",
+    "administrators can change",
+    "with full control of this computer",
+    "then press the button again",
+    "from the next start of Windows, but the server's settings ",
+    "folder ",
+    "without the drive letters that a user's logon maps, so it would not find it.",
+    "the Services console (services.msc)",
+    "was copied, and the settings that the service's account had are left as they were.",
+    "start it only while that medium happens to be inserted.",
+    R"(under HKEY_CURRENT_USER\Software\VB and VBA Program )",
+    "%2). Programs that run as that user without administrator rights could ",
+    "its own on a local drive, ",
+    "instsrv.exe",
+    "Nothing was started or written.",
+    "executable \"%1\" is on a ",
+    R"(its settings from HKEY_USERS\.DEFAULT\Software\VB and VBA Program Settings\mxqeltor, not from yours. Press the)",
+    R"(C:\Program Files)",
+    "then run ",
+    "copied for the account the ",
+    R"(and VBA Program Settings\mxqeltor" )",
+    "is registered and runs ",
+    "under ",
+    "again.",
+    "Windows",
+    "start ",
+    "Set its startup type to Automatic in ",
+    "and run it ",
+    "drive ",
+    "has no such service: something else removed it in the meantime.",
+    "who are no ",
+    "program",
+    "could not be ",
+    "holds more than %2 files and folders, too many to check ",
+    "so it is not known ",
+    "The system says: %2",
+    "in a command prompt or PowerShell run as administrator",
+    "the button ",
+    "Can't ",
+    "values ",
+    "lies in a user's profile ",
+    "srvany.exe",
+    "executable",
+    "something else changed ",
+    "so any of them could take over this computer.",
+    "so the ",
+    "server ",
+    "its own ",
+    "permissions",
+    "ended with exit code ",
+    "run sc config ",
+    "they were ",
+    "in the ",
+    "from there",
+    "with its package, or unpack it to a ",
+    "kit's ",
+    "is on a ",
+    "holds ",
+    "has not finished after %1 seconds, ",
+    "in its place",
+    "only while that disk is attached.",
+    "at every ",
+    "remove ",
+    "of the ",
+    "into a ",
+    "as they are",
+    "account",
+    "so it will not ",
+    "settings",
+    "running ",
+    "had written %1 ",
+    "created ",
+    "Administrators ",
+    "which ",
+    "full path",
+    "does not ",
+    "again, ",
+    "runs as an administrator",
+    "of \"%1\" cannot be read, ",
+    "the network ",
+    "start= auto ",
+    "is registered, but its ",
+    R"(copy "HKCU\Software\VB )",
+    "through this folder's ",
+    "nothing ",
+    "another ",
+    "Set the value exepath ",
+    "Install ",
+    "for what removes it, ",
+    "It was left unchanged",
+    "Delete the ",
+    "with subst (%2:). A ",
+    "was registering it, ",
+    "the Services console",
+    "service's ",
+    "path \"%1\" ",
+    "To replace it, run ",
+    "with the ",
+    "would ",
+    "there ",
+    "after ",
+    "%2 %3.",
+    "\"%1\", ",
+    "the path",
+    "removed ",
+    "computer",
+    "administrators ",
+    "Nothing ",
+    "Make sure that ",
+    "registers the ",
+    "left as it is.",
+    "the registry ",
+    "pressed",
+    "it was ",
+    "changed",
+    "Event Viewer ",
+    "lies beside ",
+    "but now the ",
+    "Look at the ",
+    "AppDirectory",
+    "wrote ",
+    "window",
+    "put a ",
+    "monitoring ",
+    "it to ",
+    "has ended, ",
+    "copied",
+    "as: %1",
+    "Monitoring ",
+    "Except %1: ",
+    "%1 is ",
+    "their own ",
+    "characters",
+    "what the ",
+    "had just ",
+    "below %1 ",
+    "arguments",
+    "%3). The ",
+    "without ",
+    "the key ",
+    "such as ",
+    "shorter ",
+    "setting ",
+    "outcome ",
+    "or this ",
+    "for the ",
+};
+
+// The byte that stands for piece `index`: one that no text holds, below a space but never a tab,
+// line feed or carriage return, or above plain ASCII.
+constexpr char PhraseCode(std::size_t index) {
+    return static_cast<char>(index < 8 ? index + 1 : index < 26 ? index + 6 : index - 26 + 0x80);
+}
+static_assert(kPhrases.size() <= 26 + 0x80, "each piece has a byte of its own");
+
+// The piece that `code` stands for, or kPhrases.size() for a byte of text.
+constexpr std::size_t PieceOf(unsigned char code) {
+    const std::size_t index = code >= 0x80              ? code - 0x80 + 26
+                              : code >= 14 && code < 32 ? code - 6
+                              : code >= 1 && code <= 8  ? code - 1
+                                                        : kPhrases.size();
+    return index < kPhrases.size() ? index : kPhrases.size();
+}
+
+constexpr std::size_t Length(const char* text) {
+    std::size_t length = 0;
+    while (text[length] != '\0') {
+        ++length;
+    }
+    return length;
+}
+
+// The pieces by their first byte, each group in the pieces' order: only those that start with a
+// text's byte are tried there, which keeps packing the table within what a compiler evaluates.
+struct PiecesByFirstByte {
+    std::array<std::uint8_t, kPhrases.size()> piece{};
+    std::array<std::uint16_t, 257> begin{};
+};
+
+constexpr PiecesByFirstByte SortPieces() {
+    PiecesByFirstByte sorted;
+    std::size_t at = 0;
+    for (std::size_t byte = 0; byte < 256; ++byte) {
+        sorted.begin[byte] = static_cast<std::uint16_t>(at);
+        for (std::size_t piece = 0; piece < kPhrases.size(); ++piece) {
+            if (static_cast<unsigned char>(kPhrases[piece][0]) == byte) {
+                sorted.piece[at++] = static_cast<std::uint8_t>(piece);
+            }
+        }
+    }
+    sorted.begin[256] = static_cast<std::uint16_t>(at);
+    return sorted;
+}
+
+constexpr PiecesByFirstByte kByFirstByte = SortPieces();
+
+// The piece that starts at `text`, or kPhrases.size() for none.
+constexpr std::size_t PhraseAt(const char* text) {
+    const auto first = static_cast<unsigned char>(*text);
+    for (std::size_t i = kByFirstByte.begin[first]; i < kByFirstByte.begin[first + 1]; ++i) {
+        const char* phrase = kPhrases[kByFirstByte.piece[i]];
+        std::size_t at = 1;
+        while (phrase[at] != '\0' && text[at] == phrase[at]) {
+            ++at;
+        }
+        if (phrase[at] == '\0') {
+            return kByFirstByte.piece[i];
+        }
+    }
+    return kPhrases.size();
+}
+
+// Packs `text` and its NUL at `into` (when not null), and says how many bytes that takes.
+constexpr std::size_t Pack(const char* text, char* into) {
+    std::size_t packed = 0;
+    for (std::size_t at = 0;; ++packed) {
+        const std::size_t phrase = text[at] == '\0' ? kPhrases.size() : PhraseAt(text + at);
+        const char c = phrase < kPhrases.size() ? PhraseCode(phrase) : text[at];
+        if (into != nullptr) {
+            into[packed] = c;
+        }
+        if (c == '\0') {
+            return packed + 1;
+        }
+        at += phrase < kPhrases.size() ? Length(kPhrases[phrase]) : 1;
+    }
+}
+
+constexpr std::size_t PackedSize() {
+    std::size_t size = 0;
+    for (const Entry& entry : kTable) {
+        size += Pack(entry.text, nullptr) + (entry.next == nullptr ? 0 : Pack(entry.next, nullptr));
+    }
+    return size;
+}
+
+struct PackedTable {
+    std::array<char, PackedSize()> bytes{};
+    std::array<std::uint16_t, kMessageCount> text{};
+    std::array<std::uint16_t, kMessageCount> next{};  // 0: none, as no text is at 0 but the first
+    std::array<Join, kMessageCount> join{};
+};
+
+constexpr PackedTable PackTable() {
+    PackedTable table;
+    std::size_t at = 0;
+    for (std::size_t id = 0; id < kMessageCount; ++id) {
+        const Entry& entry = kTable.at(id);
+        table.join.at(id) = entry.join;
+        table.text.at(id) = static_cast<std::uint16_t>(at);
+        at += Pack(entry.text, table.bytes.data() + at);
+        if (entry.next != nullptr) {
+            table.next.at(id) = static_cast<std::uint16_t>(at);
+            at += Pack(entry.next, table.bytes.data() + at);
+        }
+    }
+    return table;
+}
+
+constexpr std::size_t PiecesSize() {
+    std::size_t size = 0;
+    for (const char* piece : kPhrases) {
+        size += Length(piece) + 1;
+    }
+    return size;
+}
+
+// The pieces one after the other, each with its NUL, and where each starts: what the program keeps
+// of them.
+struct PackedPieces {
+    std::array<char, PiecesSize()> bytes{};
+    std::array<std::uint16_t, kPhrases.size()> start{};
+};
+
+constexpr PackedPieces PackPieces() {
+    PackedPieces pieces;
+    std::size_t at = 0;
+    for (std::size_t index = 0; index < kPhrases.size(); ++index) {
+        pieces.start.at(index) = static_cast<std::uint16_t>(at);
+        for (const char* c = kPhrases.at(index); *c != '\0'; ++c) {
+            pieces.bytes.at(at++) = *c;
+        }
+        pieces.bytes.at(at++) = '\0';
+    }
+    return pieces;
+}
+
+constexpr PackedPieces kPieces = PackPieces();
+
+// Whether a text of the table holds a byte that stands for a piece.
+constexpr bool HoldsACode(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (PieceOf(static_cast<unsigned char>(*c)) < kPhrases.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+static_assert(std::ranges::none_of(kTable,
+                                   [](const Entry& entry) {
+                                       return HoldsACode(entry.text) ||
+                                              (entry.next != nullptr && HoldsACode(entry.next));
+                                   }),
+              "the texts are plain ASCII without control bytes but tab, line feed and carriage return");
+
+constexpr PackedTable kPacked = PackTable();
+static_assert(kPacked.bytes.size() < 0x10000, "where each message starts fits in 16 bits");
+
 constexpr const char* kParagraph = "\r\n\r\n";
+
+void WidenPlain(const char* text, std::wstring& into) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        into += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    }
+}
 
 void Widen(const char* text, std::wstring& into) {
     for (const char* c = text; *c != '\0'; ++c) {
-        into += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        const auto byte = static_cast<unsigned char>(*c);
+        if (const std::size_t piece = PieceOf(byte); piece < kPhrases.size()) {
+            WidenPlain(kPieces.bytes.data() + kPieces.start.at(piece), into);
+        } else {
+            into += static_cast<wchar_t>(byte);
+        }
     }
 }
 
 }  // namespace
 
 std::wstring Render(const Message& message) {
-    const Entry& entry = kTable.at(static_cast<std::size_t>(message.id));
+    const auto id = static_cast<std::size_t>(message.id);
     std::wstring text;
-    Widen(entry.text, text);
-    if (entry.next != nullptr) {
+    Widen(kPacked.bytes.data() + kPacked.text.at(id), text);
+    if (kPacked.next.at(id) != 0) {
         Widen(kParagraph, text);
-        Widen(entry.next, text);
+        Widen(kPacked.bytes.data() + kPacked.next.at(id), text);
     }
     return FillInserts(text, message.inserts);
 }
@@ -395,7 +801,7 @@ std::wstring Render(const Message& message) {
 std::wstring Render(const Messages& messages) {
     std::wstring text;
     for (const Message& message : messages) {
-        const Join join = kTable.at(static_cast<std::size_t>(message.id)).join;
+        const Join join = kPacked.join.at(static_cast<std::size_t>(message.id));
         Widen(join == Join::Paragraph ? kParagraph : join == Join::Sentence ? " " : "", text);
         text += Render(message);
     }

@@ -22,6 +22,7 @@ enum class Id : std::uint8_t {
     ValuesKept,                     // %1 the values kept
     PreshutdownShort,               // %1 the timeout kept, %2 the one the stop needs, in milliseconds
     ExpandableApplicationReplaced,  // %1 the REG_EXPAND_SZ value, %2 what the service expands it to
+    SettingsReadableByOthers,       // %1 the accounts that may read the copied settings
     // Added to the success instead of the copy of the server's settings.
     SettingsAreTheServicesOwn,  // run as the system: its settings are the service's already
     NoSettingsToCopy,           // the running account holds no settings of the server
@@ -46,12 +47,22 @@ enum class Id : std::uint8_t {
     KitOnRemovableDrive,
     KitOnCdDrive,
     KitOnShare,
+    ServerOnShare,
+    ServerOnDetachableDisk,    // %2 the drive letter, %3 how it is attached
+    KitOnDetachableDisk,       // %2 the drive letter, %3 how it is attached
+    ServerInProfile,           // %2 the folder of the users' profiles
+    KitInProfile,              // %2 the folder of the users' profiles
+    KeptFolderInProfile,       // %2 the folder of the users' profiles
     ChangeableByUsers,         // %2 the account, %3 what it can do, %4 the commands that fix it
     FolderAboveChangeable,     // %2 the folder it holds, %3 the account, %4 what it can do
     KitRootChangeableByUsers,  // %2 the account, %3 what it can do
     ServerAtDriveRoot,         // %2 the drive letter
+    RootChangeableByUsers,     // %2 the account, %3 what it can do
+    LinkChangeable,            // %2 the account, %3 what it can do
     TooManyBesideServer,       // %1 the server's folder, %2 how many are looked at
+    TooManyInKitFolder,        // %1 the kit's folder, %2 how many are looked at
     PermissionsUnreadable,     // %2 the system's reason
+    PermissionsDenied,         // %2 the system's reason, %3 the command that gives it to administrators
     // The service that is there, before the click or once instsrv.exe has ended.
     RunsAnotherProgram,  // %1 the program, %2 this kit's folder
     Disabled,
@@ -79,6 +90,7 @@ enum class Id : std::uint8_t {
     SettingsNotCopiedFromKey,  // %1 the system's reason, %2 the key that could not be copied
     SettingsHoldALink,         // %1 the link
     SettingsTooDeep,           // %1 the key below which they go too deep
+    SettingsKeyUnreadable,     // %1 the system's reason, %2 the key that could not be read
     // Added to a failure: what became of what the click had written.
     WrittenValuesRemoved,
     WrittenValuesLeft,  // %1 the system's reason
@@ -100,9 +112,16 @@ enum class Id : std::uint8_t {
     ExpandTextValue,  // %1 the text
     ValueOfType,      // %1 the type's number
     LogHeading,       // %1 the local time, %2 the exit code
+    // Parts of an insert: an account, how a disk is attached.
+    UnknownAccount,
+    BusUsb,
+    BusSd,
+    BusMmc,
+    BusFireWire,
+    BusVirtual,
 };
 
-inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::LogHeading) + 1;
+inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::BusVirtual) + 1;
 // The ids from here on are parts of an insert, not messages of their own.
 inline constexpr Id kFirstInsertPart = Id::ValueIs;
 

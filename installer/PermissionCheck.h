@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace qeltor {
 
@@ -17,6 +18,12 @@ inline constexpr std::size_t kMostBesideServer = 10000;
 // kit's folder and those above it, the server's executable, the folder it really lies in and those
 // above, then what lies beside the server; a program reached through a link is judged where it
 // really lies as well.
+// A server or kit in a user's profile is refused before that: the user's own programs, which run
+// without administrator rights, could change them.
 std::optional<messages::Message> PermissionRefusal(Platform& platform, const InstallerPaths& paths);
+
+// Why a kept AppDirectory, the server's current folder where it looks for DLLs, must not be used:
+// judged as the server's folder is, itself and the folders above.
+std::optional<messages::Message> KeptFolderRefusal(Platform& platform, const std::wstring& folder);
 
 }  // namespace qeltor

@@ -2,6 +2,8 @@
 
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
+#include "core/Environment.h"
+#include "core/PermissionRules.h"
 #include "core/Registration.h"
 #include "core/StopTimes.h"
 #include "installer/DriveCheck.h"
@@ -119,6 +121,20 @@ Message WhyNotReady(Platform& platform, ServiceState state, OsStatus queried, co
     }
 }
 
+// The AppDirectory that the click keeps, as the service will use it; empty when it writes its own.
+std::wstring KeptAppDirectory(Platform& platform, const AnsiParameters& parameters) {
+    for (const auto& value : parameters.values) {
+        if (value.kept && std::wstring(value.name) == registration::kAppDirectoryValue) {
+            const auto text = TextOf(value.meant);
+            if (text) {
+                // As srvany.exe expands it, in the system's environment.
+                return value.meant.type == kRegExpandSz ? ExpandWith(*text, platform.SystemEnvironment()) : *text;
+            }
+        }
+    }
+    return {};
+}
+
 // What the click has to go on with: the service as it was, and the values it will overwrite.
 struct Before {
     bool serviceIsNew = false;
@@ -195,14 +211,20 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
     }
     // As a service the server reads its settings from the service account's hive, not the user's.
     // A large tree takes seconds: the window keeps answering meanwhile.
-    // Run as the system, the running account's hive is that account's own: nothing to copy.
+    // Run as the system, the running account's hive is that account's own: nothing to copy. A key
+    // that is there already keeps its permissions: who else may read it is said.
     Messages copyNote;
+    std::vector<std::wstring> readers;
     if (platform.CurrentUserSid() == kSystemSid) {
         copyNote.push_back({Id::SettingsAreTheServicesOwn, {}});
     } else {
         std::wstring failedKey;
         OsStatus copied = kOsSuccess;
         form.KeepAnsweringWhile([&] {
+            ObjectSecurity earlier;
+            if (platform.ReadKeySecurity(kHkeyUsers, texts::kServiceSettingsTree, earlier) == kOsSuccess) {
+                readers = permissions::KeyReaders(earlier, permissions::Administrators(platform.CurrentUserSid()));
+            }
             copied = platform.CopyRegistryTree(kHkeyCurrentUser, texts::kSettingsTree, kHkeyUsers,
                                                texts::kServiceSettingsTree, failedKey);
         });
@@ -212,11 +234,11 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
             return Fail(form, {copied == kOsRegistryLink ? Id::SettingsHoldALink : Id::SettingsTooDeep, {failedKey}},
                         {}, true);
         } else if (copied != kOsSuccess) {
-            return Fail(form,
-                        failedKey.empty()
-                            ? Message{Id::SettingsNotCopied, {platform.ErrorText(copied)}}
-                            : Message{Id::SettingsNotCopiedFromKey, {platform.ErrorText(copied), failedKey}},
-                        {}, true);
+            // reg copy would stop at a key of the user's that cannot be read, and copy only part.
+            const Id id = failedKey.empty()                         ? Id::SettingsNotCopied
+                          : failedKey.starts_with(kCurrentUserRoot) ? Id::SettingsKeyUnreadable
+                                                                    : Id::SettingsNotCopiedFromKey;
+            return Fail(form, {id, {platform.ErrorText(copied), failedKey}}, {}, true);
         }
     }
     // instsrv.exe sets the preshutdown timeout; a system that kept a shorter one is said so.
@@ -231,6 +253,12 @@ Outcome ReportReady(Platform& platform, Form& form, const AnsiParameters& parame
                          {DecimalText(*config.preshutdownTimeoutMs), DecimalText(service::kPreshutdownTimeoutMs)}});
     }
     added.insert(added.end(), copyNote.begin(), copyNote.end());
+    if (!readers.empty()) {
+        for (std::wstring& reader : readers) {
+            reader = platform.AccountName(reader);
+        }
+        added.push_back({Id::SettingsReadableByOthers, {messages::Listed(readers)}});
+    }
     form.rtcMsgBox(messages::Render({Id::Success, {}}) + messages::Render(added), kMsgBoxInformation);
     form.Unload();
     return Outcome::Registered;
@@ -281,10 +309,15 @@ Outcome RegisterLocked(Platform& platform, Form& form, const InstallerPaths& pat
     if (const auto refusal = ServerPathRefusal(platform, paths.ServerExePath)) {
         return Refuse(form, *refusal);
     }
-    if (const auto refusal = DriveRefusal(platform, paths)) {
-        return Refuse(form, *refusal);
-    }
-    if (const auto refusal = PermissionRefusal(platform, paths)) {
+    // Thousands of permissions may be read, maybe over a slow network: the window keeps answering.
+    std::optional<Message> refusal;
+    form.KeepAnsweringWhile([&] {
+        refusal = DriveRefusal(platform, paths);
+        if (!refusal) {
+            refusal = PermissionRefusal(platform, paths);
+        }
+    });
+    if (refusal) {
         return Refuse(form, *refusal);
     }
     const auto before = JudgeBefore(platform, form, paths);
@@ -292,6 +325,10 @@ Outcome RegisterLocked(Platform& platform, Form& form, const InstallerPaths& pat
         return Outcome::Refused;
     }
     KeepAdministratorsValues(platform, parameters, before->parameters, paths);
+    form.KeepAnsweringWhile([&] { refusal = KeptFolderRefusal(platform, KeptAppDirectory(platform, parameters)); });
+    if (refusal) {
+        return Refuse(form, *refusal);
+    }
 
     const std::wstring instsrv = paths.ProgramFolder + texts::kInstsrvExe;
     std::unique_ptr<StartedProgram> program;

@@ -35,6 +35,8 @@ inline constexpr unsigned kShellNormalNoFocus = 4;
 
 // Status codes the installer tells apart.
 inline constexpr OsStatus kOsFileNotFound = 2;
+inline constexpr OsStatus kOsPathNotFound = 3;
+inline constexpr OsStatus kOsAccessDenied = 5;
 inline constexpr OsStatus kOsBadExeFormat = 193;
 inline constexpr OsStatus kOsServiceDoesNotExist = 1060;
 // A settings copy met a registry link (ERROR_CANT_RESOLVE_FILENAME), or went deeper than Windows
@@ -60,8 +62,9 @@ struct ServiceConfig {
 };
 
 // Where a drive letter's files come from, as far as a service is concerned: a service has
-// neither the letters a user's logon maps nor the media that happen to be inserted.
-enum class DriveKind { Local, Network, Subst, Removable, CdRom };
+// neither the letters a user's logon maps nor the media that happen to be inserted. A disk that
+// Windows calls fixed may still be one that is unplugged: it is named by its bus.
+enum class DriveKind { Local, Network, Subst, Removable, CdRom, UsbDisk, SdCard, MmcCard, FireWireDisk, VirtualDisk };
 
 // A registry value exactly as stored: its type and its bytes.
 struct StoredValue {
@@ -214,6 +217,15 @@ public:
     // The names of what lies directly in the folder `path` (without "." and ".."), at most `limit`
     // of them and one more when there are more; kOsSuccess or why it cannot be listed.
     virtual OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) = 0;
+    // The owner and access entries of the link (junction, symbolic link, mount point) at `path`
+    // itself, not of what it leads to.
+    virtual OsStatus ReadLinkSecurity(const std::wstring& path, ObjectSecurity& security) = 0;
+    // The owner and access entries of the registry key `subKey` under `root`; kOsFileNotFound when
+    // it is not there.
+    virtual OsStatus ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& security) = 0;
+    // The folder that holds the users' profiles (ProfileList's ProfilesDirectory), where links
+    // lead, ending with a separator; empty when it cannot be read.
+    virtual std::wstring ProfilesFolder() = 0;
     // Where the file or folder at `path` really lies once symbolic links and junctions are
     // followed, as a drive path ("C:\...") or a share path ("\\server\share\...").
     virtual OsStatus FinalPath(const std::wstring& path, std::wstring& final) = 0;

@@ -12,7 +12,11 @@
 #include "win32/RegistryText.h"
 #include "win32/RegistryTree.h"
 
+#include <winioctl.h>
+
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -24,7 +28,8 @@ namespace qeltor {
 static_assert(kMsgBoxCritical == MB_ICONERROR && kMsgBoxInformation == MB_ICONINFORMATION);
 static_assert(kShellNormalNoFocus == SW_SHOWNOACTIVATE);
 static_assert(kRegSz == REG_SZ);
-static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
+static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsPathNotFound == ERROR_PATH_NOT_FOUND &&
+              kOsAccessDenied == ERROR_ACCESS_DENIED && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
               kOsServiceDoesNotExist == ERROR_SERVICE_DOES_NOT_EXIST);
 static_assert(kOsRegistryLink == win32::kRegistryLinkMet && kOsTreeTooDeep == win32::kTreeTooDeep);
 static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
@@ -218,6 +223,46 @@ OsStatus Win32Platform::CheckWindowsProgram(const std::wstring& path, bool& is64
     return type == SCS_32BIT_BINARY || type == SCS_64BIT_BINARY ? kOsSuccess : ERROR_BAD_EXE_FORMAT;
 }
 
+namespace {
+
+// A disk Windows calls fixed may hang on a bus that unplugs, or be a file mounted as a disk: the
+// volume's device says which. No access is asked for; a bus that cannot be read is a local disk.
+DriveKind KindOfBus(wchar_t drive) {
+    const wchar_t volume[] = {L'\\', L'\\', L'.', L'\\', drive, L':', L'\0'};
+    const win32::UniqueFileHandle device(
+        ::CreateFileW(volume, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device) {
+        return DriveKind::Local;
+    }
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    // Room for the descriptor's fixed part and the texts that follow it; the bus is in the first.
+    std::array<ULONG_PTR, 128> buffer{};
+    DWORD returned = 0;
+    if (::DeviceIoControl(device.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer.data(),
+                          win32::DwordOf(sizeof(buffer)), &returned, nullptr) == FALSE ||
+        returned < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(STORAGE_BUS_TYPE)) {
+        return DriveKind::Local;
+    }
+    switch (reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(buffer.data())->BusType) {
+        case BusTypeUsb:
+            return DriveKind::UsbDisk;
+        case BusTypeSd:
+            return DriveKind::SdCard;
+        case BusTypeMmc:
+            return DriveKind::MmcCard;
+        case BusType1394:
+            return DriveKind::FireWireDisk;
+        case BusTypeFileBackedVirtual:
+            return DriveKind::VirtualDisk;
+        default:
+            return DriveKind::Local;
+    }
+}
+
+}  // namespace
+
 // A subst drive's device is a path on another drive, \??\C:\....
 DriveKind Win32Platform::KindOfDrive(wchar_t drive) {
     const wchar_t root[] = {drive, L':', L'\\', L'\0'};
@@ -237,7 +282,7 @@ DriveKind Win32Platform::KindOfDrive(wchar_t drive) {
         std::wstring_view(target.data()).starts_with(L"\\??\\")) {
         return DriveKind::Subst;
     }
-    return DriveKind::Local;
+    return KindOfBus(drive);
 }
 
 // This program is 32-bit; the native system says what the machine itself runs.
@@ -407,6 +452,45 @@ OsStatus Win32Platform::ListFolder(const std::wstring& path, std::size_t limit, 
 
 OsStatus Win32Platform::FinalPath(const std::wstring& path, std::wstring& final) {
     return win32::FinalPath(path, final);
+}
+
+OsStatus Win32Platform::ReadLinkSecurity(const std::wstring& path, ObjectSecurity& security) {
+    return win32::ReadLinkSecurity(path, security);
+}
+
+OsStatus Win32Platform::ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& security) {
+    return win32::ReadKeySecurity(ToHkey(root), subKey, security);
+}
+
+// FOLDERID_UserProfiles is ProfileList's ProfilesDirectory, stored as %SystemDrive%\Users; read
+// from the registry's 64-bit view, where Windows keeps it, and followed where it really leads.
+std::wstring Win32Platform::ProfilesFolder() {
+    win32::UniqueRegKey key;
+    if (win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                               KEY_QUERY_VALUE | KEY_WOW64_64KEY, key) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::wstring stored;
+    DWORD type = 0;
+    if (win32::ReadRegistryText(key.get(), L"ProfilesDirectory", {REG_SZ, REG_EXPAND_SZ}, stored, type) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    // %SystemDrive%, as every process has it.
+    std::vector<wchar_t> expanded(MAX_PATH);
+    const DWORD length = ::ExpandEnvironmentStringsW(stored.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
+    if (length == 0 || length > expanded.size()) {
+        return {};
+    }
+    std::wstring folder(expanded.data());
+    if (!IsFullPath(folder)) {
+        return {};
+    }
+    if (!IsPathSeparator(folder.back())) {
+        folder += L'\\';
+    }
+    std::wstring final;
+    return win32::FinalPath(folder, final) == ERROR_SUCCESS ? final : folder;
 }
 
 }  // namespace qeltor

@@ -41,6 +41,9 @@ public:
     std::wstring CurrentUserSid() override;
     OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) override;
     OsStatus FinalPath(const std::wstring& path, std::wstring& final) override;
+    OsStatus ReadLinkSecurity(const std::wstring& path, ObjectSecurity& security) override;
+    std::wstring ProfilesFolder() override;
+    OsStatus ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& security) override;
 };
 
 }  // namespace qeltor

@@ -17,9 +17,11 @@ namespace qeltor::win32 {
 
 // On a folder the same bits are FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY.
 static_assert(kRightWriteData == FILE_WRITE_DATA && kRightAppendData == FILE_APPEND_DATA);
-static_assert(kRightDeleteChild == FILE_DELETE_CHILD && kRightDelete == DELETE);
+static_assert(kRightDeleteChild == FILE_DELETE_CHILD && kRightDelete == DELETE &&
+              kRightWriteAttributes == FILE_WRITE_ATTRIBUTES);
 static_assert(kRightWriteDac == WRITE_DAC && kRightWriteOwner == WRITE_OWNER);
 static_assert(kRightGenericAll == GENERIC_ALL && kRightGenericWrite == GENERIC_WRITE);
+static_assert(kRightQueryValue == KEY_QUERY_VALUE && kRightGenericRead == GENERIC_READ);
 
 namespace {
 
@@ -195,8 +197,27 @@ DWORD FinalPathOf(HANDLE file, std::wstring& path) {
 
 }  // namespace
 
+namespace {
+
+// The owner and entries a descriptor's parts hold, as the checks read them.
+DWORD Fill(PSID owner, ACL* dacl, ObjectSecurity& read) {
+    read.nullDacl = dacl == nullptr;
+    read.owner.clear();
+    read.entries.clear();
+    if (owner != nullptr) {
+        const DWORD converted = SidText(owner, read.owner);
+        if (converted != ERROR_SUCCESS) {
+            return converted;
+        }
+    }
+    return dacl == nullptr ? ERROR_SUCCESS : ReadEntries(dacl, read.entries);
+}
+
+}  // namespace
+
 // Wine's GetEffectiveRightsFromAclW is a stub that fails, and Windows' fails on an inherited deny
-// entry and looks up group members: the entries are read as stored and judged in core/.
+// entry and looks up group members: the entries are read as stored and judged in core/. The
+// attributes are those of `path` itself, so a link says it is one.
 DWORD ReadSecurity(const std::wstring& path, ObjectSecurity& read) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -213,16 +234,52 @@ DWORD ReadSecurity(const std::wstring& path, ObjectSecurity& read) {
         return status;
     }
     read.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    read.nullDacl = dacl == nullptr;
-    read.owner.clear();
-    read.entries.clear();
-    if (owner != nullptr) {
-        const DWORD converted = SidText(owner, read.owner);
-        if (converted != ERROR_SUCCESS) {
-            return converted;
-        }
+    read.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return Fill(owner, dacl, read);
+}
+
+// GetNamedSecurityInfoW follows a link; a handle opened on the reparse point itself does not.
+DWORD ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read) {
+    const UniqueFileHandle link(
+        ::CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!link) {
+        return ::GetLastError();
     }
-    return dacl == nullptr ? ERROR_SUCCESS : ReadEntries(dacl, read.entries);
+    PSID owner = nullptr;
+    ACL* dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status =
+        ::GetSecurityInfo(link.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                          nullptr, &dacl, nullptr, &descriptor);
+    const UniqueLocalMemory<void> descriptorOwner(descriptor);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    read.isLink = true;
+    return Fill(owner, dacl, read);
+}
+
+DWORD ReadKeySecurity(HKEY root, const std::wstring& path, ObjectSecurity& read) {
+    HKEY opened = nullptr;
+    const auto status = static_cast<DWORD>(::RegOpenKeyExW(root, path.c_str(), 0, READ_CONTROL, &opened));
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    const UniqueRegKey key(opened);
+    PSID owner = nullptr;
+    ACL* dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD got =
+        ::GetSecurityInfo(key.get(), SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                          nullptr, &dacl, nullptr, &descriptor);
+    const UniqueLocalMemory<void> descriptorOwner(descriptor);
+    if (got != ERROR_SUCCESS) {
+        return got;
+    }
+    read.isFolder = true;
+    read.isLink = false;
+    return Fill(owner, dacl, read);
 }
 
 std::wstring AccountName(const std::wstring& sid) {

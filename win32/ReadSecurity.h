@@ -16,6 +16,13 @@ namespace qeltor::win32 {
 // ERROR_SUCCESS with `read` filled, or why they cannot be read.
 DWORD ReadSecurity(const std::wstring& path, ObjectSecurity& read);
 
+// The owner and access entries of the link (junction, symbolic link, mount point) at `path` itself,
+// not of what it leads to; `read.isFolder` is left as it is.
+DWORD ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read);
+
+// The same of the registry key `root\path`.
+DWORD ReadKeySecurity(HKEY root, const std::wstring& path, ObjectSecurity& read);
+
 // "DOMAIN\name" for the SID text `sid`, "name" where the domain is empty; `sid` itself when
 // Windows has no name for it.
 std::wstring AccountName(const std::wstring& sid);

@@ -4,6 +4,8 @@
 #include "win32/Narrow.h"
 #include "win32/RegistryKey.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <functional>
 #include <utility>
@@ -132,6 +134,45 @@ DWORD CheckWritable(HKEY toRoot, const std::wstring& staged, const std::wstring&
         failedKey);
 }
 
+// Owned by Administrators, full control for the system and Administrators, nothing for anyone else,
+// on the key and the keys below it, and nothing inherited from the key above: the settings may hold
+// a password.
+constexpr wchar_t kPrivateKey[] = L"O:BAD:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)";
+
+// Creates `root\path` with the private permissions when it is not there; a key that is there
+// keeps its own. The keys above it are created as usual, inheriting from theirs.
+DWORD CreatePrivateKey(HKEY root, const std::wstring& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(kPrivateKey, SDDL_REVISION_1, &descriptor, nullptr) ==
+        FALSE) {
+        return ::GetLastError();
+    }
+    const UniqueLocalMemory<void> descriptorOwner(descriptor);
+    const auto last = path.rfind(L'\\');
+    UniqueRegKey parent;
+    DWORD status = last == std::wstring::npos
+                       ? ERROR_BAD_PATHNAME
+                       : CreateRegistryKey(root, path.substr(0, last), KEY_CREATE_SUB_KEY, parent);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    // Windows gives a key created so these permissions; Wine ignores them there, so a key just
+    // created gets them set as well.
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    status = static_cast<DWORD>(::RegCreateKeyExW(parent.get(), path.substr(last + 1).c_str(), 0, nullptr, 0,
+                                                  KEY_QUERY_VALUE, &attributes, &created, &disposition));
+    const UniqueRegKey createdOwner(status == ERROR_SUCCESS ? created : nullptr);
+    if (status != ERROR_SUCCESS || disposition != REG_CREATED_NEW_KEY) {
+        return status;
+    }
+    UniqueRegKey key;
+    status = OpenRegistryKey(root, path, WRITE_DAC | WRITE_OWNER, key);
+    constexpr SECURITY_INFORMATION kParts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    return status == ERROR_SUCCESS ? static_cast<DWORD>(::RegSetKeySecurity(key.get(), kParts, descriptor)) : status;
+}
+
 }  // namespace
 
 DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
@@ -139,10 +180,13 @@ DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toR
     const std::wstring staged = StagedKey(toKey);
     ::RegDeleteTreeW(toRoot, staged.c_str());  // what an interrupted earlier copy left
     std::wstring failedKey;
-    DWORD status = CopyInto(fromRoot, fromKey, toRoot, staged, failedKey);
+    DWORD status = CreatePrivateKey(toRoot, staged);
     if (status != ERROR_SUCCESS) {
+        failure = {false, L""};
+    } else if ((status = CopyInto(fromRoot, fromKey, toRoot, staged, failedKey)) != ERROR_SUCCESS) {
         failure = {true, failedKey};
     } else if ((status = CheckWritable(toRoot, staged, toKey, failedKey)) != ERROR_SUCCESS ||
+               (status = CreatePrivateKey(toRoot, toKey)) != ERROR_SUCCESS ||
                (status = CopyInto(toRoot, staged, toRoot, toKey, failedKey)) != ERROR_SUCCESS) {
         failure = {false, failedKey};
     }

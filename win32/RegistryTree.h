@@ -22,8 +22,10 @@ struct TreeCopyFailure {
 // the same name are overwritten, others there are kept. All or nothing as far as the registry lets
 // it be: the whole tree is first copied into a fresh key beside `toKey`, and every key of `toKey`
 // that the merge would write to is opened for writing, before anything of `toKey` is changed.
-// Values are copied as stored, byte for byte. Links are never followed. ERROR_SUCCESS, or the
-// registry's error (or kRegistryLinkMet, kTreeTooDeep) with `failure` filled.
+// Values are copied as stored, byte for byte. Links are never followed. `toKey`, when the copy
+// creates it, and the fresh key get permissions of their own: full control for the system and
+// Administrators, nothing for others. ERROR_SUCCESS, or the registry's error (or kRegistryLinkMet,
+// kTreeTooDeep) with `failure` filled.
 DWORD CopyRegistryTreeWhole(HKEY fromRoot, const std::wstring& fromKey, HKEY toRoot, const std::wstring& toKey,
                             TreeCopyFailure& failure);
 

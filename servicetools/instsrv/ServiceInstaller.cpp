@@ -37,12 +37,19 @@ namespace {
 constexpr int kFailed = 1;
 constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
-// %1 the path, %2 the account, %3 what it can do, %4 the commands that leave it to administrators.
+// %1 the path, %2 the account, %3 what it can do, %4 what to do.
 constexpr wchar_t kChangeableWarning[] =
     L"Warning: users who are no administrators can change \"%1\": %2 %3. The service runs it with full control of "
-    L"this computer at every start of Windows, so any of them could take over this computer. Move it to a folder "
-    L"that only administrators can change, such as one under C:\\Program Files, or run this in a command prompt run "
-    L"as administrator: %4";
+    L"this computer at every start of Windows, so any of them could take over this computer. %4";
+// The commands take several lines, so README.txt gives them.
+constexpr wchar_t kMoveOrFix[] =
+    L"Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run the "
+    L"commands that README.txt gives under \"Making a folder safe where it is\" in a command prompt or PowerShell run "
+    L"as administrator.";
+// /T on a drive's root would reach every file of the drive.
+constexpr wchar_t kMoveFromRoot[] =
+    L"Move the program into a folder of its own under C:\\Program Files; do not change the permissions of the "
+    L"drive's root.";
 // %1 the folder above, %2 the program's folder, %3 the account, %4 what it can do.
 constexpr wchar_t kFolderAboveWarning[] =
     L"Warning: users who are no administrators can change \"%1\", a folder above \"%2\": %3 %4. Whoever can "
@@ -176,12 +183,8 @@ public:
             PrintErrorLine(FillInserts(kFolderAboveWarning, {path, below, account, how}));
             return false;
         }
-        std::wstring commands =
-            permissions::FixCommands(path, security.isFolder, permissions::Changers(security, role, administrators_));
-        for (auto line = commands.find(L"\r\n"); line != std::wstring::npos; line = commands.find(L"\r\n", line)) {
-            commands.replace(line, 2, L" & ");  // one line that a command prompt runs whole
-        }
-        PrintErrorLine(FillInserts(kChangeableWarning, {path, account, how, commands}));
+        PrintErrorLine(
+            FillInserts(kChangeableWarning, {path, account, how, IsRootFolder(path) ? kMoveFromRoot : kMoveOrFix}));
         return false;
     }
 

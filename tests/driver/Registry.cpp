@@ -2,6 +2,10 @@
 
 #include "win32/RegistryKey.h"
 
+#include <sddl.h>
+
+#include <array>
+
 namespace qeltor::driver {
 
 std::wstring ServiceKey(const std::wstring& service) {
@@ -77,6 +81,20 @@ void WriteParameters(const std::wstring& service, const std::optional<std::wstri
             ::RegSetValueExW(key.get(), name, 0, type, bytes.data(), size);
         }
     }
+}
+
+std::wstring KeyDacl(HKEY root, const std::wstring& path) {
+    const auto key = OpenKey(root, path, READ_CONTROL);
+    std::array<BYTE, 1024> descriptor{};
+    DWORD size = sizeof(descriptor);
+    wchar_t* text = nullptr;
+    if (!key || RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS ||
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr) == FALSE) {
+        return {};
+    }
+    const win32::UniqueLocalMemory<wchar_t> textOwner(text);
+    return text;
 }
 
 }  // namespace qeltor::driver

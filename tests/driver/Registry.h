@@ -27,6 +27,9 @@ struct RegValue {
 };
 std::optional<RegValue> ReadValue(HKEY key, const wchar_t* name);
 
+// The DACL of the key `root\path` in SDDL ("D:P(A;CI;KA;;;SY)"), or empty when it cannot be read.
+std::wstring KeyDacl(HKEY root, const std::wstring& path);
+
 // UTF-16LE bytes of `text` and then a NUL, the way REG_SZ data is held.
 std::vector<BYTE> WideSz(std::wstring text);
 

@@ -1,5 +1,6 @@
 #include "Window.h"
 
+#include <algorithm>
 #include <set>
 
 #include "Programs.h"
@@ -94,11 +95,13 @@ public:
 private:
     void Probe(HWND main) {
         DWORD_PTR result = 0;
+        const ULONGLONG sent = ::GetTickCount64();
         if (::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kProbePatienceMs, &result) == 0) {
             ++outcome_.probesMissed;
             return;
         }
         ++outcome_.probesAnswered;
+        outcome_.slowestProbeMs = std::max(outcome_.slowestProbeMs, ::GetTickCount64() - sent);
         if (!closeAsked_) {
             ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
             closeAsked_ = true;

@@ -27,6 +27,8 @@ struct Outcome {
     std::string problem;     // why the run could not be watched to its end, if it could not
     int probesAnswered = 0;  // with ClickProbeAndClose: how often the window answered before a box showed
     int probesMissed = 0;    // and how often it did not within 2 s
+    // And how long the slowest answer took.
+    ULONGLONG slowestProbeMs = 0;
 };
 
 // What to do with the main window once it shows: press its button (twice in a row, as an

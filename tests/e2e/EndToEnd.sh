@@ -15,11 +15,11 @@ fi
 service='Qeltor Monitoring Server'
 kit_win='C:\Program Files\Qeltor Kit'
 kit="$WINEPREFIX/drive_c/Program Files/Qeltor Kit"
-# The server lies in the administrator's own profile, where only they and administrators may
-# change it: a folder made at C:\'s root would be refused, as users may change it on Windows.
-user=$(id -un)
-server_win="C:\\users\\$user\\Qeltor Server"
-server="$WINEPREFIX/drive_c/users/$user/Qeltor Server"
+# The server lies in a folder of its own under C:\Program Files, where only administrators may
+# change it: one at C:\'s root would be refused, as users may change it on Windows, and one in
+# the administrator's profile too, as the administrator's unelevated programs may.
+server_win='C:\Program Files\Qeltor Server'
+server="$WINEPREFIX/drive_c/Program Files/Qeltor Server"
 heartbeat="$server_win\\heartbeat.txt"
 check=$6
 passed=0

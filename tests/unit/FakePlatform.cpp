@@ -399,6 +399,22 @@ OsStatus FakePlatform::ReadSecurity(const std::wstring& path, ObjectSecurity& re
     }
     const auto found = security.find(path);
     read = found == security.end() ? AdministratorsOnly(path.ends_with(L'\\') || path.ends_with(L'/')) : found->second;
+    read.isLink = links.contains(path);
+    return kOsSuccess;
+}
+
+OsStatus FakePlatform::ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& read) {
+    const auto found = keySecurity.find(subKey);
+    if (root != kHkeyUsers || found == keySecurity.end()) {
+        return kOsFileNotFound;
+    }
+    read = found->second;
+    return kOsSuccess;
+}
+
+OsStatus FakePlatform::ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read) {
+    calls.push_back(L"LinkRights " + path);
+    read = links.at(path);
     return kOsSuccess;
 }
 

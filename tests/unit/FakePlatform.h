@@ -60,6 +60,9 @@ public:
     std::map<std::wstring, OsStatus> accessStatus;
     std::map<std::wstring, std::vector<std::wstring>> folderNames;  // what ListFolder finds; else nothing
     std::map<std::wstring, std::wstring> finalPaths;                // where links lead; else the path itself
+    std::map<std::wstring, ObjectSecurity> links;                   // the links on the way, as objects themselves
+    std::wstring profilesFolder = L"C:\\Users\\";
+    std::map<std::wstring, ObjectSecurity> keySecurity;  // keys under HKEY_USERS that are there already
     std::wstring currentUser = L"S-1-5-21-7-7-7-500";
     bool lockedByAnother = false;  // another registration holds the machine's lock throughout
     bool lockHeld = false;         // while the installer holds it
@@ -129,6 +132,9 @@ public:
     std::wstring CurrentUserSid() override { return currentUser; }
     OsStatus ListFolder(const std::wstring& path, std::size_t limit, std::vector<std::wstring>& names) override;
     OsStatus FinalPath(const std::wstring& path, std::wstring& final) override;
+    OsStatus ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read) override;
+    std::wstring ProfilesFolder() override { return profilesFolder; }
+    OsStatus ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& read) override;
 
     // What Windows gives a file or folder that only administrators can change.
     static ObjectSecurity AdministratorsOnly(bool isFolder);

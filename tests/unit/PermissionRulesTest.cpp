@@ -34,6 +34,7 @@ struct Row {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in the
     std::vector<AccessEntry> more = {};  // after the groups' entries
     const wchar_t* owner = L"S-1-5-32-544";
     Role role = Role::Runs;
+    bool administratorsHoldNoEntry = false;
 };
 
 AccessEntry Allow(const wchar_t* sid, std::uint32_t mask) {
@@ -82,6 +83,9 @@ const Row kRows[] = {
     {"DriveRootAbove", true, kUsersRead, nullptr, {}, {Allow(kAu, kRightAppendData)}, kTi, Role::Above},
     {"DriveRootHoldingTheKit", true, kUsersRead, kAu, Way::AddsToFolder, {Allow(kAu, kRightAppendData)}, kTi},
     {"ProgramFiles", true, kUsersRead, nullptr, {}, {Allow(kTi, kFull), Allow(L"S-1-15-2-1", kReadAndRun)}, kTi},
+    // An entry whose SID cannot be read; a file only a user owns and may change.
+    {"UnreadableSid", false, {}, L"", Way::Writes, {Allow(L"", kModify)}},
+    {"AdministratorsLockedOut", false, {}, kUser, Way::Writes, {Allow(kUser, kFull)}, kUser, Role::Runs, true},
     {"FolderAboveUsersRename", true, {0, kModify, 0, 0, 0}, kAu, Way::Deletes, {}, kTi, Role::Above},
     {"FolderAboveUsersRenameWhatIsIn",
      true,
@@ -98,7 +102,8 @@ void PrintTo(const Row& row, std::ostream* out) {
 }
 
 ObjectSecurity SecurityOf(const Row& row) {
-    ObjectSecurity object{row.isFolder, false, row.owner, kAdministratorsFull};
+    ObjectSecurity object{row.isFolder, false, row.owner,
+                          row.administratorsHoldNoEntry ? std::vector<AccessEntry>{} : kAdministratorsFull};
     for (std::size_t group = 0; group < kGroups.size(); ++group) {
         if (row.masks.at(group) != 0) {
             object.entries.push_back({true, true, kGroups.at(group), row.masks.at(group)});
@@ -108,16 +113,29 @@ ObjectSecurity SecurityOf(const Row& row) {
     return object;
 }
 
-// What each line of the advice does, as icacls is documented: /setowner sets the owner,
-// /remove:g removes the accounts' allow entries, /inheritance:r the inherited ones, /grant:r
-// replaces an account's explicit allow entries.
-ObjectSecurity Apply(ObjectSecurity object, const std::wstring& commands) {
+// What each line of the advice does, as icacls and takeown are documented: takeown /A gives it to
+// Administrators; icacls changes nothing of an object its administrators neither own nor may
+// change the permissions of; /setowner sets the owner, /reset removes the explicit entries,
+// /remove:g the accounts' allow entries, /inheritance:r the inherited ones, /grant:r replaces an
+// account's explicit allow entries. Quotes only hold an argument together.
+ObjectSecurity Apply(ObjectSecurity object, const std::wstring& commands, const Administrators& administrators) {
     std::wistringstream words(commands);
     std::wstring option;
+    bool lockedOut = false;
     for (std::wstring word; words >> word;) {
+        std::erase(word, L'"');
+        if (word == L"icacls" || word == L"takeown") {
+            lockedOut = word == L"icacls" && AdministratorsLockedOut(object, administrators);
+        }
         option = word.starts_with(L'/') ? word : option;
         const std::wstring sid = word.substr(1, word.find(L':') - 1);
-        if (word == L"/inheritance:r") {
+        if (word == L"/A") {
+            object.owner = kAdministratorsSid;
+        } else if (lockedOut) {
+            continue;
+        } else if (word == L"/reset") {
+            std::erase_if(object.entries, [](const AccessEntry& entry) { return !entry.inherited; });
+        } else if (word == L"/inheritance:r") {
             std::erase_if(object.entries, [](const AccessEntry& entry) { return entry.inherited; });
         } else if (option == L"/setowner" && word.starts_with(L'*')) {
             object.owner = sid;
@@ -145,9 +163,9 @@ TEST_P(PermissionRulesTest, NamesTheFirstAccountThatCanChangeItAndTheAdviceLeave
     if (changer) {
         EXPECT_EQ(changer->sid, row.changer);
         EXPECT_EQ(changer->way, row.way);
-        const std::wstring advice =
-            FixCommands(L"C:\\Kit\\x", row.isFolder, Changers(object, row.role, administrators));
-        EXPECT_FALSE(FindChanger(Apply(object, advice), Role::Runs, administrators)) << advice;
+        const std::wstring advice = FixCommands(L"C:\\Kit\\x", row.isFolder, Changers(object, row.role, administrators),
+                                                AdministratorsLockedOut(object, administrators));
+        EXPECT_FALSE(FindChanger(Apply(object, advice, administrators), Role::Runs, administrators)) << advice;
     }
 }
 
@@ -161,7 +179,8 @@ TEST(PermissionRules, NoPermissionsAtAllLetEveryoneChangeIt) {
         ASSERT_TRUE(changer.has_value());
         EXPECT_EQ(changer->sid, L"S-1-1-0");
         EXPECT_NE(std::wstring(Describe(changer->way)).find(L"no permissions at all"), std::wstring::npos);
-        EXPECT_FALSE(FindChanger(Apply(object, FixCommands(L"D:\\x", isFolder, {})), Role::Runs, Administrators(kMe)));
+        EXPECT_FALSE(FindChanger(Apply(object, FixCommands(L"D:\\x", isFolder, {}), Administrators(kMe)), Role::Runs,
+                                 Administrators(kMe)));
     }
 }
 
@@ -170,8 +189,13 @@ TEST(PermissionRules, CommandsQuoteThePathSoThatItEndsThere) {
     EXPECT_EQ(FixCommands(L"C:\\Qeltor Server\\", true, {kAuthenticatedUsers, kUser}),
               L"icacls \"C:\\Qeltor Server\" /setowner *S-1-5-32-544 /T /C\r\n"
               L"icacls \"C:\\Qeltor Server\" /remove:g *S-1-5-11 *S-1-5-21-9-9-9-1001 /T /C\r\n"
-              L"icacls \"C:\\Qeltor Server\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F "
-              L"*S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX");
+              L"icacls \"C:\\Qeltor Server\" /inheritance:r /grant:r \"*S-1-5-32-544:(OI)(CI)F\" "
+              L"\"*S-1-5-18:(OI)(CI)F\" \"*S-1-5-32-545:(OI)(CI)RX\"");
+    // Administrators locked out take it first; an entry without a SID goes with all explicit ones.
+    EXPECT_TRUE(
+        FixCommands(L"C:\\Srv\\", true, {kUser, L""}, true)
+            .starts_with(L"takeown /F \"C:\\Srv\" /A /R /D Y\r\nicacls \"C:\\Srv\" /setowner *S-1-5-32-544 /T /C\r\n"
+                         L"icacls \"C:\\Srv\" /reset"));
     EXPECT_EQ(FixCommands(L"D:\\", true, {}).substr(0, 14), L"icacls \"D:\\\\\" ");
     EXPECT_EQ(FixCommands(L"C:\\Kit\\srvany.exe", false, {}),
               L"icacls \"C:\\Kit\\srvany.exe\" /setowner *S-1-5-32-544 /C\r\n"

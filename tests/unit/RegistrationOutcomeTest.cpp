@@ -88,6 +88,7 @@ struct Outcome {  // NOLINT(clang-analyzer-optin.performance.Padding): fields in
     const char* kept = nullptr;                             // the values the click leaves as they were
     void (*duringWait)(FakePlatform&) = nullptr;            // what something else does while instsrv.exe runs
     bool lockedByAnother = false;                           // another registration holds the machine's lock
+    void (*setUp)(FakePlatform&) = nullptr;                 // more of the world the click sees
 };
 // NOLINTEND(readability-redundant-member-init)
 
@@ -281,9 +282,12 @@ const Outcome kOutcomes[] = {
      .says = {{Id::NotAFullPath, {L"..\\apps\\Monitor.exe"}}},
      .started = false,
      .left = {false, kNone, false}},
-    Refused({.name = "DevicePath",
-             .serverPath = L"\\\\?\\D:\\Srv\\Monitor.exe",
-             .says = {{Id::NotAFullPath, {L"\\\\?\\D:\\Srv\\Monitor.exe"}}}}),
+    // Read as the path it names; only that is judged.
+    {.name = "DevicePath",
+     .serverPath = L"\\\\?\\D:\\Srv\\Monitor.exe",
+     .style = 64,
+     .says = kSuccess,
+     .left = {true, kWritten, true}},
     {.name = "DriveRelativePath",
      .serverPath = L"D:Monitor.exe",
      .style = 16,
@@ -360,11 +364,9 @@ const Outcome kOutcomes[] = {
      .style = 64,
      .says = kSuccess,
      .left = {true, kWritten, true}},
-    {.name = "Share",
-     .serverPath = L"\\\\host\\share\\Monitor.exe",
-     .style = 64,
-     .says = kSuccess,
-     .left = {true, kWritten, true}},
+    Refused({.name = "Share",
+             .serverPath = L"\\\\host\\share\\Monitor.exe",
+             .says = {{Id::ServerOnShare, {L"\\\\host\\share\\Monitor.exe"}}}}),
     {.name = "SrvanyChangeableByUsers",
      .style = 16,
      .says =
@@ -396,8 +398,8 @@ const Outcome kOutcomes[] = {
                {L"D:\\Srv\\", kUsers, kAdds,
                 L"icacls \"D:\\Srv\" /setowner *S-1-5-32-544 /T /C\r\n"
                 L"icacls \"D:\\Srv\" /remove:g *S-1-5-11 /T /C\r\n"
-                L"icacls \"D:\\Srv\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
-                L"*S-1-5-32-545:(OI)(CI)RX"}}},
+                L"icacls \"D:\\Srv\" /inheritance:r /grant:r \"*S-1-5-32-544:(OI)(CI)F\" \"*S-1-5-18:(OI)(CI)F\" "
+                L"\"*S-1-5-32-545:(OI)(CI)RX\""}}},
      .started = false,
      .left = {false, kNone, false},
      .changeable = L"D:\\Srv\\"},
@@ -438,10 +440,64 @@ const Outcome kOutcomes[] = {
              .folder = L"C:\\",
              .says = {{Id::KitRootChangeableByUsers, {L"C:\\", kUsers, kAdds}}},
              .changeable = L"C:\\"}),
+    Refused({.name = "ServerInTheProfile",
+             .serverPath = L"C:\\Users\\admin\\Qeltor\\Monitor.exe",
+             .says = {{Id::ServerInProfile, {L"C:\\Users\\admin\\Qeltor\\Monitor.exe", L"C:\\Users\\"}}}}),
+    Refused({.name = "KitInDownloads",
+             .folder = L"c:\\users\\admin\\Downloads\\Kit\\",
+             .says = {{Id::KitInProfile, {L"c:\\users\\admin\\Downloads\\Kit\\", L"C:\\Users\\"}}}}),
+    Refused({.name = "ServerLinkedIntoTheProfile",
+             .says = {{Id::ServerInProfile, {kServer, L"C:\\Users\\"}}},
+             .linkTo = L"C:\\Users\\admin\\Monitor.exe"}),
+    Refused({.name = "ServerOnAShare",
+             .serverPath = L"\\\\?\\UNC\\host\\share\\Monitor.exe",
+             .says = {{Id::ServerOnShare, {L"\\\\?\\UNC\\host\\share\\Monitor.exe"}}}}),
+    Refused({.name = "UsbDisk",
+             .drives = {{L'D', DriveKind::UsbDisk}},
+             .says = {{Id::ServerOnDetachableDisk, {kServer, L"D", L"USB"}}}}),
+    Refused({.name = "Vhd",
+             .drives = {{L'C', DriveKind::VirtualDisk}},
+             .says = {{Id::KitOnDetachableDisk, {L"C:\\Tools\\", L"C", L"VHD file"}}}}),
+    Refused({.name = "JunctionUsersCanDelete",
+             .says = {{Id::LinkChangeable, {L"D:\\Srv\\", kUsers, L"can delete it"}}},
+             .setUp =
+                 [](FakePlatform& fake) {
+                     fake.links[L"D:\\Srv\\"] = {true, false, L"", {{true, false, L"S-1-5-11", 0x10000}}};
+                 }}),
+    Refused({.name = "DllUsersCanWriteInTheKitFolder",
+             .says = {{Id::ChangeableByUsers,
+                       {L"C:\\Tools\\x.dll", kUsers, L"can write to it",
+                        permissions::FixCommands(L"C:\\Tools\\x.dll", false, kUsersSid)}}},
+             .changeable = L"C:\\Tools\\x.dll",
+             .setUp =
+                 [](FakePlatform& fake) {
+                     fake.folderNames[L"C:\\Tools\\"] = {L"srvany.exe", L"x.dll"};
+                 }}),
+    Refused({.name = "ServerLinkedToARoot",
+             .says = {{Id::RootChangeableByUsers, {L"E:\\", kUsers, kAdds}}},
+             .changeable = L"E:\\",
+             .linkTo = L"E:\\Monitor.exe"}),
+    Refused({.name = "UnreadableSid",
+             .says = {{Id::ChangeableByUsers,
+                       {kServer, L"an unknown account", L"can write to it",
+                        permissions::FixCommands(kServer, false, {L""})}}},
+             .setUp =
+                 [](FakePlatform& fake) {
+                     fake.security[kServer] = {false, false, L"S-1-5-32-544", {{true, false, L"", 0x2}}};
+                 }}),
+    {.name = "KeptAppDirectoryUsersCanWrite",
+     .before = ServiceConfig{kOurs, 2},
+     .style = 16,
+     .says = {{Id::ChangeableByUsers,
+               {L"D:\\QeltorData\\", kUsers, kAdds, permissions::FixCommands(L"D:\\QeltorData\\", true, kUsersSid)}}},
+     .started = false,
+     .left = {true, kEarlier, false},
+     .changeable = L"D:\\QeltorData\\",
+     .earlier = &kHandSetValues},
     Refused({.name = "KitOnAShare", .folder = L"\\\\host\\kit\\", .says = {{Id::KitOnShare, {L"\\\\host\\kit\\"}}}}),
     {.name = "PermissionsUnreadable",
      .style = 16,
-     .says = {{Id::PermissionsUnreadable, {kServer, L"system error 5."}}},
+     .says = {{Id::PermissionsDenied, {kServer, L"system error 5.", L"takeown /F \"D:\\Srv\\Monitor.exe\" /A"}}},
      .started = false,
      .left = {false, kNone, false},
      .unreadable = L"D:\\Srv\\Monitor.exe"},
@@ -504,6 +560,9 @@ TEST_P(RegistrationOutcomeTest, TellsTheTruthAndLeavesNothingHalfWritten) {
     }
     if (outcome.unreadable != nullptr) {
         fake.accessStatus[outcome.unreadable] = 5;
+    }
+    if (outcome.setUp != nullptr) {
+        outcome.setUp(fake);
     }
     const InstallerPaths paths{outcome.folder, outcome.serverPath,
                                outcome.serverPath.substr(0, outcome.serverPath.rfind(L'\\') + 1)};
@@ -594,15 +653,19 @@ TEST(RegistrationOutcomeTest, ServiceManagerThatCannotAnswerIsReportedAndNothing
 TEST(RegistrationOutcomeTest, SettingsThatCannotBeCopiedAreReportedWithTheCommandThatCopiesThem) {
     FakePlatform fake;
     fake.copyStatus = 5;
-    fake.copyFailedKey = L"HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\mxqeltor\\locked";
     const InstallerPaths paths{L"C:\\Tools\\", kServer, L"D:\\Srv\\"};
-    EXPECT_FALSE(RegisterService(fake, fake, paths));
-    ASSERT_EQ(fake.boxes.size(), 1U);
-    EXPECT_EQ(fake.boxes[0].style, 16U);
-    EXPECT_EQ(fake.boxes[0].text,
-              messages::Render({Id::SettingsNotCopiedFromKey, {L"system error 5.", fake.copyFailedKey}}));
-    EXPECT_TRUE(fake.services.contains(kService));
-    EXPECT_FALSE(fake.unloaded);
+    // A key of the user's that cannot be read gets no reg copy, which would stop there too.
+    for (const auto& [key, id] : {std::pair{L"HKEY_USERS\\.DEFAULT\\x", Id::SettingsNotCopiedFromKey},
+                                  std::pair{L"HKEY_CURRENT_USER\\Software\\x", Id::SettingsKeyUnreadable}}) {
+        fake.copyFailedKey = key;
+        fake.boxes.clear();
+        EXPECT_FALSE(RegisterService(fake, fake, paths));
+        ASSERT_EQ(fake.boxes.size(), 1U);
+        EXPECT_EQ(fake.boxes[0].style, 16U);
+        EXPECT_EQ(fake.boxes[0].text, messages::Render({id, {L"system error 5.", key}}));
+        EXPECT_TRUE(fake.services.contains(kService));
+        EXPECT_FALSE(fake.unloaded);
+    }
 
     fake.copyStatus = kOsSuccess;
     fake.boxes.clear();
@@ -637,6 +700,16 @@ TEST(RegistrationOutcomeTest, AServerPathChangedSinceStartUpIsRefusedWithNothing
     EXPECT_TRUE(fake.createdKeys.empty());
     fake.StoreExePath(kServer);
     EXPECT_TRUE(RegisterStoredServer(fake, fake, paths));
+}
+
+// Settings the service's account had keep their permissions; who else may read them is named.
+TEST(RegistrationOutcomeTest, SettingsThatOthersMayReadAreNamedOnSuccess) {
+    FakePlatform fake;
+    fake.keySecurity[L".DEFAULT\\Software\\VB and VBA Program Settings\\mxqeltor"] = {
+        true, false, L"S-1-5-32-544", {{true, false, L"S-1-5-32-545", 0x20019}, {true, false, L"S-1-5-18", 0xf003f}}};
+    EXPECT_TRUE(RegisterService(fake, fake, {L"C:\\Tools\\", kServer, L"D:\\Srv\\"}));
+    ASSERT_EQ(fake.boxes.size(), 1U);
+    EXPECT_EQ(fake.boxes[0].text, messages::Render({{Id::Success, {}}, {Id::SettingsReadableByOthers, {L"Users"}}}));
 }
 
 TEST(RegistrationOutcomeTest, EarlierValuesThatCannotBePutBackAreNamedWithTheReason) {

@@ -55,6 +55,7 @@ TEST_F(ServiceRegistrationTest, StartsTheToolThenWritesTheThreeValuesThenReports
                                  L"Rights C:\\Program Files\\Tools\\",
                                  L"Rights C:\\Program Files\\",
                                  L"Rights C:\\",
+                                 L"List C:\\Program Files\\Tools\\",
                                  L"Rights D:\\Srv\\Monitor.exe",
                                  L"Rights D:\\Srv\\",
                                  L"Rights D:\\",

@@ -184,7 +184,7 @@ TEST_F(InstallerTest, SettingsThatCannotAllBeReadAreNotCopiedAtAll) {
     ASSERT_FALSE(readable) << "the key can still be read";
     LayOut(Instsrv::Program, true, kMonitor);
     const std::wstring text = FailureText(RunProgram(), false);
-    ExpectText(text, Render({Id::SettingsNotCopiedFromKey, {kSystemSays, L"HKEY_CURRENT_USER\\" + locked}}));
+    ExpectText(text, Render({Id::SettingsKeyUnreadable, {kSystemSays, L"HKEY_CURRENT_USER\\" + locked}}));
     const auto key = qeltor::driver::OpenKey(HKEY_USERS, own);
     ASSERT_TRUE(key);
     EXPECT_FALSE(qeltor::driver::ReadValue(key.get(), L"exepath").has_value());
@@ -289,6 +289,35 @@ TEST_F(InstallerTest, WindowAnswersWhileInstsrvRunsAndClosesAfterTheBox) {
     ExpectText(BoxText(outcome.boxes[0], L"hand"), Render({Id::NotCreated, {L"1"}}) + kSystemSays);
     EXPECT_FALSE(outcome.closedByDriver);
     EXPECT_EQ(outcome.exitCode, 0U);
+}
+
+// Thousands of permissions read beside the server: the window keeps answering meanwhile.
+TEST_F(InstallerTest, WindowAnswersWhileItJudgesAFolderOf5000Files) {
+    for (int i = 0; i < 5000; ++i) {
+        std::ofstream(std::filesystem::path(L"D:\\Srv") / (std::to_wstring(i) + L".dat")) << i;
+    }
+    LayOut(Instsrv::Program, true, kMonitor);
+    const Outcome outcome = RunProgram(WindowAction::ClickProbeAndClose);
+    EXPECT_GE(outcome.probesAnswered, 1);
+    EXPECT_EQ(outcome.probesMissed, 0);
+    EXPECT_LT(outcome.slowestProbeMs, 100U);  // judged on the window's own thread: 300 ms and more
+    ASSERT_EQ(outcome.boxes.size(), 1U);
+    EXPECT_EQ(BoxText(outcome.boxes[0], L"asterisk"), kSuccessMessage);
+    // The settings copied for the service's account are the administrators' alone.
+    EXPECT_EQ(qeltor::driver::KeyDacl(HKEY_USERS, kServiceSettings), L"D:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)");
+}
+
+// A server in the administrator's own profile could be replaced by their unelevated programs.
+TEST_F(InstallerTest, RefusesAServerInTheProfile) {
+    std::wstring profile(MAX_PATH, L'\0');
+    profile.resize(GetEnvironmentVariableW(L"USERPROFILE", profile.data(), MAX_PATH));
+    ASSERT_FALSE(profile.empty());
+    const std::filesystem::path server = std::filesystem::path(profile) / L"Qeltor Server" / L"Monitor.exe";
+    std::filesystem::create_directories(server.parent_path());
+    std::filesystem::copy_file(kMonitor, server, std::filesystem::copy_options::overwrite_existing);
+    LayOut(Instsrv::Program, true, server.c_str());
+    ExpectText(RefusalText(RunProgram(), false), Render(Says(Id::ServerInProfile, server.wstring(), kSystemSays)));
+    std::filesystem::remove_all(server.parent_path());
 }
 
 // A service that is there and that a click cannot finish is refused before anything is started
