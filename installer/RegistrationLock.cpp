@@ -18,9 +18,10 @@ std::optional<messages::Message> TakeRegistrationLock(Platform& platform, Form& 
     return std::nullopt;
 }
 
-void DiscardUnfinishedSettingsCopy(Platform& platform, Form& form) {
+void DiscardUnfinishedSettingsCopy(Platform& platform) {
     std::unique_ptr<MachineLock> lock;
-    if (platform.OpenRegistrationLock(lock) == kOsSuccess && form.WaitForSignal(lock->FreeSignal(), 0)) {
+    // A look, not a wait: nothing to answer meanwhile, and no message is handled before the window shows.
+    if (platform.OpenRegistrationLock(lock) == kOsSuccess && platform.WaitForObject(lock->FreeSignal(), 0)) {
         platform.DiscardUnfinishedCopy(kHkeyUsers, texts::kServiceSettingsTree);
     }
 }

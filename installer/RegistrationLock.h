@@ -18,7 +18,7 @@ std::optional<messages::Message> TakeRegistrationLock(Platform& platform, Form& 
 
 // Removes what a settings copy that was ended midway (the program ended while it ran) left beside
 // the service account's settings, unless a registration running now is making it.
-void DiscardUnfinishedSettingsCopy(Platform& platform, Form& form);
+void DiscardUnfinishedSettingsCopy(Platform& platform);
 
 // The window as a locked registration reports through it: the lock goes before the first message
 // box, since what it guards is over once the outcome is known, and a box may stay open for long.

@@ -55,7 +55,7 @@ bool RunStartupChecks(Platform& platform, Form& form, InstallerPaths& paths,
     }
 
     paths.ServerFolder = UpToLastBackslash(paths.ServerExePath);
-    DiscardUnfinishedSettingsCopy(platform, form);
+    DiscardUnfinishedSettingsCopy(platform);
     return true;
 }
 
