@@ -238,6 +238,21 @@ DWORD ReadSecurity(const std::wstring& path, ObjectSecurity& read) {
     return Fill(owner, dacl, read);
 }
 
+namespace {
+
+// The owner and access entries of an object opened with READ_CONTROL.
+DWORD ReadOpenedSecurity(HANDLE object, SE_OBJECT_TYPE type, ObjectSecurity& read) {
+    PSID owner = nullptr;
+    ACL* dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status = ::GetSecurityInfo(object, type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                           nullptr, &dacl, nullptr, &descriptor);
+    const UniqueLocalMemory<void> descriptorOwner(descriptor);
+    return status == ERROR_SUCCESS ? Fill(owner, dacl, read) : status;
+}
+
+}  // namespace
+
 // GetNamedSecurityInfoW follows a link; a handle opened on the reparse point itself does not.
 DWORD ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read) {
     const UniqueFileHandle link(
@@ -246,18 +261,8 @@ DWORD ReadLinkSecurity(const std::wstring& path, ObjectSecurity& read) {
     if (!link) {
         return ::GetLastError();
     }
-    PSID owner = nullptr;
-    ACL* dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status =
-        ::GetSecurityInfo(link.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                          nullptr, &dacl, nullptr, &descriptor);
-    const UniqueLocalMemory<void> descriptorOwner(descriptor);
-    if (status != ERROR_SUCCESS) {
-        return status;
-    }
     read.isLink = true;
-    return Fill(owner, dacl, read);
+    return ReadOpenedSecurity(link.get(), SE_FILE_OBJECT, read);
 }
 
 DWORD ReadKeySecurity(HKEY root, const std::wstring& path, ObjectSecurity& read) {
@@ -267,19 +272,9 @@ DWORD ReadKeySecurity(HKEY root, const std::wstring& path, ObjectSecurity& read)
         return status;
     }
     const UniqueRegKey key(opened);
-    PSID owner = nullptr;
-    ACL* dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD got =
-        ::GetSecurityInfo(key.get(), SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                          nullptr, &dacl, nullptr, &descriptor);
-    const UniqueLocalMemory<void> descriptorOwner(descriptor);
-    if (got != ERROR_SUCCESS) {
-        return got;
-    }
     read.isFolder = true;
     read.isLink = false;
-    return Fill(owner, dacl, read);
+    return ReadOpenedSecurity(key.get(), SE_REGISTRY_KEY, read);
 }
 
 std::wstring AccountName(const std::wstring& sid) {
