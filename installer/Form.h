@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/FunctionRef.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,7 +40,7 @@ public:
     virtual bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) = 0;
 
     // Runs `work` to its end while the window keeps answering.
-    virtual void KeepAnsweringWhile(const std::function<void()>& work) = 0;
+    virtual void KeepAnsweringWhile(FunctionRef<void()> work) = 0;
 };
 
 }  // namespace qeltor

@@ -787,6 +787,13 @@ void Widen(const char* text, std::wstring& into) {
 
 }  // namespace
 
+Message::Message(Id which, std::initializer_list<std::wstring_view> parts) : id(which) {
+    inserts.reserve(parts.size());
+    for (const std::wstring_view part : parts) {
+        inserts.emplace_back(part);
+    }
+}
+
 std::wstring Render(const Message& message) {
     const auto id = static_cast<std::size_t>(message.id);
     std::wstring text;

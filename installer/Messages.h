@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // Every message QeltorService.exe shows, as one table of whole sentences with %1-style inserts.
@@ -126,7 +129,13 @@ inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::BusVir
 inline constexpr Id kFirstInsertPart = Id::ValueIs;
 
 struct Message {
-    Id id;
+    Message() = default;
+    // Copies each insert from a view of it, so that a caller builds no strings of its own to pass
+    // them: a message is made at many places, and once here.
+    Message(Id which, std::initializer_list<std::wstring_view> parts);
+    Message(Id which, std::vector<std::wstring> parts) : id(which), inserts(std::move(parts)) {}
+
+    Id id{};
     std::vector<std::wstring> inserts;
     bool operator==(const Message&) const = default;
 };

@@ -100,13 +100,13 @@ TakenBack TakeBack(Platform& platform, const AnsiParameters& parameters, const E
         if (!written.written.at(i)) {
             continue;
         }
-        const auto now = current.find(value.name);
-        if (now == current.end() || !HoldsTheSame(now->second, value.meant)) {
+        const StoredValue* now = current.Find(value.name);
+        if (now == nullptr || !HoldsTheSame(*now, value.meant)) {
             taken.changed.emplace_back(value.name);
             continue;
         }
-        const auto before = earlier.values.find(value.name);
-        const auto restore = before == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(before->second);
+        const StoredValue* before = earlier.values.Find(value.name);
+        const auto restore = before == nullptr ? std::nullopt : std::optional<StoredValue>(*before);
         const OsStatus restored = platform.RestoreRegistryValue(
             kHkeyLocalMachine, registration::ParametersKey(texts::kServiceName), value.name, restore);
         if (restored != kOsSuccess) {
@@ -181,8 +181,8 @@ OsStatus ReadEarlierParameters(Platform& platform, EarlierParameters& earlier) {
 void KeepAdministratorsValues(Platform& platform, AnsiParameters& parameters, const EarlierParameters& earlier,
                               const InstallerPaths& paths) {
     const auto earlierValue = [&](const wchar_t* name) {
-        const auto found = earlier.values.find(name);
-        return found == earlier.values.end() ? std::nullopt : std::optional<StoredValue>(found->second);
+        const StoredValue* found = earlier.values.Find(name);
+        return found == nullptr ? std::nullopt : std::optional<StoredValue>(*found);
     };
     const auto keep = [](RegistryValue& value, const StoredValue& administrators) {
         value.kept = true;
@@ -224,11 +224,11 @@ OsStatus FindValuesNotAsMeant(Platform& platform, const AnsiParameters& paramete
         return read;
     }
     for (const auto& value : parameters.values) {
-        const auto found = current.find(value.name);
-        if (found == current.end()) {
+        const StoredValue* found = current.Find(value.name);
+        if (found == nullptr) {
             wrong.push_back({value.name, std::nullopt});
-        } else if (!HoldsTheSame(found->second, value.meant)) {
-            wrong.push_back({value.name, found->second});
+        } else if (!HoldsTheSame(*found, value.meant)) {
+            wrong.push_back({value.name, *found});
         }
     }
     return kOsSuccess;

@@ -43,7 +43,7 @@ public:
     bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override {
         return platform_.WaitForObject(signal, timeoutMs);
     }
-    void KeepAnsweringWhile(const std::function<void()>& work) override { work(); }
+    void KeepAnsweringWhile(FunctionRef<void()> work) override { work(); }
 
     [[nodiscard]] const std::wstring& Text() const { return text_; }
     [[nodiscard]] std::optional<int> Ended() const { return ended_; }

@@ -38,7 +38,7 @@ public:
     bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override {
         return form_.WaitForSignal(signal, timeoutMs);
     }
-    void KeepAnsweringWhile(const std::function<void()>& work) override { form_.KeepAnsweringWhile(work); }
+    void KeepAnsweringWhile(FunctionRef<void()> work) override { form_.KeepAnsweringWhile(work); }
 
 private:
     Form& form_;

@@ -5,10 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qeltor {
@@ -72,7 +72,33 @@ struct StoredValue {
     std::string bytes;
     bool operator==(const StoredValue&) const = default;
 };
-using StoredValues = std::map<std::wstring, StoredValue>;
+// The values read from one key, by name. A key holds a few, so they are kept in the order read and
+// looked up one by one, without a tree's code in the program.
+class StoredValues {
+public:
+    // The value named `name`, or null when the key has none of that name.
+    [[nodiscard]] const StoredValue* Find(const std::wstring& name) const {
+        for (const auto& [held, value] : entries_) {
+            if (held == name) {
+                return &value;
+            }
+        }
+        return nullptr;
+    }
+    // Sets the value named `name`, replacing one of that name.
+    void Set(const std::wstring& name, StoredValue value) {
+        for (auto& [held, stored] : entries_) {
+            if (held == name) {
+                stored = std::move(value);
+                return;
+            }
+        }
+        entries_.emplace_back(name, std::move(value));
+    }
+
+private:
+    std::vector<std::pair<std::wstring, StoredValue>> entries_;
+};
 
 // A program that rtcShell started: what waiting on it needs.
 class StartedProgram {

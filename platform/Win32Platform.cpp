@@ -350,7 +350,7 @@ OsStatus Win32Platform::ReadRegistryValues(RegKey root, const std::wstring& subK
         std::string bytes;
         const DWORD read = win32::ReadRegistryBytes(key.get(), name.c_str(), type, bytes);
         if (read == ERROR_SUCCESS) {
-            values[name] = {type, std::move(bytes)};
+            values.Set(name, {type, std::move(bytes)});
         } else if (read != ERROR_FILE_NOT_FOUND) {
             return read;
         }

@@ -1,5 +1,6 @@
 #include "win32/RegistryTree.h"
 
+#include "core/FunctionRef.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/RegistryKey.h"
@@ -7,7 +8,6 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -16,7 +16,7 @@ namespace {
 
 // What a walk does at each key: `relative` is its path below the walk's top ("" for the top, else
 // starting with a backslash).
-using KeyVisit = std::function<DWORD(const std::wstring& relative, HKEY key)>;
+using KeyVisit = FunctionRef<DWORD(const std::wstring& relative, HKEY key)>;
 
 // Windows keeps a tree to 512 levels.
 constexpr std::size_t kDeepestLevel = 512;

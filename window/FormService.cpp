@@ -132,7 +132,7 @@ bool FormService::WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) 
     return pump::WaitFor(reinterpret_cast<HANDLE>(signal), timeoutMs, hwnd_);  // NOLINT(performance-no-int-to-ptr)
 }
 
-void FormService::KeepAnsweringWhile(const std::function<void()>& work) {
+void FormService::KeepAnsweringWhile(FunctionRef<void()> work) {
     pump::KeepAnsweringWhile(work, hwnd_);
 }
 

@@ -36,7 +36,7 @@ public:
     [[noreturn]] void EndProgram(int exitCode) override;
     std::optional<std::uint32_t> WaitForProgram(StartedProgram& program, std::uint32_t timeoutMs) override;
     bool WaitForSignal(std::uintptr_t signal, std::uint32_t timeoutMs) override;
-    void KeepAnsweringWhile(const std::function<void()>& work) override;
+    void KeepAnsweringWhile(FunctionRef<void()> work) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,7 +15,7 @@ void Dispatch(MSG& message, HWND dialog) {
 }
 
 DWORD WINAPI RunWork(void* work) {
-    (*static_cast<const std::function<void()>*>(work))();
+    (*static_cast<const FunctionRef<void()>*>(work))();
     return 0;
 }
 
@@ -57,9 +57,9 @@ bool WaitFor(HANDLE object, DWORD timeoutMs, HWND dialog) {
     return signalled;
 }
 
-void KeepAnsweringWhile(const std::function<void()>& work, HWND dialog) {
+void KeepAnsweringWhile(FunctionRef<void()> work, HWND dialog) {
     // The thread only reads `work`, which outlives it: this waits for the thread to end.
-    void* parameter = const_cast<std::function<void()>*>(&work);  // NOLINT(cppcoreguidelines-pro-type-const-cast)
+    void* parameter = const_cast<FunctionRef<void()>*>(&work);  // NOLINT(cppcoreguidelines-pro-type-const-cast)
     const win32::UniqueHandle thread(::CreateThread(nullptr, 0, &RunWork, parameter, 0, nullptr));
     if (!thread) {
         work();

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <functional>
+#include "core/FunctionRef.h"
 
 // The program's one message pump: the main loop, and the waits during a click that keep the
 // window answering. Each hands a message to the dialog manager first, so that Tab moves among
@@ -19,6 +19,6 @@ bool WaitFor(HANDLE object, DWORD timeoutMs, HWND dialog);
 
 // Runs `work` on a thread of its own while handling messages, and returns once it is done; runs
 // it on this thread when no thread can be started.
-void KeepAnsweringWhile(const std::function<void()>& work, HWND dialog);
+void KeepAnsweringWhile(FunctionRef<void()> work, HWND dialog);
 
 }  // namespace qeltor::pump

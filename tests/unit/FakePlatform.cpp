@@ -172,7 +172,7 @@ void FakePlatform::DiscardUnfinishedCopy(RegKey toRoot, const std::wstring& toKe
     unfinishedCopy = false;
 }
 
-void FakePlatform::KeepAnsweringWhile(const std::function<void()>& work) {
+void FakePlatform::KeepAnsweringWhile(FunctionRef<void()> work) {
     work();
 }
 
@@ -341,7 +341,7 @@ OsStatus FakePlatform::ReadRegistryValues(RegKey root, const std::wstring& subKe
     for (const auto& name : names) {
         const auto value = found->second.find(Narrow(name));
         if (value != found->second.end()) {
-            values[name] = value->second;
+            values.Set(name, value->second);
         }
     }
     return kOsSuccess;

@@ -102,7 +102,7 @@ public:
     std::optional<std::uint32_t> WaitForEnd(StartedProgram& program, std::uint32_t timeoutMs) override {
         return WaitForProgram(program, timeoutMs);
     }
-    void KeepAnsweringWhile(const std::function<void()>& work) override;
+    void KeepAnsweringWhile(FunctionRef<void()> work) override;
     OsStatus QueryService(const std::wstring& serviceName, ServiceConfig& config) override;
     OsStatus RemoveService(const std::wstring& serviceName) override;
     OsStatus CheckWindowsProgram(const std::wstring& path, bool& is64Bit) override;
