@@ -15,10 +15,10 @@ class FunctionRef;
 template <typename Result, typename... Arguments>
 class FunctionRef<Result(Arguments...)> {
 public:
+    // Implicit, as std::function's: a lambda is passed where a FunctionRef is asked for.
     template <typename Callable>
     requires(!std::is_same_v<std::remove_cvref_t<Callable>, FunctionRef> &&
              std::is_invocable_r_v<Result, const std::remove_reference_t<Callable>&, Arguments...>)
-        // Implicit, as std::function's: a lambda is passed where a FunctionRef is asked for.
         FunctionRef(Callable&& callable)  // NOLINT(bugprone-forwarding-reference-overload)
         : object_(std::addressof(callable)), call_(&Call<std::remove_reference_t<Callable>>) {}
 
