@@ -23,18 +23,6 @@
 #include <vector>
 
 namespace qeltor {
-
-// The installer's copies of Windows' values, checked against the headers.
-static_assert(kMsgBoxCritical == MB_ICONERROR && kMsgBoxInformation == MB_ICONINFORMATION);
-static_assert(kShellNormalNoFocus == SW_SHOWNOACTIVATE);
-static_assert(kRegSz == REG_SZ);
-static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsPathNotFound == ERROR_PATH_NOT_FOUND &&
-              kOsAccessDenied == ERROR_ACCESS_DENIED && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
-              kOsServiceDoesNotExist == ERROR_SERVICE_DOES_NOT_EXIST);
-static_assert(kOsRegistryLink == win32::kRegistryLinkMet && kOsTreeTooDeep == win32::kTreeTooDeep);
-static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
-              kServiceDisabled == SERVICE_DISABLED);
-
 namespace {
 
 // Where the runtime's per-user settings live; the companion server stores its path there.

@@ -14,15 +14,6 @@
 #include "win32/Narrow.h"
 
 namespace qeltor::win32 {
-
-// On a folder the same bits are FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY.
-static_assert(kRightWriteData == FILE_WRITE_DATA && kRightAppendData == FILE_APPEND_DATA);
-static_assert(kRightDeleteChild == FILE_DELETE_CHILD && kRightDelete == DELETE &&
-              kRightWriteAttributes == FILE_WRITE_ATTRIBUTES);
-static_assert(kRightWriteDac == WRITE_DAC && kRightWriteOwner == WRITE_OWNER);
-static_assert(kRightGenericAll == GENERIC_ALL && kRightGenericWrite == GENERIC_WRITE);
-static_assert(kRightQueryValue == KEY_QUERY_VALUE && kRightGenericRead == GENERIC_READ);
-
 namespace {
 
 // An allow, a deny and a callback allow entry share one layout: header, mask, SID. The object

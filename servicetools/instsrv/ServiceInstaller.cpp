@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "core/CommandLine.h"
@@ -28,9 +27,6 @@
 #include "win32/RegistryKey.h"
 
 namespace qeltor::service {
-
-// The plain decisions hold Windows' numbers in types of their own.
-static_assert(std::is_same_v<Dword, DWORD> && std::is_same_v<Qword, ULONGLONG>);
 
 namespace {
 
