@@ -1,8 +1,8 @@
 #include "servicetools/srvany/GracefulEnd.h"
 
-#include <algorithm>
 #include <string_view>
 
+#include "core/Lists.h"
 #include "servicetools/srvany/EndRequests.h"
 
 namespace qeltor::service {
@@ -27,7 +27,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (std::find(search.processIds->begin(), search.processIds->end(), owner) == search.processIds->end()) {
+    if (!Contains(*search.processIds, owner)) {
         return TRUE;
     }
     HWND ownerWindow = ::GetWindow(window, GW_OWNER);
@@ -77,10 +77,6 @@ ConsoleEvent SignalConsoleProcesses() {
         return ::GenerateConsoleCtrlEvent(event == ConsoleEvent::kCtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0) !=
                FALSE;
     });
-}
-
-bool Contains(const std::vector<DWORD>& ids, DWORD id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 void Close(const std::vector<WindowHandle>& windows) {
