@@ -4,6 +4,7 @@
 
 #include "core/Lists.h"
 #include "servicetools/srvany/EndRequests.h"
+#include "win32/GrowingBuffer.h"
 
 namespace qeltor::service {
 namespace {
@@ -58,16 +59,16 @@ void IgnoreCtrlEvents() {
     }
 }
 
+// GetConsoleProcessList answers how many processes there are, whether or not they fit.
+DWORD ListConsoleOnce(const void* /*context*/, void* data, DWORD room, DWORD& size) {
+    size = ::GetConsoleProcessList(static_cast<DWORD*>(data), room);
+    return size <= room ? ERROR_SUCCESS : ERROR_MORE_DATA;
+}
+
 std::vector<DWORD> ProcessesOnConsole() {
-    std::vector<DWORD> ids(64);
-    for (;;) {
-        const DWORD count = ::GetConsoleProcessList(ids.data(), static_cast<DWORD>(ids.size()));
-        if (count <= ids.size()) {
-            ids.resize(count);
-            return ids;
-        }
-        ids.resize(count);
-    }
+    std::vector<DWORD> ids;
+    win32::FillGrowing(ids, 64, ListConsoleOnce, nullptr);
+    return ids;
 }
 
 // Ctrl+Break to every process on the console (group 0), which no program can leave off; Ctrl+C
