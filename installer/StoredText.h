@@ -9,8 +9,6 @@
 // NUL. What the A functions wrote is held that way too, so a value is compared by its text.
 namespace qeltor {
 
-inline constexpr std::uint32_t kRegExpandSz = 2;
-
 // `text` as the registry holds a REG_SZ written from it: with its NUL, or with no byte at all
 // when it was written with a byte count of 0.
 StoredValue StoredText(const std::wstring& text, bool withNul);

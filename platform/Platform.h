@@ -13,44 +13,14 @@
 
 namespace qeltor {
 
-// A Win32 error code, as win32/ returns them too: 0 means success, anything else is a system error
-// code.
+// A Win32 error code, as win32/ returns them too: 0 (kOsSuccess) means success, anything else is
+// a system error code. Those the installer tells apart are in core/SystemNumbers.h.
 using OsStatus = Dword;
-inline constexpr OsStatus kOsSuccess = 0;
 
-// A registry key handle as the A functions see it; 0 is the null handle.
+// A registry key handle as the A functions see it: 0 is the null handle, kHkeyCurrentUser and the
+// other roots are Windows' own.
 using RegKey = std::uintptr_t;
 inline constexpr RegKey kNullRegKey = 0;
-inline constexpr RegKey kHkeyCurrentUser = 0x80000001U;
-inline constexpr RegKey kHkeyLocalMachine = 0x80000002U;
-inline constexpr RegKey kHkeyUsers = 0x80000003U;
-inline constexpr std::uint32_t kRegSz = 1;
-
-// Message box styles the installer uses.
-inline constexpr unsigned kMsgBoxCritical = 16;
-inline constexpr unsigned kMsgBoxInformation = 64;
-
-// Window style for a started program: normal size and position, not activated.
-inline constexpr unsigned kShellNormalNoFocus = 4;
-
-// Status codes the installer tells apart.
-inline constexpr OsStatus kOsFileNotFound = 2;
-inline constexpr OsStatus kOsPathNotFound = 3;
-inline constexpr OsStatus kOsAccessDenied = 5;
-inline constexpr OsStatus kOsBadExeFormat = 193;
-inline constexpr OsStatus kOsServiceDoesNotExist = 1060;
-// A settings copy met a registry link (ERROR_CANT_RESOLVE_FILENAME), or went deeper than Windows
-// lets a tree go (ERROR_FILENAME_EXCED_RANGE).
-inline constexpr OsStatus kOsRegistryLink = 1921;
-inline constexpr OsStatus kOsTreeTooDeep = 206;
-
-// The longest path, with its NUL, that a program can be started from without long-path support.
-inline constexpr std::size_t kMaxPath = 260;
-
-// Service start types, as the service manager reports them.
-inline constexpr std::uint32_t kServiceAutoStart = 2;
-inline constexpr std::uint32_t kServiceDemandStart = 3;
-inline constexpr std::uint32_t kServiceDisabled = 4;
 
 // What the service manager holds for a service.
 struct ServiceConfig {

@@ -3,6 +3,7 @@
 #include "core/CommandLine.h"
 #include "core/Paths.h"
 #include "platform/AnsiCodePage.h"
+#include "win32/Environment.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
@@ -11,10 +12,10 @@
 #include "win32/RegistryKey.h"
 #include "win32/RegistryText.h"
 #include "win32/RegistryTree.h"
+#include "win32/ServiceConfig.h"
 
 #include <winioctl.h>
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -23,18 +24,6 @@
 #include <vector>
 
 namespace qeltor {
-
-// The installer's copies of Windows' values, checked against the headers.
-static_assert(kMsgBoxCritical == MB_ICONERROR && kMsgBoxInformation == MB_ICONINFORMATION);
-static_assert(kShellNormalNoFocus == SW_SHOWNOACTIVATE);
-static_assert(kRegSz == REG_SZ);
-static_assert(kOsFileNotFound == ERROR_FILE_NOT_FOUND && kOsPathNotFound == ERROR_PATH_NOT_FOUND &&
-              kOsAccessDenied == ERROR_ACCESS_DENIED && kOsBadExeFormat == ERROR_BAD_EXE_FORMAT &&
-              kOsServiceDoesNotExist == ERROR_SERVICE_DOES_NOT_EXIST);
-static_assert(kOsRegistryLink == win32::kRegistryLinkMet && kOsTreeTooDeep == win32::kTreeTooDeep);
-static_assert(kServiceAutoStart == SERVICE_AUTO_START && kServiceDemandStart == SERVICE_DEMAND_START &&
-              kServiceDisabled == SERVICE_DISABLED);
-
 namespace {
 
 // Where the runtime's per-user settings live; the companion server stores its path there.
@@ -182,20 +171,15 @@ OsStatus Win32Platform::QueryService(const std::wstring& serviceName, ServiceCon
     if (!service) {
         return ::GetLastError();
     }
-    DWORD needed = 0;
-    ::QueryServiceConfigW(service.get(), nullptr, 0, &needed);
-    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
-    auto* queried = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (::QueryServiceConfigW(service.get(), queried, win32::DwordOf(buffer.size()), &needed) == FALSE) {
-        return ::GetLastError();
+    DWORD startType = 0;
+    if (const DWORD read = win32::ReadServiceConfig(service.get(), config.programPath, startType);
+        read != ERROR_SUCCESS) {
+        return read;
     }
-    config.programPath = queried->lpBinaryPathName != nullptr ? queried->lpBinaryPathName : L"";
-    config.startType = queried->dwStartType;
+    config.startType = startType;
     config.markedForDeletion = mayChange && IsMarkedForDeletion(service.get());
-    SERVICE_PRESHUTDOWN_INFO preshutdown{};
-    if (::QueryServiceConfig2W(service.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&preshutdown),
-                               sizeof(preshutdown), &needed) != FALSE) {
-        config.preshutdownTimeoutMs = preshutdown.dwPreshutdownTimeout;
+    if (DWORD timeout = 0; win32::ReadPreshutdownTimeout(service.get(), timeout) == ERROR_SUCCESS) {
+        config.preshutdownTimeoutMs = timeout;
     }
     return kOsSuccess;
 }
@@ -476,13 +460,11 @@ std::wstring Win32Platform::ProfilesFolder() {
         ERROR_SUCCESS) {
         return {};
     }
-    // %SystemDrive%, as every process has it.
-    std::vector<wchar_t> expanded(MAX_PATH);
-    const DWORD length = ::ExpandEnvironmentStringsW(stored.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
-    if (length == 0 || length > expanded.size()) {
+    // %SystemDrive%, as every process has it; a folder of MAX_PATH characters or more is none.
+    std::wstring folder;
+    if (win32::ExpandEnvironment(stored, folder) != ERROR_SUCCESS || folder.size() >= MAX_PATH) {
         return {};
     }
-    std::wstring folder(expanded.data());
     if (!IsFullPath(folder)) {
         return {};
     }

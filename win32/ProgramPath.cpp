@@ -2,24 +2,21 @@
 
 #include <windows.h>
 
-#include <vector>
-
-#include "win32/Narrow.h"
+#include "win32/GrowingBuffer.h"
 
 namespace qeltor::win32 {
+namespace {
+
+// A path that fills the room is cut short, and Windows does not say by how much.
+DWORD ProgramPathOnce(const void* /*context*/, void* data, DWORD room, DWORD& size) {
+    return LengthAnswer(::GetModuleFileNameW(nullptr, static_cast<wchar_t*>(data), room), room, size);
+}
+
+}  // namespace
 
 std::wstring ProgramPath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), DwordOf(buffer.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < buffer.size()) {
-            return {buffer.data(), length};
-        }
-        buffer.resize(buffer.size() * 2);  // truncated: a long path
-    }
+    std::wstring path;
+    return FillGrowing(path, MAX_PATH, ProgramPathOnce, nullptr) == ERROR_SUCCESS ? path : std::wstring();
 }
 
 }  // namespace qeltor::win32

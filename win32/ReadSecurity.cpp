@@ -10,19 +10,11 @@
 #include <string_view>
 #include <utility>
 
+#include "win32/GrowingBuffer.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 
 namespace qeltor::win32 {
-
-// On a folder the same bits are FILE_ADD_FILE and FILE_ADD_SUBDIRECTORY.
-static_assert(kRightWriteData == FILE_WRITE_DATA && kRightAppendData == FILE_APPEND_DATA);
-static_assert(kRightDeleteChild == FILE_DELETE_CHILD && kRightDelete == DELETE &&
-              kRightWriteAttributes == FILE_WRITE_ATTRIBUTES);
-static_assert(kRightWriteDac == WRITE_DAC && kRightWriteOwner == WRITE_OWNER);
-static_assert(kRightGenericAll == GENERIC_ALL && kRightGenericWrite == GENERIC_WRITE);
-static_assert(kRightQueryValue == KEY_QUERY_VALUE && kRightGenericRead == GENERIC_READ);
-
 namespace {
 
 // An allow, a deny and a callback allow entry share one layout: header, mask, SID. The object
@@ -142,26 +134,35 @@ DWORD ReadEntries(ACL* dacl, std::vector<AccessEntry>& entries) {
     return ERROR_SUCCESS;
 }
 
+struct AccountLookup {
+    PSID sid;
+    std::wstring* domain;
+};
+
+// The name's buffer grows in FillGrowing, the domain's here, each to the size Windows asks for;
+// both end at their NUL.
+DWORD LookUpOnce(const void* context, void* data, DWORD room, DWORD& size) {
+    const auto& lookup = *static_cast<const AccountLookup*>(context);
+    std::wstring& domain = *lookup.domain;
+    DWORD domainSize = DwordOf(domain.size());
+    SID_NAME_USE use{};
+    size = room;
+    if (::LookupAccountSidW(nullptr, lookup.sid, static_cast<wchar_t*>(data), &size, domain.data(), &domainSize,
+                            &use) == FALSE) {
+        const DWORD error = ::GetLastError();
+        domain.resize(std::max<std::size_t>(domainSize, domain.size()));
+        return error;
+    }
+    size = DwordOf(std::wstring_view(static_cast<const wchar_t*>(data)).size());
+    domain.resize(std::min(domain.find(L'\0'), domain.size()));
+    return ERROR_SUCCESS;
+}
+
 // The account of a SID and its domain, in buffers of the sizes Windows asks for.
 DWORD LookUpName(PSID sid, std::wstring& name, std::wstring& domain) {
-    DWORD nameSize = 0;
-    DWORD domainSize = 0;
-    SID_NAME_USE use{};
-    ::LookupAccountSidW(nullptr, sid, nullptr, &nameSize, nullptr, &domainSize, &use);
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return ::GetLastError();
-    }
-    std::vector<wchar_t> nameBuffer(std::max<DWORD>(nameSize, 1));
-    std::vector<wchar_t> domainBuffer(std::max<DWORD>(domainSize, 1));
-    nameSize = DwordOf(nameBuffer.size());
-    domainSize = DwordOf(domainBuffer.size());
-    if (::LookupAccountSidW(nullptr, sid, nameBuffer.data(), &nameSize, domainBuffer.data(), &domainSize, &use) ==
-        FALSE) {
-        return ::GetLastError();
-    }
-    name = nameBuffer.data();
-    domain = domainBuffer.data();
-    return ERROR_SUCCESS;
+    domain.clear();
+    const AccountLookup lookup{sid, &domain};
+    return FillGrowing(name, 0, LookUpOnce, &lookup);
 }
 
 // "\\?\C:\x" is "C:\x" and "\\?\UNC\server\share\x" is "\\server\share\x"; any other form (a
@@ -178,21 +179,15 @@ std::wstring WithoutLongPrefix(const std::wstring& path) {
     return path;
 }
 
+// Success gives the length without the terminator; a buffer too small, the size it needs.
+DWORD FinalPathOnce(const void* file, void* data, DWORD room, DWORD& size) {
+    return LengthAnswer(::GetFinalPathNameByHandleW(*static_cast<const HANDLE*>(file), static_cast<wchar_t*>(data),
+                                                    room, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS),
+                        room, size);
+}
+
 DWORD FinalPathOf(HANDLE file, std::wstring& path) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(), DwordOf(buffer.size()),
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return ::GetLastError();
-        }
-        // Success gives the length without the terminator; a buffer too small, the size it needs.
-        if (length < buffer.size()) {
-            path.assign(buffer.data(), length);
-            return ERROR_SUCCESS;
-        }
-        buffer.resize(length);
-    }
+    return FillGrowing(path, MAX_PATH, FinalPathOnce, &file);
 }
 
 }  // namespace
@@ -291,21 +286,25 @@ std::wstring AccountName(const std::wstring& sid) {
     return domain.empty() ? name : domain + L'\\' + name;
 }
 
+namespace {
+
+// Longer than a std::string holds within itself, the buffer comes from the heap, aligned for the
+// TOKEN_USER at its start.
+DWORD TokenUserOnce(const void* token, void* data, DWORD room, DWORD& size) {
+    return WholeAnswer(::GetTokenInformation(*static_cast<const HANDLE*>(token), TokenUser, data, room, &size), room,
+                       size);
+}
+
+}  // namespace
+
 std::wstring CurrentUserSid() {
     HANDLE token = nullptr;
     if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) == FALSE) {
         return {};
     }
     const UniqueHandle tokenOwner(token);
-    DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_USER)) {
-        return {};
-    }
-    // In pointer-sized pieces, so that the TOKEN_USER at its start is aligned.
-    std::vector<ULONG_PTR> buffer((size + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR));
-    if (::GetTokenInformation(token, TokenUser, buffer.data(), DwordOf(buffer.size() * sizeof(ULONG_PTR)), &size) ==
-        FALSE) {
+    std::string buffer;
+    if (FillGrowing(buffer, 0, TokenUserOnce, &token) != ERROR_SUCCESS || buffer.size() < sizeof(TOKEN_USER)) {
         return {};
     }
     std::wstring text;

@@ -3,22 +3,30 @@
 #include <algorithm>
 #include <cstring>
 
-namespace qeltor::win32 {
+#include "win32/GrowingBuffer.h"
 
-// A value that grows between the size query and the read answers ERROR_MORE_DATA with its new
-// size, and is read again.
+namespace qeltor::win32 {
+namespace {
+
+struct ValueRead {
+    HKEY key;
+    const wchar_t* name;
+    DWORD* type;
+};
+
+// A value larger than the room, or grown since the last try, answers ERROR_MORE_DATA with its size.
+DWORD ReadValueOnce(const void* context, void* data, DWORD room, DWORD& size) {
+    const auto& read = *static_cast<const ValueRead*>(context);
+    size = room;
+    return static_cast<DWORD>(
+        ::RegQueryValueExW(read.key, read.name, nullptr, read.type, static_cast<BYTE*>(data), &size));
+}
+
+}  // namespace
+
 DWORD ReadRegistryBytes(HKEY key, const wchar_t* name, DWORD& type, std::string& bytes) {
-    DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        bytes.resize(size);
-        status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
-        if (status == ERROR_SUCCESS) {
-            bytes.resize(size);
-            return ERROR_SUCCESS;
-        }
-    }
-    return static_cast<DWORD>(status);
+    const ValueRead read{key, name, &type};
+    return FillGrowing(bytes, 0, ReadValueOnce, &read);
 }
 
 // RegQueryValueExW neither adds a missing terminator nor minds a 0-byte string, so the length

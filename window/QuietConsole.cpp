@@ -42,24 +42,12 @@ DWORD AppendToLog(const std::wstring& path, const std::wstring& record) {
     return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
-void Write(HANDLE output, const std::wstring& text) {
-    DWORD mode = 0;
-    DWORD written = 0;
-    // A real console takes UTF-16 as is; a file or a pipe gets UTF-8.
-    if (::GetConsoleMode(output, &mode) != FALSE) {
-        ::WriteConsoleW(output, text.data(), win32::DwordOf(text.size()), &written, nullptr);
-        return;
-    }
-    const std::string utf8 = win32::Utf8(text);
-    ::WriteFile(output, utf8.data(), win32::DwordOf(utf8.size()), &written, nullptr);
-}
-
 // Says `text` where the program's output goes: the file or pipe it was handed, or else the console
 // of the program that started it. Started from no console, it says nothing.
 void Say(const std::wstring& text) {
     HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     if (output != nullptr && output != INVALID_HANDLE_VALUE && ::GetFileType(output) != FILE_TYPE_UNKNOWN) {
-        Write(output, text + L"\r\n");
+        win32::WriteText(output, text + L"\r\n");
         return;
     }
     if (::AttachConsole(ATTACH_PARENT_PROCESS) == FALSE) {
@@ -69,7 +57,7 @@ void Say(const std::wstring& text) {
                                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                                         nullptr));
     if (console) {
-        Write(console.get(), L"\r\n" + text + L"\r\n");  // after the prompt the console shows already
+        win32::WriteText(console.get(), L"\r\n" + text + L"\r\n");  // after the prompt the console shows already
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/Registration.h"
 #include "servicetools/common/Console.h"
+#include "win32/Environment.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
@@ -42,9 +43,10 @@ DWORD MessageFileOf(const std::wstring& name, std::wstring& file) {
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    std::wstring expanded(MAX_PATH, L'\0');
-    const DWORD needed = ::ExpandEnvironmentStringsW(stored.c_str(), expanded.data(), win32::DwordOf(expanded.size()));
-    file = needed == 0 || needed > expanded.size() ? stored : expanded.substr(0, needed - 1);
+    // One that cannot be expanded within MAX_PATH characters is taken as stored.
+    std::wstring expanded;
+    const bool fits = win32::ExpandEnvironment(stored, expanded) == ERROR_SUCCESS && expanded.size() < MAX_PATH;
+    file = fits ? expanded : stored;
     return ERROR_SUCCESS;
 }
 

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <type_traits>
 #include <vector>
 
 #include "core/CommandLine.h"
@@ -22,15 +21,14 @@
 #include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "win32/ErrorText.h"
+#include "win32/GrowingBuffer.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/ReadSecurity.h"
 #include "win32/RegistryKey.h"
+#include "win32/ServiceConfig.h"
 
 namespace qeltor::service {
-
-// The plain decisions hold Windows' numbers in types of their own.
-static_assert(std::is_same_v<Dword, DWORD> && std::is_same_v<Qword, ULONGLONG>);
 
 namespace {
 
@@ -66,16 +64,16 @@ int ExistsAlready(const std::wstring& name) {
     return kFailed;
 }
 
+DWORD FullPathOnce(const void* path, void* data, DWORD room, DWORD& size) {
+    return win32::LengthAnswer(
+        ::GetFullPathNameW(static_cast<const std::wstring*>(path)->c_str(), room, static_cast<wchar_t*>(data), nullptr),
+        room, size);
+}
+
 // The service manager runs the image path from its own folder, so a relative path would not do.
 std::wstring FullPath(const std::wstring& path) {
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) {
-        return path;
-    }
-    std::wstring full(size, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    full.resize(length < size ? length : 0);
-    return full.empty() ? path : full;
+    std::wstring full;
+    return win32::FillGrowing(full, MAX_PATH, FullPathOnce, &path) == ERROR_SUCCESS && !full.empty() ? full : path;
 }
 
 // The processors whose programs this Windows runs: its own, and x86 through WOW64.
@@ -213,15 +211,11 @@ bool Exists(SC_HANDLE manager, const std::wstring& name) {
 // A system may take the failure actions without keeping them (Wine does): reading them back
 // tells. ERROR_SUCCESS when they are there as `recovery` has them.
 DWORD ActionsKept(SC_HANDLE service, const Recovery& recovery) {
-    DWORD needed = 0;
-    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, nullptr, 0, &needed) == FALSE &&
-        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return ::GetLastError();
-    }
-    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(SERVICE_FAILURE_ACTIONSW)));
-    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer.data(),
-                               static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
-        return ::GetLastError();
+    std::string buffer;
+    if (const DWORD read = win32::ReadServiceSetting(service, SERVICE_CONFIG_FAILURE_ACTIONS,
+                                                     sizeof(SERVICE_FAILURE_ACTIONSW), buffer);
+        read != ERROR_SUCCESS) {
+        return read;
     }
     SERVICE_FAILURE_ACTIONSW stored{};
     std::memcpy(&stored, buffer.data(), sizeof(stored));
@@ -247,7 +241,7 @@ bool SetRecovery(SC_HANDLE service) {
     std::ranges::transform(recovery.restartDelaysMs, restarts.begin(), [](Dword delay) {
         return SC_ACTION{SC_ACTION_RESTART, delay};
     });
-    const auto count = static_cast<DWORD>(restarts.size());
+    const DWORD count = win32::DwordOf(restarts.size());
     SERVICE_FAILURE_ACTIONSW actions{recovery.resetPeriodSeconds, nullptr, nullptr, count, restarts.data()};
     SERVICE_FAILURE_ACTIONS_FLAG flag{recovery.onNonCrashFailures ? TRUE : FALSE};
     std::vector<std::wstring> refused;
@@ -281,22 +275,9 @@ bool RecoveryAsSet(SC_HANDLE service) {
            (flag.fFailureActionsOnNonCrashFailures != FALSE) == recovery.onNonCrashFailures;
 }
 
-// The preshutdown timeout the service manager keeps for the service, in `timeout`, or the error
-// that says why it cannot be read.
-DWORD ReadPreshutdownTimeout(SC_HANDLE service, DWORD& timeout) {
-    SERVICE_PRESHUTDOWN_INFO stored{};
-    DWORD needed = 0;
-    if (::QueryServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&stored),
-                               sizeof(stored), &needed) == FALSE) {
-        return ::GetLastError();
-    }
-    timeout = stored.dwPreshutdownTimeout;
-    return ERROR_SUCCESS;
-}
-
 DWORD PreshutdownTimeoutKept(SC_HANDLE service) {
     DWORD timeout = 0;
-    const DWORD read = ReadPreshutdownTimeout(service, timeout);
+    const DWORD read = win32::ReadPreshutdownTimeout(service, timeout);
     return read != ERROR_SUCCESS || timeout == kPreshutdownTimeoutMs ? read : ERROR_INVALID_DATA;
 }
 
@@ -339,20 +320,10 @@ bool StopAndWait(SC_HANDLE service) {
     return true;
 }
 
-// The command line the service manager runs for the service, as stored, and its start type.
-DWORD ImagePath(SC_HANDLE service, std::wstring& stored, DWORD* startType = nullptr) {
-    DWORD needed = 0;
-    ::QueryServiceConfigW(service, nullptr, 0, &needed);
-    std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGW)));
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (::QueryServiceConfigW(service, config, static_cast<DWORD>(buffer.size()), &needed) == FALSE) {
-        return ::GetLastError();
-    }
-    stored = config->lpBinaryPathName != nullptr ? config->lpBinaryPathName : L"";
-    if (startType != nullptr) {
-        *startType = config->dwStartType;
-    }
-    return ERROR_SUCCESS;
+// The command line the service manager runs for the service, as stored.
+DWORD ImagePath(SC_HANDLE service, std::wstring& stored) {
+    DWORD startType = 0;
+    return win32::ReadServiceConfig(service, stored, startType);
 }
 
 // A service made by an older instsrv.exe for the same program gets what a new one gets: it starts
@@ -366,7 +337,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     }
     std::wstring stored;
     DWORD startType = 0;
-    if (const DWORD error = ImagePath(service.get(), stored, &startType); error != ERROR_SUCCESS) {
+    if (const DWORD error = win32::ReadServiceConfig(service.get(), stored, startType); error != ERROR_SUCCESS) {
         return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
     }
     if (!RunsTheProgram(stored, FullPath(program))) {
@@ -384,7 +355,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
         changed.emplace_back(L"it restarts after a failure");
     }
     DWORD timeout = 0;
-    if (ReadPreshutdownTimeout(service.get(), timeout) != ERROR_SUCCESS || timeout != kPreshutdownTimeoutMs) {
+    if (win32::ReadPreshutdownTimeout(service.get(), timeout) != ERROR_SUCCESS || timeout != kPreshutdownTimeoutMs) {
         const std::wstring was = DecimalText(timeout);
         if (SetPreshutdownTimeout(service.get())) {
             changed.push_back(L"its preshutdown timeout is " + DecimalText(kPreshutdownTimeoutMs) + L" ms (it was " +

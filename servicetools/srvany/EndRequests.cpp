@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/Lists.h"
+
 namespace qeltor::service {
-namespace {
-
-bool Contains(const std::vector<Dword>& ids, Dword id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-}  // namespace
 
 std::vector<WindowHandle> WindowsToClose(const std::vector<TopLevelWindow>& windows, Dword processId, bool hasConsole) {
     std::vector<WindowHandle> shown;

@@ -1,9 +1,10 @@
 #include "servicetools/srvany/GracefulEnd.h"
 
-#include <algorithm>
 #include <string_view>
 
+#include "core/Lists.h"
 #include "servicetools/srvany/EndRequests.h"
+#include "win32/GrowingBuffer.h"
 
 namespace qeltor::service {
 namespace {
@@ -27,7 +28,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (std::find(search.processIds->begin(), search.processIds->end(), owner) == search.processIds->end()) {
+    if (!Contains(*search.processIds, owner)) {
         return TRUE;
     }
     HWND ownerWindow = ::GetWindow(window, GW_OWNER);
@@ -58,16 +59,16 @@ void IgnoreCtrlEvents() {
     }
 }
 
+// GetConsoleProcessList answers how many processes there are, whether or not they fit.
+DWORD ListConsoleOnce(const void* /*context*/, void* data, DWORD room, DWORD& size) {
+    size = ::GetConsoleProcessList(static_cast<DWORD*>(data), room);
+    return size <= room ? ERROR_SUCCESS : ERROR_MORE_DATA;
+}
+
 std::vector<DWORD> ProcessesOnConsole() {
-    std::vector<DWORD> ids(64);
-    for (;;) {
-        const DWORD count = ::GetConsoleProcessList(ids.data(), static_cast<DWORD>(ids.size()));
-        if (count <= ids.size()) {
-            ids.resize(count);
-            return ids;
-        }
-        ids.resize(count);
-    }
+    std::vector<DWORD> ids;
+    win32::FillGrowing(ids, 64, ListConsoleOnce, nullptr);
+    return ids;
 }
 
 // Ctrl+Break to every process on the console (group 0), which no program can leave off; Ctrl+C
@@ -77,10 +78,6 @@ ConsoleEvent SignalConsoleProcesses() {
         return ::GenerateConsoleCtrlEvent(event == ConsoleEvent::kCtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0) !=
                FALSE;
     });
-}
-
-bool Contains(const std::vector<DWORD>& ids, DWORD id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 void Close(const std::vector<WindowHandle>& windows) {

@@ -6,6 +6,8 @@
 
 #include "servicetools/srvany/EndRequests.h"
 #include "win32/ErrorText.h"
+#include "win32/GrowingBuffer.h"
+#include "win32/Narrow.h"
 
 namespace qeltor::service {
 namespace {
@@ -34,12 +36,35 @@ win32::UniqueHandle CreateKillingJob() {
 std::wstring ImagePath(DWORD processId) {
     const win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     std::wstring path(MAX_PATH, L'\0');
-    auto size = static_cast<DWORD>(path.size());
+    DWORD size = win32::DwordOf(path.size());
     if (!process || ::QueryFullProcessImageNameW(process.get(), 0, path.data(), &size) == FALSE) {
         return {};
     }
     path.resize(size);
     return path;
+}
+
+constexpr size_t kListHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
+
+// Room for the ids of `count` processes and a few more.
+size_t ListBytes(DWORD count) {
+    constexpr DWORD kSpare = 16;
+    return kListHeader + (count + kSpare) * sizeof(ULONG_PTR);
+}
+
+// A job that grows past the room between the count and the list answers ERROR_MORE_DATA with its
+// new count, and the list is taken again.
+DWORD ListOnce(const void* job, void* data, DWORD room, DWORD& size) {
+    const DWORD error = win32::WholeAnswer(
+        ::QueryInformationJobObject(*static_cast<const HANDLE*>(job), JobObjectBasicProcessIdList, data, room, nullptr),
+        room, size);
+    if (error == ERROR_SUCCESS) {
+        return error;
+    }
+    JOBOBJECT_BASIC_PROCESS_ID_LIST header{};
+    std::memcpy(&header, data, kListHeader);
+    size = error == ERROR_MORE_DATA ? win32::DwordOf(ListBytes(header.NumberOfAssignedProcesses)) : 0;
+    return error;
 }
 
 }  // namespace
@@ -99,36 +124,21 @@ DWORD JobProcess::ExitCode() const {
 }
 
 std::vector<DWORD> JobProcess::ProcessIds() const {
-    constexpr size_t kHeader = offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList);
-    // Room for those the job counts now and a few more; a job that grows past it between the
-    // count and the list answers ERROR_MORE_DATA with its new count, and the list is taken again.
-    constexpr DWORD kSpare = 16;
-    constexpr int kTries = 8;
-    DWORD room = ActiveCount() + kSpare;
-    for (int i = 0; i < kTries; ++i) {
-        std::vector<BYTE> buffer(kHeader + room * sizeof(ULONG_PTR));
-        const auto size = static_cast<DWORD>(buffer.size());
-        const BOOL listed =
-            ::QueryInformationJobObject(job_.get(), JobObjectBasicProcessIdList, buffer.data(), size, nullptr);
-        if (listed == FALSE && ::GetLastError() != ERROR_MORE_DATA) {
-            break;
-        }
+    std::string buffer;
+    HANDLE job = job_.get();
+    if (win32::FillGrowing(buffer, ListBytes(ActiveCount()), ListOnce, &job) == ERROR_SUCCESS) {
         JOBOBJECT_BASIC_PROCESS_ID_LIST header{};
-        std::memcpy(&header, buffer.data(), kHeader);
-        if (listed == FALSE) {
-            room = header.NumberOfAssignedProcesses + kSpare;
-            continue;
-        }
+        std::memcpy(&header, buffer.data(), kListHeader);
+        const size_t room = (buffer.size() - kListHeader) / sizeof(ULONG_PTR);
         std::vector<DWORD> ids;
         for (size_t id = 0; id < header.NumberOfProcessIdsInList && id < room; ++id) {
             ULONG_PTR value = 0;
-            std::memcpy(&value, buffer.data() + kHeader + id * sizeof(ULONG_PTR), sizeof(value));
+            std::memcpy(&value, buffer.data() + kListHeader + id * sizeof(ULONG_PTR), sizeof(value));
             ids.push_back(static_cast<DWORD>(value));
         }
         if (!ids.empty()) {
             return ids;
         }
-        break;
     }
     return {processId_};
 }

@@ -15,7 +15,7 @@ HostFailure Failure(Dword error, const std::wstring& message) {
 std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& parameters) {
     const std::wstring application = parameters.application.value_or(L"");
     if (application.empty()) {
-        return Failure(kErrorFileNotFound, L"The Parameters value Application, the program to run, is not set.");
+        return Failure(kOsFileNotFound, L"The Parameters value Application, the program to run, is not set.");
     }
     if (application.find(L'"') != std::wstring::npos) {
         return Failure(kErrorInvalidName, L"The Application path must not contain quotes: " + application);

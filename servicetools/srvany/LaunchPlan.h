@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "servicetools/srvany/SystemCodes.h"
+#include "core/SystemNumbers.h"
 
 // The decisions of the service host, kept free of system calls so that they can be tested alone.
 namespace qeltor::service {

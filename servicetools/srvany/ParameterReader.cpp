@@ -9,6 +9,7 @@
 
 #include "core/Registration.h"
 #include "servicetools/srvany/ValueType.h"
+#include "win32/Environment.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/RegistryKey.h"
@@ -26,19 +27,11 @@ HostFailure Failure(const std::wstring& what, DWORD error) {
 // With the service's own environment, as the service manager gives it; a variable it does not
 // know stays as written, and the path checks that follow say what is wrong with it.
 TextValue Expanded(const wchar_t* name, const std::wstring& text) {
-    std::wstring expanded(text.size() + 1, L'\0');
-    for (;;) {
-        const DWORD needed =
-            ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-        if (needed == 0) {
-            return Failure(std::wstring(L"Cannot expand the Parameters value ") + name, ::GetLastError());
-        }
-        if (needed <= expanded.size()) {
-            expanded.resize(needed - 1);
-            return std::optional<std::wstring>(expanded);
-        }
-        expanded.resize(needed);
+    std::wstring expanded;
+    if (const DWORD error = win32::ExpandEnvironment(text, expanded); error != ERROR_SUCCESS) {
+        return Failure(std::wstring(L"Cannot expand the Parameters value ") + name, error);
     }
+    return std::optional<std::wstring>(expanded);
 }
 
 TextValue ReadText(HKEY key, const wchar_t* name) {

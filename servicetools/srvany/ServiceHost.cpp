@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -17,16 +16,6 @@
 #include "win32/Handles.h"
 
 namespace qeltor::service {
-
-// The host's decisions speak of Windows' numbers in copies of their own.
-static_assert(std::is_same_v<Dword, DWORD> && std::is_same_v<Qword, ULONGLONG>);
-static_assert(kNoError == NO_ERROR && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
-              kErrorInvalidData == ERROR_INVALID_DATA && kErrorInvalidName == ERROR_INVALID_NAME &&
-              kErrorBadPathname == ERROR_BAD_PATHNAME && kErrorServiceSpecificError == ERROR_SERVICE_SPECIFIC_ERROR);
-static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ && kRegBinary == REG_BINARY &&
-              kRegDword == REG_DWORD && kRegDwordBigEndian == REG_DWORD_BIG_ENDIAN && kRegLink == REG_LINK &&
-              kRegMultiSz == REG_MULTI_SZ && kRegQword == REG_QWORD);
-
 namespace {
 
 constexpr DWORD kGraceStepMs = 250;

@@ -15,6 +15,7 @@
 #include "Registry.h"
 #include "Services.h"
 #include "core/StopTimes.h"
+#include "win32/GrowingBuffer.h"
 #include "win32/Handles.h"
 #include "win32/RegistryKey.h"
 
@@ -459,6 +460,58 @@ TEST(EventMessages, EveryEventIdFormatsWithItsInserts) {
         }
         EXPECT_EQ(message.find(L'%'), std::wstring::npos);
         std::wcout << L"Event " << (event.id & 0xFFFFU) << L": " << message;
+    }
+}
+
+// A call that fills `needed` bytes once they fit, and says how many it needs, or only that the
+// room is too small; one that needs none fails.
+struct Call {
+    DWORD needed;
+    bool saysHowMany;
+    int* tries;
+};
+
+DWORD FillWhenItFits(const void* context, void* data, DWORD room, DWORD& size) {
+    const auto& call = *static_cast<const Call*>(context);
+    ++*call.tries;
+    if (call.needed == 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (room < call.needed) {
+        size = call.saysHowMany ? call.needed : room;
+        return ERROR_MORE_DATA;
+    }
+    std::fill_n(static_cast<char*>(data), call.needed, 'x');
+    size = call.needed;
+    return ERROR_SUCCESS;
+}
+
+// The tools' buffers grow to what a call asks for, or more when it does not say, even from no
+// room at all, and end cut to what was filled; any other failure ends the tries at once.
+TEST(GrowingBuffer, GrowsUntilTheCallFits) {
+    const struct {
+        DWORD needed;
+        bool saysHowMany;
+        std::size_t room;
+        DWORD status;
+        int tries;
+    } rows[] = {{300, true, 10, ERROR_SUCCESS, 2},
+                {300, false, 10, ERROR_SUCCESS, 6},
+                {5, false, 0, ERROR_SUCCESS, 4},
+                {0, true, 10, ERROR_ACCESS_DENIED, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.needed << (row.saysHowMany ? " said" : " unsaid") << " from "
+                                        << row.room);
+        int tries = 0;
+        const Call call{row.needed, row.saysHowMany, &tries};
+        std::string buffer;
+        EXPECT_EQ(win32::FillGrowing(buffer, row.room, FillWhenItFits, &call), row.status);
+        EXPECT_EQ(tries, row.tries);
+        // Cut to what was filled, or as the failing try left it.
+        const bool fits = row.status == ERROR_SUCCESS;
+        const std::size_t filled = fits ? row.needed : 0;
+        EXPECT_EQ(buffer.size(), fits ? filled : row.room);
+        EXPECT_EQ(static_cast<std::size_t>(std::ranges::count(buffer, 'x')), filled);
     }
 }
 

@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "core/StopTimes.h"
+#include "core/SystemNumbers.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
-#include "servicetools/srvany/SystemCodes.h"
 #include "servicetools/srvany/ValueType.h"
 
 namespace {
 
-using namespace qeltor::service;  // the tools' codes: kErrorBadPathname, kRegSz, ...
+using namespace qeltor;  // Windows' numbers: kErrorBadPathname, kRegSz, ...
+using namespace qeltor::service;
 using qeltor::service::HostFailure;
 using qeltor::service::HostParameters;
 using qeltor::service::InstsrvCommand;
