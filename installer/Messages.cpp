@@ -836,15 +836,19 @@ void Widen(const char* text, std::wstring& into) {
 
 }  // namespace
 
-std::wstring Render(const Message& message) {
-    const auto id = static_cast<std::size_t>(message.id);
+std::wstring Text(Id id) {
+    const auto at = static_cast<std::size_t>(id);
     std::wstring text;
-    Widen(kPacked.bytes.data() + kPacked.text.at(id), text);
-    if (kPacked.next.at(id) != 0) {
+    Widen(kPacked.bytes.data() + kPacked.text.at(at), text);
+    if (kPacked.next.at(at) != 0) {
         Widen(kParagraph, text);
-        Widen(kPacked.bytes.data() + kPacked.next.at(id), text);
+        Widen(kPacked.bytes.data() + kPacked.next.at(at), text);
     }
-    return FillInserts(text, message.inserts);
+    return text;
+}
+
+std::wstring Render(const Message& message) {
+    return FillInserts(Text(message.id), message.inserts);
 }
 
 std::wstring Render(const Messages& messages) {
@@ -860,7 +864,7 @@ std::wstring Render(const Messages& messages) {
 std::wstring Listed(const std::vector<std::wstring>& names) {
     std::wstring list;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        list += (i == 0 ? L"" : i + 1 == names.size() ? L" and " : L", ") + names[i];
+        list = i == 0 ? names[i] : Render({i + 1 == names.size() ? Id::ListedLast : Id::ListedNext, {list, names[i]}});
     }
     return list;
 }

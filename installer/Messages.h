@@ -157,6 +157,9 @@ struct Message {
 // A message followed by what is added to it, shown as one.
 using Messages = std::vector<Message>;
 
+// The text of `id` as the table holds it, each %N left for the caller to fill: one without inserts,
+// as the window shows it, or one that another part of the program fills.
+std::wstring Text(Id id);
 // The text of `message`: what failed and, in a paragraph of its own, what to do next, with each %N
 // replaced by its Nth insert.
 std::wstring Render(const Message& message);
