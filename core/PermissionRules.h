@@ -69,7 +69,8 @@ std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, cons
 // an allow entry that lets them query values or change its permissions or owner, or as its owner.
 std::vector<std::wstring> KeyReaders(const ObjectSecurity& key, const Administrators& administrators);
 
-// How a message says a way: "can write to it".
+// How instsrv.exe's warnings say a way: "can write to it". QeltorService.exe says it through its
+// message table instead.
 const wchar_t* Describe(Way way);
 
 // Whether neither Administrators nor the account that runs this program own the object or may

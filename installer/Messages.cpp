@@ -432,6 +432,29 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::BusMmc, Join::Start, "MMC card", nullptr},
     {Id::BusFireWire, Join::Start, "FireWire", nullptr},
     {Id::BusVirtual, Join::Start, "VHD file", nullptr},
+
+    {Id::BoxCaption, Join::Start, "QeltorService", nullptr},
+    {Id::FormCaption, Join::Start, "Set Monitoring Server as Service", nullptr},
+    {Id::ButtonText, Join::Start, "Set Run as Service", nullptr},
+    {Id::Notice, Join::Start, "Copyright \u00a9 2026 Qeltor", nullptr},
+    {Id::BlockReason, Join::Start, "Registering the Qeltor Monitoring Server service", nullptr},
+
+    {Id::CanWrite, Join::Start, "can write to it", nullptr},
+    {Id::CanAddToFolder, Join::Start, "can add files and folders to it", nullptr},
+    {Id::CanDeleteWhatIsIn, Join::Start, "can delete what is in it", nullptr},
+    {Id::CanDelete, Join::Start, "can delete it", nullptr},
+    {Id::CanChangePermissions, Join::Start, "can change its permissions", nullptr},
+    {Id::CanTakeOwnership, Join::Start, "can take ownership of it", nullptr},
+    {Id::CanRepoint, Join::Start, "can point it elsewhere", nullptr},
+    {Id::OwnsIt, Join::Start, "owns it, so it can always change its permissions", nullptr},
+    {Id::HasNoPermissions, Join::Start,
+     "can change it, since it has no permissions at all (as on a drive formatted FAT32 or exFAT)", nullptr},
+
+    {Id::SystemReason, Join::Start, "%1 (error %2)", nullptr},
+    {Id::UnknownError, Join::Start, "Unknown error.", nullptr},
+    {Id::TheFile, Join::Start, "the file", nullptr},
+    {Id::ListedNext, Join::Start, "%1, %2", nullptr},
+    {Id::ListedLast, Join::Start, "%1 and %2", nullptr},
 }};
 
 constexpr bool InIdOrder() {
@@ -670,10 +693,31 @@ constexpr std::size_t PhraseAt(const char* text) {
     return kPhrases.size();
 }
 
+// A character from U+0080 to U+00FF, written in the table as UTF-8 (two bytes), is kept as this
+// byte followed by the character's own: no text holds it, and no piece stands for it.
+constexpr char kLatin1 = '\v';
+
+// Whether `text` starts with such a character.
+constexpr bool StartsLatin1(const char* text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    return (lead == 0xc2 || lead == 0xc3) && (static_cast<unsigned char>(text[1]) & 0xc0U) == 0x80;
+}
+
 // Packs `text` and its NUL at `into` (when not null), and says how many bytes that takes.
 constexpr std::size_t Pack(const char* text, char* into) {
     std::size_t packed = 0;
     for (std::size_t at = 0;; ++packed) {
+        if (StartsLatin1(text + at)) {
+            const auto lead = static_cast<unsigned char>(text[at]);
+            const auto next = static_cast<unsigned char>(text[at + 1]);
+            if (into != nullptr) {
+                into[packed] = kLatin1;
+                into[packed + 1] = static_cast<char>(((lead & 0x03U) << 6U) | (next & 0x3fU));
+            }
+            ++packed;
+            at += 2;
+            continue;
+        }
         const std::size_t phrase = text[at] == '\0' ? kPhrases.size() : PhraseAt(text + at);
         const char c = phrase < kPhrases.size() ? PhraseCode(phrase) : text[at];
         if (into != nullptr) {
@@ -747,10 +791,12 @@ constexpr PackedPieces PackPieces() {
 
 constexpr PackedPieces kPieces = PackPieces();
 
-// Whether a text of the table holds a byte that stands for a piece.
+// Whether a text of the table holds a byte that stands for a piece, or for a character beyond ASCII.
 constexpr bool HoldsACode(const char* text) {
     for (const char* c = text; *c != '\0'; ++c) {
-        if (PieceOf(static_cast<unsigned char>(*c)) < kPhrases.size()) {
+        if (StartsLatin1(c)) {
+            ++c;
+        } else if (*c == kLatin1 || PieceOf(static_cast<unsigned char>(*c)) < kPhrases.size()) {
             return true;
         }
     }
@@ -761,7 +807,8 @@ static_assert(std::ranges::none_of(kTable,
                                        return HoldsACode(entry.text) ||
                                               (entry.next != nullptr && HoldsACode(entry.next));
                                    }),
-              "the texts are plain ASCII without control bytes but tab, line feed and carriage return");
+              "the texts are plain ASCII without control bytes but tab, line feed and carriage return, and "
+              "characters up to U+00FF in UTF-8");
 
 constexpr PackedTable kPacked = PackTable();
 static_assert(kPacked.bytes.size() < 0x10000, "where each message starts fits in 16 bits");
@@ -777,7 +824,9 @@ void WidenPlain(const char* text, std::wstring& into) {
 void Widen(const char* text, std::wstring& into) {
     for (const char* c = text; *c != '\0'; ++c) {
         const auto byte = static_cast<unsigned char>(*c);
-        if (const std::size_t piece = PieceOf(byte); piece < kPhrases.size()) {
+        if (*c == kLatin1) {
+            into += static_cast<wchar_t>(static_cast<unsigned char>(*++c));
+        } else if (const std::size_t piece = PieceOf(byte); piece < kPhrases.size()) {
             WidenPlain(kPieces.bytes.data() + kPieces.start.at(piece), into);
         } else {
             into += static_cast<wchar_t>(byte);
@@ -794,15 +843,19 @@ Message::Message(Id which, std::initializer_list<std::wstring_view> parts) : id(
     }
 }
 
-std::wstring Render(const Message& message) {
-    const auto id = static_cast<std::size_t>(message.id);
+std::wstring Text(Id id) {
+    const auto at = static_cast<std::size_t>(id);
     std::wstring text;
-    Widen(kPacked.bytes.data() + kPacked.text.at(id), text);
-    if (kPacked.next.at(id) != 0) {
+    Widen(kPacked.bytes.data() + kPacked.text.at(at), text);
+    if (kPacked.next.at(at) != 0) {
         Widen(kParagraph, text);
-        Widen(kPacked.bytes.data() + kPacked.next.at(id), text);
+        Widen(kPacked.bytes.data() + kPacked.next.at(at), text);
     }
-    return FillInserts(text, message.inserts);
+    return text;
+}
+
+std::wstring Render(const Message& message) {
+    return FillInserts(Text(message.id), message.inserts);
 }
 
 std::wstring Render(const Messages& messages) {
@@ -818,7 +871,7 @@ std::wstring Render(const Messages& messages) {
 std::wstring Listed(const std::vector<std::wstring>& names) {
     std::wstring list;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        list += (i == 0 ? L"" : i + 1 == names.size() ? L" and " : L", ") + names[i];
+        list = i == 0 ? names[i] : Render({i + 1 == names.size() ? Id::ListedLast : Id::ListedNext, {list, names[i]}});
     }
     return list;
 }

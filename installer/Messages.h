@@ -122,10 +122,33 @@ enum class Id : std::uint8_t {
     BusMmc,
     BusFireWire,
     BusVirtual,
+    // The window's own texts.
+    BoxCaption,   // every message box's caption
+    FormCaption,  // the window's title bar
+    ButtonText,
+    Notice,       // the strip at the bottom
+    BlockReason,  // what Windows shows beside the window while it holds off a logoff or shutdown
+    // Parts of an insert: what an account may do, one for each permissions::Way, in its order.
+    CanWrite,
+    CanAddToFolder,
+    CanDeleteWhatIsIn,
+    CanDelete,
+    CanChangePermissions,
+    CanTakeOwnership,
+    CanRepoint,
+    OwnsIt,
+    HasNoPermissions,
+    // Parts of an insert: the system's reason for a failure.
+    SystemReason,  // %1 the system's own text, %2 the error code
+    UnknownError,  // the system's text when it has none
+    TheFile,       // what the system's text names where the caller names nothing
+    // Parts of an insert: a list of names.
+    ListedNext,  // %1 the names so far, %2 the next one
+    ListedLast,  // %1 the names so far, %2 the last one
 };
 
-inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::BusVirtual) + 1;
-// The ids from here on are parts of an insert, not messages of their own.
+inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::ListedLast) + 1;
+// The ids from here on are no messages of their own: parts of an insert, and the window's texts.
 inline constexpr Id kFirstInsertPart = Id::ValueIs;
 
 struct Message {
@@ -143,6 +166,9 @@ struct Message {
 // A message followed by what is added to it, shown as one.
 using Messages = std::vector<Message>;
 
+// The text of `id` as the table holds it, each %N left for the caller to fill: one without inserts,
+// as the window shows it, or one that another part of the program fills.
+std::wstring Text(Id id);
 // The text of `message`: what failed and, in a paragraph of its own, what to do next, with each %N
 // replaced by its Nth insert.
 std::wstring Render(const Message& message);

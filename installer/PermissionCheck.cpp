@@ -16,6 +16,15 @@ using messages::Message;
 using permissions::Role;
 using Refusal = std::optional<Message>;
 
+static_assert(static_cast<int>(Id::HasNoPermissions) - static_cast<int>(Id::CanWrite) ==
+                  static_cast<int>(permissions::Way::NoPermissions),
+              "the table says each way an account may change something, in the ways' order");
+
+// What an account may do, as the table says it: "can write to it".
+std::wstring Said(permissions::Way way) {
+    return messages::Text(static_cast<Id>(static_cast<int>(Id::CanWrite) + static_cast<int>(way)));
+}
+
 class Judge {
 public:
     explicit Judge(Platform& platform) : platform_(platform), administrators_(platform.CurrentUserSid()) {}
@@ -55,8 +64,7 @@ public:
                 return refusal;
             }
             if (const auto changer = permissions::FindChanger(security, Role::Above, administrators_)) {
-                return Message{Id::FolderAboveChangeable,
-                               {*above, folder, NameOf(changer->sid), permissions::Describe(changer->way)}};
+                return Message{Id::FolderAboveChangeable, {*above, folder, NameOf(changer->sid), Said(changer->way)}};
             }
         }
         return std::nullopt;
@@ -90,7 +98,7 @@ private:
         if (!changer) {
             return std::nullopt;
         }
-        const std::wstring how = permissions::Describe(changer->way);
+        const std::wstring how = Said(changer->way);
         if (id != Id::ChangeableByUsers) {
             return Message{id, {path, NameOf(changer->sid), how}};
         }
@@ -122,13 +130,13 @@ private:
             return Message{Id::PermissionsUnreadable, {path, platform_.ErrorText(linkRead)}};
         }
         if (const auto changer = permissions::FindChanger(link, Role::Link, administrators_)) {
-            return Message{Id::LinkChangeable, {path, NameOf(changer->sid), permissions::Describe(changer->way)}};
+            return Message{Id::LinkChangeable, {path, NameOf(changer->sid), Said(changer->way)}};
         }
         return std::nullopt;
     }
 
     std::wstring NameOf(const std::wstring& sid) {
-        return sid.empty() ? messages::Render({Id::UnknownAccount, {}}) : platform_.AccountName(sid);
+        return sid.empty() ? messages::Text(Id::UnknownAccount) : platform_.AccountName(sid);
     }
 
     Platform& platform_;

@@ -283,7 +283,7 @@ std::optional<std::string> Win32Platform::ToAnsiCodePage(const std::wstring& tex
 }
 
 std::wstring Win32Platform::ErrorText(OsStatus status) {
-    return win32::ErrorText(status);
+    return win32::ErrorText(status, {}, *errorWords_);
 }
 
 OsStatus Win32Platform::RegCreateKeyA(RegKey root, const std::string& subKey, RegKey& result) {

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "win32/ErrorText.h"
 
 namespace qeltor {
 
 // The installer's operations on the real Windows.
 class Win32Platform final : public Platform {
 public:
+    // The system's reasons are said in `errorWords`, which outlive the platform.
+    explicit Win32Platform(const win32::ErrorWords& errorWords) : errorWords_(&errorWords) {}
+
     std::wstring AppPath() override;
     std::wstring rtcDir(const std::wstring& path) override;
     std::wstring rtcGetSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key,
@@ -44,6 +48,9 @@ public:
     OsStatus ReadLinkSecurity(const std::wstring& path, ObjectSecurity& security) override;
     std::wstring ProfilesFolder() override;
     OsStatus ReadKeySecurity(RegKey root, const std::wstring& subKey, ObjectSecurity& security) override;
+
+private:
+    const win32::ErrorWords* errorWords_;
 };
 
 }  // namespace qeltor

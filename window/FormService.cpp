@@ -12,13 +12,6 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"QeltorServiceForm";
 constexpr wchar_t kStripClass[] = L"QeltorServiceStrip";
-// Every message box's caption.
-constexpr wchar_t kApplicationTitle[] = L"QeltorService";
-constexpr wchar_t kTitle[] = L"Set Monitoring Server as Service";
-constexpr wchar_t kButtonText[] = L"Set Run as Service";
-constexpr wchar_t kNotice[] = L"Copyright \u00a9 2026 Qeltor";
-// What Windows shows beside the window while it holds off a logoff or shutdown.
-constexpr wchar_t kBlockReason[] = L"Registering the Qeltor Monitoring Server service";
 
 // A fixed single frame with the system menu and the close button, nothing to resize with.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -82,8 +75,8 @@ FormService::~FormService() {
 FormService::LoadResult FormService::Load() {
     // Created empty and hidden: its size is set once the checks have passed, and that first
     // size is what lays out the strip.
-    hwnd_ =
-        ::CreateWindowExW(kFormExStyle, kFormClass, kTitle, kFormStyle, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
+    hwnd_ = ::CreateWindowExW(kFormExStyle, kFormClass, messages::Text(messages::Id::FormCaption).c_str(), kFormStyle,
+                              0, 0, 0, 0, nullptr, nullptr, instance_, this);
     if (hwnd_ == nullptr) {
         const DWORD error = ::GetLastError();
         rtcMsgBox(messages::Render({messages::Id::WindowNotOpened, {platform_.ErrorText(error)}}), kMsgBoxCritical);
@@ -111,7 +104,7 @@ int FormService::Run() {
 }
 
 void FormService::rtcMsgBox(const std::wstring& text, unsigned style) {
-    ::MessageBoxW(boxOwner_, text.c_str(), kApplicationTitle, style);
+    ::MessageBoxW(boxOwner_, text.c_str(), messages::Text(messages::Id::BoxCaption).c_str(), style);
 }
 
 void FormService::Unload() {
@@ -146,10 +139,11 @@ HWND FormService::CreateControl(DWORD exStyle, const wchar_t* windowClass, const
 
 void FormService::CreateControls() {
     // Created in this order; the keyboard order (Picture1, then Command1) is set below.
-    command1_ =
-        CreateControl(0, L"BUTTON", kButtonText, WS_TABSTOP | BS_PUSHBUTTON, layout::kCommand1, hwnd_, kCommand1Id);
+    command1_ = CreateControl(0, L"BUTTON", messages::Text(messages::Id::ButtonText).c_str(),
+                              WS_TABSTOP | BS_PUSHBUTTON, layout::kCommand1, hwnd_, kCommand1Id);
     picture1_ = CreateControl(WS_EX_STATICEDGE, kStripClass, L"", WS_TABSTOP, layout::kPicture1, hwnd_, kPicture1Id);
-    label1_ = CreateControl(0, L"STATIC", kNotice, SS_CENTER | SS_NOPREFIX, layout::kLabel1, picture1_, kLabel1Id);
+    label1_ = CreateControl(0, L"STATIC", messages::Text(messages::Id::Notice).c_str(), SS_CENTER | SS_NOPREFIX,
+                            layout::kLabel1, picture1_, kLabel1Id);
     image1_ = CreateControl(0, L"STATIC", L"", SS_ICON | SS_REALSIZEIMAGE, layout::kImage1, hwnd_, kImage1Id);
     // Tab follows the order of the children: the strip first, then the button.
     ::SetWindowPos(picture1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -241,7 +235,7 @@ void FormService::Command1_Click() {
     ::EnableWindow(command1_, FALSE);
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     // A logoff or shutdown would end the program between the writes, the wait and the copy.
-    ::ShutdownBlockReasonCreate(hwnd_, kBlockReason);
+    ::ShutdownBlockReasonCreate(hwnd_, messages::Text(messages::Id::BlockReason).c_str());
     const bool registered = RegisterStoredServer(platform_, *this, paths_);
     registering_ = false;
     if (hwnd_ == nullptr) {

@@ -2,6 +2,7 @@
 #include "installer/StartupChecks.h"
 #include "platform/Win32Platform.h"
 #include "window/Dpi.h"
+#include "window/ErrorWords.h"
 #include "window/FormService.h"
 #include "window/QuietConsole.h"
 #include "window/VisualStyles.h"
@@ -34,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     qeltor::dpi::DeclareAwareness();
     const qeltor::VisualStyles styles(instance);
 
-    qeltor::Win32Platform platform;
+    const qeltor::win32::ErrorWords errorWords = qeltor::ErrorWordsOfTable();
+    qeltor::Win32Platform platform(errorWords);
     qeltor::FormService form(instance, platform);
     switch (form.Load()) {
         case qeltor::FormService::LoadResult::Shown:

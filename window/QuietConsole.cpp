@@ -6,6 +6,7 @@
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/Utf8.h"
+#include "window/ErrorWords.h"
 
 #include <windows.h>
 
@@ -69,7 +70,8 @@ int RunWithoutWindow(const Request& request) {
         Say(wrong.text);
         return wrong.exitCode;
     }
-    Win32Platform platform;
+    const win32::ErrorWords errorWords = ErrorWordsOfTable();
+    Win32Platform platform(errorWords);
     const QuietOutcome outcome = RunQuietly(platform, request.server);
     std::wstring said = outcome.text;
     int exitCode = outcome.exitCode;
@@ -77,7 +79,7 @@ int RunWithoutWindow(const Request& request) {
         const DWORD logged = AppendToLog(*request.log, LogRecord(LocalTime(), outcome.exitCode, outcome.text));
         if (logged != ERROR_SUCCESS) {
             said += messages::Render(messages::Messages{
-                {messages::Id::LogNotWritten, {*request.log, win32::ErrorText(logged, *request.log)}}});
+                {messages::Id::LogNotWritten, {*request.log, win32::ErrorText(logged, *request.log, errorWords)}}});
             exitCode = exitCode == kExitRegistered ? kExitLogNotWritten : exitCode;
         }
     }
