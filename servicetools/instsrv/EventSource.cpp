@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/Registration.h"
 #include "servicetools/common/Console.h"
+#include "servicetools/instsrv/Messages.h"
 #include "win32/Environment.h"
 #include "win32/ErrorText.h"
 #include "win32/Handles.h"
@@ -81,23 +82,19 @@ bool ServiceEventSourceIsCurrent(const std::wstring& name) {
 
 void RegisterServiceEventSource(const std::wstring& name, const std::wstring& file) {
     const std::wstring messageFile = file.empty() ? OurMessageFile() : file;
-    constexpr wchar_t kWithout[] = L" Event Viewer shows the service's events without their descriptions.";
     if (!IsFile(messageFile)) {
-        PrintErrorLine(L"There is no " + messageFile + L" to register as the file of the service's event texts." +
-                       kWithout);
+        PrintErrorLine(messages::Render(messages::Id::NoMessageFile, {messageFile}));
         return;
     }
     std::wstring existing;
     DWORD status = MessageFileOf(name, existing);
     if (status == ERROR_SUCCESS && !SamePath(existing, messageFile)) {
-        PrintErrorLine(L"The event source " + Quoted(name) + L" names " + Quoted(existing) +
-                       L", another program's event texts; it was left as it is." + kWithout);
+        PrintErrorLine(messages::Render(messages::Id::AnotherProgramsSource, {name, existing}));
         return;
     }
     status = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? WriteSource(name, messageFile) : status;
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(L"Cannot register the service as an event source: " + win32::ErrorText(status) + L"." +
-                       kWithout);
+        PrintErrorLine(messages::Render(messages::Id::SourceNotRegistered, {win32::ErrorText(status)}));
     }
 }
 
@@ -110,7 +107,8 @@ void RemoveServiceEventSource(const std::wstring& name, const std::wstring& prog
     const auto status =
         static_cast<DWORD>(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name).c_str()));
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        PrintErrorLine(L"Cannot delete HKLM\\" + registration::EventSourceKey(name) + L": " + win32::ErrorText(status));
+        PrintErrorLine(messages::Render(messages::Id::SourceNotDeleted,
+                                        {registration::EventSourceKey(name), win32::ErrorText(status)}));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "servicetools/common/Console.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/Messages.h"
 #include "servicetools/instsrv/ServiceInstaller.h"
 
 namespace {
@@ -12,18 +13,7 @@ namespace {
 constexpr int kUsageExitCode = 2;
 
 int ShowUsage() {
-    using qeltor::service::PrintErrorLine;
-    PrintErrorLine(L"Creates or removes a Windows service.");
-    PrintErrorLine(L"  instsrv <service name> <full path of the service program>");
-    PrintErrorLine(L"      creates the service, started automatically at boot");
-    PrintErrorLine(L"  instsrv <service name> remove");
-    PrintErrorLine(L"      stops the service if it runs, then deletes it");
-    PrintErrorLine(L"  instsrv <service name> remove <full path of the service program>");
-    PrintErrorLine(L"      the same, only when the service runs that program");
-    PrintErrorLine(L"  instsrv <service name> stop|start <full path of the service program>");
-    PrintErrorLine(L"      stops it while an installer replaces its files, and starts it again after");
-    PrintErrorLine(L"  instsrv <service name> restore <full path of the service program>");
-    PrintErrorLine(L"      puts back the service that a removal for that program took");
+    qeltor::service::PrintErrorLine(qeltor::service::messages::Render(qeltor::service::messages::Id::Usage));
     return kUsageExitCode;
 }
 

@@ -11,13 +11,13 @@
 
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
-#include "core/MessageInserts.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "core/StopTimes.h"
 #include "servicetools/common/Console.h"
 #include "servicetools/instsrv/Arguments.h"
 #include "servicetools/instsrv/EventSource.h"
+#include "servicetools/instsrv/Messages.h"
 #include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "win32/ErrorText.h"
@@ -32,35 +32,26 @@ namespace qeltor::service {
 
 namespace {
 
+using messages::Id;
+using messages::Render;
+
 constexpr int kFailed = 1;
 constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
-// %1 the path, %2 the account, %3 what it can do, %4 what to do.
-constexpr wchar_t kChangeableWarning[] =
-    L"Warning: users who are no administrators can change \"%1\": %2 %3. The service runs it with full control of "
-    L"this computer at every start of Windows, so any of them could take over this computer. %4";
-// The commands take several lines, so README.txt gives them.
-constexpr wchar_t kMoveOrFix[] =
-    L"Move it to a folder that only administrators can change, such as one under C:\\Program Files, or run the "
-    L"commands that README.txt gives under \"Making a folder safe where it is\" in a command prompt or PowerShell run "
-    L"as administrator.";
-// /T on a drive's root would reach every file of the drive.
-constexpr wchar_t kMoveFromRoot[] =
-    L"Move the program into a folder of its own under C:\\Program Files; do not change the permissions of the "
-    L"drive's root.";
-// %1 the folder above, %2 the program's folder, %3 the account, %4 what it can do.
-constexpr wchar_t kFolderAboveWarning[] =
-    L"Warning: users who are no administrators can change \"%1\", a folder above \"%2\": %3 %4. Whoever can "
-    L"rename it or what it holds can put a folder of their own in its place, whose programs the service would run "
-    L"with full control of this computer. Move the program to a folder under C:\\Program Files.";
 
-int Fail(const std::wstring& what, DWORD error) {
-    PrintErrorLine(what + L": " + win32::ErrorText(error));
+int Fail(Id what, DWORD error) {
+    PrintErrorLine(Render(what, {win32::ErrorText(error)}));
+    return kFailed;
+}
+
+// `what` names the service `name`, then the system's reason.
+int Fail(Id what, const std::wstring& name, DWORD error) {
+    PrintErrorLine(Render(what, {name, win32::ErrorText(error)}));
     return kFailed;
 }
 
 int ExistsAlready(const std::wstring& name) {
-    PrintErrorLine(L"The service " + Quoted(name) + L" exists already; it was left unchanged.");
+    PrintErrorLine(Render(Id::ExistsAlready, {name}));
     return kFailed;
 }
 
@@ -98,31 +89,29 @@ std::optional<std::wstring> ImageProblem(const std::wstring& program) {
     if (!file) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
-            return Quoted(program) + L" is being written by another program; wait until it is complete.";
+            return Render(Id::ProgramBeingWritten, {program});
         }
-        return L"Cannot read the program " + Quoted(program) + L": " + win32::ErrorText(error, program);
+        return Render(Id::ProgramUnreadable, {program, win32::ErrorText(error, program)});
     }
     std::vector<std::uint8_t> head(kImageHeadBytes);
     DWORD read = 0;
     if (::ReadFile(file.get(), head.data(), win32::DwordOf(head.size()), &read, nullptr) == FALSE) {
-        return L"Cannot read the program " + Quoted(program) + L": " + win32::ErrorText(::GetLastError(), program);
+        return Render(Id::ProgramUnreadable, {program, win32::ErrorText(::GetLastError(), program)});
     }
     head.resize(read);
     switch (JudgeProgramImage(head, MachinesThisWindowsRuns())) {
         case ProgramImage::Program:
             return std::nullopt;
         case ProgramImage::NotAnImage:
-            return Quoted(program) +
-                   L" is not a Windows program: a service runs only a program (.exe), not a batch file, a script or a "
-                   L"document.";
+            return Render(Id::NotAWindowsProgram, {program});
         case ProgramImage::DosProgram:
-            return Quoted(program) + L" is a DOS program, which Windows cannot start as a service.";
+            return Render(Id::DosProgram, {program});
         case ProgramImage::Library:
-            return Quoted(program) + L" is a library (DLL), not a program.";
+            return Render(Id::LibraryProgram, {program});
         case ProgramImage::NotRunnable:
-            return Quoted(program) + L" is a driver or firmware image, not a Windows program.";
+            return Render(Id::DriverProgram, {program});
         case ProgramImage::OtherMachine:
-            return Quoted(program) + L" is a program for another processor than this computer's.";
+            return Render(Id::OtherMachineProgram, {program});
     }
     return std::nullopt;
 }
@@ -137,19 +126,17 @@ bool RunsTheProgram(const std::wstring& stored, const std::wstring& program) {
 // A service for a program that is not there, or that Windows cannot start, could never start:
 // better no service at all.
 std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
-    const std::wstring advice = L" No service was created; give the full path of an existing program.";
+    const std::wstring advice = L" " + Render(Id::NoServiceCreated);
     // Paths in the \\?\ and \\.\ forms pass by the checks of paths that the permissions rest on.
     if (program.starts_with(L"\\\\?\\") || program.starts_with(L"\\\\.\\")) {
-        return L"The path " + Quoted(program) + L" starts with \\\\?\\ or \\\\.\\, which instsrv cannot judge." +
-               advice;
+        return Render(Id::PathNotJudged, {program}) + advice;
     }
     const DWORD attributes = ::GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return L"Cannot use the program " + Quoted(program) + L": " + win32::ErrorText(::GetLastError(), program) +
-               advice;
+        return Render(Id::ProgramUnusable, {program, win32::ErrorText(::GetLastError(), program)}) + advice;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return Quoted(program) + L" is a folder, not a program." + advice;
+        return Render(Id::FolderNotProgram, {program}) + advice;
     }
     if (auto problem = ImageProblem(program)) {
         return *problem + advice;
@@ -165,10 +152,7 @@ public:
     bool Judge(const std::wstring& path, permissions::Role role, const std::wstring& below = {}) {
         ObjectSecurity security;
         if (const DWORD read = win32::ReadSecurity(path, security); read != ERROR_SUCCESS) {
-            PrintErrorLine(L"Warning: the permissions of " + Quoted(path) +
-                           L" cannot be read, so it is not known whether users who are no administrators can change "
-                           L"it: " +
-                           win32::ErrorText(read, path));
+            PrintErrorLine(Render(Id::PermissionsUnreadable, {path, win32::ErrorText(read, path)}));
             return false;
         }
         const auto changer = permissions::FindChanger(security, role, administrators_);
@@ -176,13 +160,15 @@ public:
             return true;
         }
         const std::wstring account = win32::AccountName(changer->sid);
-        const wchar_t* how = permissions::Describe(changer->way);
+        const std::wstring how = Render(messages::Phrase(changer->way));
         if (role == permissions::Role::Above) {
-            PrintErrorLine(FillInserts(kFolderAboveWarning, {path, below, account, how}));
+            PrintErrorLine(Render(Id::FolderAboveChangeable, {path, below, account, how}));
             return false;
         }
-        PrintErrorLine(
-            FillInserts(kChangeableWarning, {path, account, how, IsRootFolder(path) ? kMoveFromRoot : kMoveOrFix}));
+        // The commands take several lines, so README.txt gives them; /T on a drive's root would
+        // reach every file of the drive.
+        const std::wstring next = Render(IsRootFolder(path) ? Id::MoveFromRoot : Id::MoveOrFix);
+        PrintErrorLine(Render(Id::Changeable, {path, account, how, next}));
         return false;
     }
 
@@ -249,18 +235,17 @@ bool SetRecovery(SC_HANDLE service) {
                       ? ActionsKept(service, recovery)
                       : ::GetLastError();
     if (error != ERROR_SUCCESS) {
-        refused.emplace_back(L"its restart actions (sc failure)");
+        refused.push_back(Render(Id::RestartActions));
     }
     if (::ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) == FALSE) {
         error = error == ERROR_SUCCESS ? ::GetLastError() : error;
-        refused.emplace_back(L"its failure-actions flag (sc failureflag)");
+        refused.push_back(Render(Id::FailureFlag));
     }
     if (refused.empty()) {
         return true;
     }
-    const std::wstring what = refused.size() == 1 ? refused[0] : refused[0] + L" or " + refused[1];
-    PrintErrorLine(L"This system does not take the service's recovery setting, " + what + L": " +
-                   win32::ErrorText(error) + L". The service is without it; README.txt says how to set it.");
+    const std::wstring what = refused.size() == 1 ? refused[0] : Render(Id::EitherOf, {refused[0], refused[1]});
+    PrintErrorLine(Render(Id::RecoveryNotTaken, {what, win32::ErrorText(error)}));
     return false;
 }
 
@@ -289,9 +274,7 @@ bool SetPreshutdownTimeout(SC_HANDLE service) {
                             ? PreshutdownTimeoutKept(service)
                             : ::GetLastError();
     if (error != ERROR_SUCCESS) {
-        PrintErrorLine(L"This system does not take the service's preshutdown timeout of " +
-                       DecimalText(kPreshutdownTimeoutMs) + L" ms: " + win32::ErrorText(error) +
-                       L". The service is without it; README.txt says how to set it.");
+        PrintErrorLine(Render(Id::PreshutdownNotTaken, {DecimalText(kPreshutdownTimeoutMs), win32::ErrorText(error)}));
     }
     return error == ERROR_SUCCESS;
 }
@@ -333,12 +316,12 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     const win32::UniqueServiceHandle service(
         ::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS));
     if (!service) {
-        return Fail(L"Cannot open the service " + Quoted(name) + L" to bring it up to date", ::GetLastError());
+        return Fail(Id::CannotOpenToUpdate, name, ::GetLastError());
     }
     std::wstring stored;
     DWORD startType = 0;
     if (const DWORD error = win32::ReadServiceConfig(service.get(), stored, startType); error != ERROR_SUCCESS) {
-        return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+        return Fail(Id::CannotReadWhatItRuns, name, error);
     }
     if (!RunsTheProgram(stored, FullPath(program))) {
         return ExistsAlready(name);
@@ -347,34 +330,32 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     if (startType != SERVICE_AUTO_START) {
         if (::ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE, nullptr,
                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) == FALSE) {
-            return Fail(L"Cannot set the service " + Quoted(name) + L" to start automatically", ::GetLastError());
+            return Fail(Id::CannotSetAutomatic, name, ::GetLastError());
         }
-        changed.emplace_back(L"it starts automatically");
+        changed.push_back(Render(Id::StartsAutomatically));
     }
     if (!RecoveryAsSet(service.get()) && SetRecovery(service.get())) {
-        changed.emplace_back(L"it restarts after a failure");
+        changed.push_back(Render(Id::RestartsAfterFailure));
     }
     DWORD timeout = 0;
     if (win32::ReadPreshutdownTimeout(service.get(), timeout) != ERROR_SUCCESS || timeout != kPreshutdownTimeoutMs) {
         const std::wstring was = DecimalText(timeout);
         if (SetPreshutdownTimeout(service.get())) {
-            changed.push_back(L"its preshutdown timeout is " + DecimalText(kPreshutdownTimeoutMs) + L" ms (it was " +
-                              was + L" ms)");
+            changed.push_back(Render(Id::PreshutdownIs, {DecimalText(kPreshutdownTimeoutMs), was}));
         }
     }
     if (!ServiceEventSourceIsCurrent(name)) {
         RegisterServiceEventSource(name);
         if (ServiceEventSourceIsCurrent(name)) {
-            changed.emplace_back(L"its event source names this folder's srvany.exe");
+            changed.push_back(Render(Id::EventSourceNamesSrvany));
         }
     }
     std::wstring list;
     for (const std::wstring& change : changed) {
         list += (list.empty() ? L"" : L"; ") + change;
     }
-    PrintLine(
-        L"The service " + Quoted(name) + L" exists already and runs " + stored +
-        (changed.empty() ? L"; it is up to date, and nothing was changed." : L"; brought up to date: " + list + L"."));
+    PrintLine(changed.empty() ? Render(Id::UpToDate, {name, stored})
+                              : Render(Id::BroughtUpToDate, {name, stored, list}));
     WarnIfUsersCanChange(FullPath(program));
     return 0;
 }
@@ -383,10 +364,8 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
 // ERROR_SUCCESS_REBOOT_REQUIRED, which the package logs.
 constexpr int kGoesAtRestart = 3010;
 
-int GoesAtRestart(const std::wstring& name, const wchar_t* why) {
-    PrintLine(L"The service " + Quoted(name) + L" " + why +
-              L"; it is marked for deletion and goes once nothing holds it open any more, at the latest at the next "
-              L"restart of Windows.");
+int GoesAtRestart(const std::wstring& name, Id why) {
+    PrintLine(Render(why, {name}));
     return kGoesAtRestart;
 }
 
@@ -399,16 +378,16 @@ int StopAndDelete(SC_HANDLE service, const std::wstring& name, const std::wstrin
     if (::DeleteService(service) == FALSE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_SERVICE_MARKED_FOR_DELETE) {
-            return Fail(L"Cannot remove the service " + Quoted(name), error);
+            return Fail(Id::CannotRemove, name, error);
         }
         RemoveServiceEventSource(name, program);
-        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
+        return GoesAtRestart(name, Id::RemovedBeforeGoesAtRestart);
     }
     RemoveServiceEventSource(name, program);
     if (!stopped) {
-        return GoesAtRestart(name, L"did not stop in time");
+        return GoesAtRestart(name, Id::NotStoppedGoesAtRestart);
     }
-    PrintLine(L"The service " + Quoted(name) + L" was removed.");
+    PrintLine(Render(Id::Removed, {name}));
     return 0;
 }
 
@@ -453,9 +432,7 @@ void SaveForRollback(SC_HANDLE service, const std::wstring& name) {
                                                      reinterpret_cast<const BYTE*>(&running), sizeof(running)));
     }
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(L"Warning: the settings of the service " + Quoted(name) +
-                       L" cannot be kept aside, so a rollback of this removal cannot put it back: " +
-                       win32::ErrorText(status));
+        PrintErrorLine(Render(Id::NotKeptAside, {name, win32::ErrorText(status)}));
     }
 }
 
@@ -465,7 +442,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     const win32::UniqueServiceHandle manager(
         ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) {
-        return Fail(L"Cannot open the service manager", ::GetLastError());
+        return Fail(Id::CannotOpenManager, ::GetLastError());
     }
     // An existing service is brought up to date when it runs this program, else left as it is.
     if (Exists(manager.get(), name)) {
@@ -484,9 +461,9 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     if (!service) {
         const DWORD error = ::GetLastError();
         return error == ERROR_SERVICE_EXISTS ? BringUpToDate(manager.get(), name, program)
-                                             : Fail(L"Cannot create the service " + Quoted(name), error);
+                                             : Fail(Id::CannotCreate, name, error);
     }
-    PrintLine(L"The service " + Quoted(name) + L" was created to run " + imagePath + L".");
+    PrintLine(Render(Id::Created, {name, imagePath}));
     WarnIfUsersCanChange(fullPath);
     SetRecovery(service.get());
     SetPreshutdownTimeout(service.get());
@@ -497,12 +474,12 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
 int RemoveService(const std::wstring& name) {
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
-        return Fail(L"Cannot open the service manager", ::GetLastError());
+        return Fail(Id::CannotOpenManager, ::GetLastError());
     }
     const win32::UniqueServiceHandle service(::OpenServiceW(
         manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | DELETE));
     if (!service) {
-        return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
+        return Fail(Id::CannotOpenService, name, ::GetLastError());
     }
     std::wstring stored;
     if (ImagePath(service.get(), stored) != ERROR_SUCCESS) {
@@ -517,16 +494,16 @@ win32::UniqueServiceHandle OpenIfItRuns(const std::wstring& name, const std::wst
     result = 0;
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
-        result = Fail(L"Cannot open the service manager", ::GetLastError());
+        result = Fail(Id::CannotOpenManager, ::GetLastError());
         return {};
     }
     win32::UniqueServiceHandle service(::OpenServiceW(manager.get(), name.c_str(), access | SERVICE_QUERY_CONFIG));
     std::wstring stored;
     if (!service) {
         const DWORD error = ::GetLastError();
-        result = error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(L"Cannot open the service " + Quoted(name), error);
+        result = error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(Id::CannotOpenService, name, error);
     } else if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
-        result = Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+        result = Fail(Id::CannotReadWhatItRuns, name, error);
         service.reset();
     } else if (!RunsTheProgram(stored, FullPath(program))) {
         service.reset();
@@ -544,12 +521,10 @@ int StopForSetup(const std::wstring& name, const std::wstring& program) {
     const DWORD one = 1;
     ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, ServiceKey(name).c_str(), kStoppedForSetup, REG_DWORD, &one, sizeof(one));
     if (!StopAndWait(service.get())) {
-        PrintErrorLine(L"The service " + Quoted(name) +
-                       L" did not stop in time; files it holds open are replaced at "
-                       L"the next restart of Windows.");
+        PrintErrorLine(Render(Id::NotStoppedForSetup, {name}));
         return kFailed;
     }
-    PrintLine(L"The service " + Quoted(name) + L" was stopped; it is started again once the files are replaced.");
+    PrintLine(Render(Id::StoppedForSetup, {name}));
     return 0;
 }
 
@@ -561,37 +536,36 @@ int StartAfterSetup(const std::wstring& name, const std::wstring& program) {
         return result;
     }
     if (::StartServiceW(service.get(), 0, nullptr) == FALSE && ::GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-        return Fail(L"Cannot start the service " + Quoted(name) + L" again", ::GetLastError());
+        return Fail(Id::CannotStartAgain, name, ::GetLastError());
     }
-    PrintLine(L"The service " + Quoted(name) + L" was started again.");
+    PrintLine(Render(Id::StartedAgain, {name}));
     return 0;
 }
 
 int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program) {
     const win32::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
-        return Fail(L"Cannot open the service manager", ::GetLastError());
+        return Fail(Id::CannotOpenManager, ::GetLastError());
     }
     const win32::UniqueServiceHandle service(::OpenServiceW(
         manager.get(), name.c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | DELETE));
     if (!service && ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
-        PrintLine(L"There is no service " + Quoted(name) + L"; nothing was removed.");
+        PrintLine(Render(Id::NoSuchService, {name}));
         return 0;
     }
     if (!service && ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE) {
-        return GoesAtRestart(name, L"was removed before, while a program such as the Services console held it open");
+        return GoesAtRestart(name, Id::RemovedBeforeGoesAtRestart);
     }
     if (!service) {
-        return Fail(L"Cannot open the service " + Quoted(name), ::GetLastError());
+        return Fail(Id::CannotOpenService, name, ::GetLastError());
     }
     std::wstring stored;
     if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
-        return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
+        return Fail(Id::CannotReadWhatItRuns, name, error);
     }
     // Another program's service of that name is not ours to remove, nor is its event source.
     if (!RunsTheProgram(stored, FullPath(program))) {
-        PrintLine(L"The service " + Quoted(name) + L" runs " + stored + L", not " + Quoted(program) +
-                  L"; it was left unchanged.");
+        PrintLine(Render(Id::RunsAnother, {name, stored, program}));
         return 0;
     }
     SaveForRollback(service.get(), name);
@@ -601,7 +575,7 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
 int RestoreRemovedService(const std::wstring& name, const std::wstring& program) {
     win32::UniqueRegKey saved;
     if (win32::OpenRegistryKey(HKEY_LOCAL_MACHINE, SavedKey(name), KEY_READ, saved) != ERROR_SUCCESS) {
-        PrintLine(L"No removal of the service " + Quoted(name) + L" is to be undone.");
+        PrintLine(Render(Id::NothingToRestore, {name}));
         return 0;
     }
     DWORD start = SERVICE_AUTO_START;
@@ -613,7 +587,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     const win32::UniqueServiceHandle manager(
         ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) {
-        return Fail(L"Cannot open the service manager", ::GetLastError());
+        return Fail(Id::CannotOpenManager, ::GetLastError());
     }
     const std::wstring imagePath = QuotedImagePath(FullPath(program));
     const win32::UniqueServiceHandle service(::CreateServiceW(
@@ -621,7 +595,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
         SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
         start, SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) {
-        return Fail(L"Cannot put back the service " + Quoted(name), ::GetLastError());
+        return Fail(Id::CannotPutBack, name, ::GetLastError());
     }
     win32::UniqueRegKey parameters;
     DWORD status =
@@ -630,7 +604,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
         status = static_cast<DWORD>(::RegCopyTreeW(saved.get(), L"Parameters", parameters.get()));
     }
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        return Fail(L"Cannot put back the Parameters of the service " + Quoted(name), status);
+        return Fail(Id::CannotPutBackParameters, name, status);
     }
     SetRecovery(service.get());
     SetPreshutdownTimeout(service.get());
@@ -641,7 +615,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     if (running != 0) {
         ::StartServiceW(service.get(), 0, nullptr);
     }
-    PrintLine(L"The service " + Quoted(name) + L" was put back as it was before its removal.");
+    PrintLine(Render(Id::PutBack, {name}));
     return 0;
 }
 

@@ -14,9 +14,11 @@ namespace {
 
 constexpr DWORD kGonePollMs = 50;
 
-// `subject` is what the system's text may name, such as the program in "Bad EXE format for %1.".
-HostFailure Failure(const std::wstring& what, DWORD error, const std::wstring& subject = {}) {
-    return HostFailure{error, what + L": " + win32::ErrorText(error, subject)};
+// The system's reason comes after `inserts`; `subject` is what its text may name, such as the
+// program in "Bad EXE format for %1.".
+HostFailure Failure(Reason reason, std::vector<std::wstring> inserts, DWORD error, const std::wstring& subject = {}) {
+    inserts.push_back(win32::ErrorText(error, subject));
+    return HostFailure{error, reason, std::move(inserts)};
 }
 
 win32::UniqueHandle CreateKillingJob() {
@@ -75,21 +77,20 @@ JobProcess::JobProcess(win32::UniqueHandle job, win32::UniqueHandle process, DWO
 std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) {
     const DWORD attributes = ::GetFileAttributesW(plan.directory.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return HostFailure{ERROR_DIRECTORY, L"The folder to run the application in does not exist: " + plan.directory};
+        return HostFailure{ERROR_DIRECTORY, Reason::NoFolder, {plan.directory}};
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return HostFailure{ERROR_DIRECTORY,
-                           L"The folder to run the application in, " + plan.directory + L", is a file, not a folder."};
+        return HostFailure{ERROR_DIRECTORY, Reason::FolderIsAFile, {plan.directory}};
     }
     // The application inherits the host's environment, with AppEnvironment's variables added.
     for (const auto& [name, value] : plan.environment) {
         if (::SetEnvironmentVariableW(name.c_str(), value.c_str()) == FALSE) {
-            return Failure(L"Cannot set the variable " + name + L" of AppEnvironment", ::GetLastError());
+            return Failure(Reason::CannotSetVariable, {name}, ::GetLastError());
         }
     }
     win32::UniqueHandle job = CreateKillingJob();
     if (!job) {
-        return Failure(L"Cannot create a job object for the application", ::GetLastError());
+        return Failure(Reason::CannotCreateJob, {}, ::GetLastError());
     }
     // Suspended until it is in the job, so that nothing it starts can escape. On a console of its own
     // the Ctrl events of a stop, sent to every process there (group 0), reach it and what it starts
@@ -103,15 +104,14 @@ std::variant<JobProcess, HostFailure> JobProcess::Start(const LaunchPlan& plan) 
     std::wstring commandLine = plan.commandLine;
     if (::CreateProcessW(plan.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                          plan.directory.c_str(), &startup, &started) == FALSE) {
-        return Failure(L"Cannot start " + plan.commandLine + L" in " + plan.directory, ::GetLastError(),
-                       plan.application);
+        return Failure(Reason::CannotStart, {plan.commandLine, plan.directory}, ::GetLastError(), plan.application);
     }
     win32::UniqueHandle process(started.hProcess);
     const win32::UniqueHandle thread(started.hThread);
     if (::AssignProcessToJobObject(job.get(), process.get()) == FALSE) {
         const DWORD error = ::GetLastError();
         ::TerminateProcess(process.get(), error);
-        return Failure(L"Cannot put the application in a job object", error);
+        return Failure(Reason::CannotJoinJob, {}, error);
     }
     ::ResumeThread(thread.get());
     return JobProcess(std::move(job), std::move(process), started.dwProcessId, plan);

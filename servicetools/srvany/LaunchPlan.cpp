@@ -6,8 +6,8 @@
 namespace qeltor::service {
 namespace {
 
-HostFailure Failure(Dword error, const std::wstring& message) {
-    return HostFailure{error, message};
+HostFailure Failure(Dword error, Reason reason, const std::wstring& insert = {}) {
+    return HostFailure{error, reason, {insert}};
 }
 
 }  // namespace
@@ -15,13 +15,13 @@ HostFailure Failure(Dword error, const std::wstring& message) {
 std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& parameters) {
     const std::wstring application = parameters.application.value_or(L"");
     if (application.empty()) {
-        return Failure(kOsFileNotFound, L"The Parameters value Application, the program to run, is not set.");
+        return Failure(kOsFileNotFound, Reason::ApplicationNotSet);
     }
     if (application.find(L'"') != std::wstring::npos) {
-        return Failure(kErrorInvalidName, L"The Application path must not contain quotes: " + application);
+        return Failure(kErrorInvalidName, Reason::ApplicationQuoted, application);
     }
     if (!StartsAtARoot(application)) {
-        return Failure(kErrorBadPathname, L"The Application path must be a full path: " + application);
+        return Failure(kErrorBadPathname, Reason::ApplicationNotFullPath, application);
     }
     LaunchPlan plan;
     plan.application = application;
@@ -32,7 +32,7 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
     }
     const std::wstring directory = parameters.directory.value_or(L"");
     if (!directory.empty() && !StartsAtARoot(directory)) {
-        return Failure(kErrorBadPathname, L"The AppDirectory folder is not a full path: " + directory);
+        return Failure(kErrorBadPathname, Reason::DirectoryNotFullPath, directory);
     }
     plan.directory = directory.empty() ? WorkingFolderOf(application) : directory;
     for (const std::wstring& line : parameters.environment) {
@@ -41,9 +41,7 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
             continue;
         }
         if (equals == std::wstring::npos) {
-            return Failure(kErrorInvalidData, L"The AppEnvironment line \"" + line +
-                                                  L"\" is not of the form NAME=value, so the "
-                                                  L"application would start without it.");
+            return Failure(kErrorInvalidData, Reason::EnvironmentLineWithoutValue, line);
         }
         plan.environment.emplace_back(line.substr(0, equals), line.substr(equals + 1));
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/SystemNumbers.h"
+#include "servicetools/srvany/Reasons.h"
 
 // The decisions of the service host, kept free of system calls so that they can be tested alone.
 namespace qeltor::service {
@@ -20,11 +21,12 @@ struct HostParameters {
     std::vector<std::wstring> environment = {};  // NOLINT(readability-redundant-member-init)
 };
 
-// Why the host cannot go on: a Win32 error code for the service manager and a sentence for the
-// event log.
+// Why the host cannot go on: a Win32 error code for the service manager, and the sentence for the
+// event log as its text's ID and inserts.
 struct HostFailure {
     Dword error = kNoError;
-    std::wstring message;
+    Reason reason = Reason::ApplicationNotSet;
+    std::vector<std::wstring> inserts;
 };
 
 struct LaunchPlan {

@@ -20,8 +20,9 @@ namespace {
 
 using TextValue = std::variant<std::optional<std::wstring>, HostFailure>;
 
-HostFailure Failure(const std::wstring& what, DWORD error) {
-    return HostFailure{error, what + L": " + win32::ErrorText(error)};
+// `what` names the value or the key, then the system's reason.
+HostFailure Failure(Reason reason, const std::wstring& what, DWORD error) {
+    return HostFailure{error, reason, {what, win32::ErrorText(error)}};
 }
 
 // With the service's own environment, as the service manager gives it; a variable it does not
@@ -29,7 +30,7 @@ HostFailure Failure(const std::wstring& what, DWORD error) {
 TextValue Expanded(const wchar_t* name, const std::wstring& text) {
     std::wstring expanded;
     if (const DWORD error = win32::ExpandEnvironment(text, expanded); error != ERROR_SUCCESS) {
-        return Failure(std::wstring(L"Cannot expand the Parameters value ") + name, error);
+        return Failure(Reason::CannotExpandValue, name, error);
     }
     return std::optional<std::wstring>(expanded);
 }
@@ -45,7 +46,7 @@ TextValue ReadText(HKEY key, const wchar_t* name) {
         return *refused;
     }
     if (status != ERROR_SUCCESS) {
-        return Failure(std::wstring(L"Cannot read the Parameters value ") + name, status);
+        return Failure(Reason::CannotReadValue, name, status);
     }
     if (type == REG_EXPAND_SZ) {
         return Expanded(name, text);
@@ -62,12 +63,10 @@ std::variant<std::vector<std::wstring>, HostFailure> ReadEnvironmentLines(HKEY k
         return std::vector<std::wstring>();
     }
     if (status != ERROR_SUCCESS) {
-        return Failure(L"Cannot read the Parameters value AppEnvironment", status);
+        return Failure(Reason::CannotReadValue, registration::kAppEnvironmentValue, status);
     }
     if (type != REG_MULTI_SZ) {
-        return HostFailure{ERROR_INVALID_DATA, L"The Parameters value AppEnvironment is of type " +
-                                                   RegistryTypeName(type) +
-                                                   L"; it must be a REG_MULTI_SZ of NAME=value lines."};
+        return HostFailure{ERROR_INVALID_DATA, Reason::EnvironmentNotLines, {RegistryTypeName(type)}};
     }
     std::wstring data(bytes.size() / sizeof(wchar_t), L'\0');
     std::memcpy(data.data(), bytes.data(), data.size() * sizeof(wchar_t));
@@ -84,7 +83,7 @@ std::variant<HostParameters, HostFailure> ReadHostParameters(const std::wstring&
         return HostParameters{};
     }
     if (status != ERROR_SUCCESS) {
-        return Failure(L"Cannot open HKLM\\" + path, status);
+        return Failure(Reason::CannotOpenParameters, path, status);
     }
     HostParameters parameters;
     struct Field {

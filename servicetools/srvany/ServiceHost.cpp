@@ -10,6 +10,7 @@
 #include "servicetools/srvany/GracefulEnd.h"
 #include "servicetools/srvany/JobProcess.h"
 #include "servicetools/srvany/LaunchPlan.h"
+#include "servicetools/srvany/MessageText.h"
 #include "servicetools/srvany/ParameterReader.h"
 #include "servicetools/srvany/StatusReporter.h"
 #include "win32/ErrorText.h"
@@ -127,15 +128,14 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     StatusReporter status(handle);
     const EventLog log(name);
     if (!stop.event) {
-        log.ApplicationNotStarted(L"The service cannot create the event that tells it to stop: " +
-                                  win32::ErrorText(stop.creationError));
+        log.ApplicationNotStarted(MessageText(Reason::NoStopEvent, {win32::ErrorText(stop.creationError)}));
         status.Stopped(ServiceExit{stop.creationError, 0});
         return;
     }
     status.StartPending();
     auto started = StartApplication(name);
     if (auto* failure = std::get_if<HostFailure>(&started)) {
-        log.ApplicationNotStarted(failure->message);
+        log.ApplicationNotStarted(MessageText(failure->reason, failure->inserts));
         status.Stopped(ServiceExit{failure->error, 0});
         return;
     }

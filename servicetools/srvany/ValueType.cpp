@@ -34,9 +34,7 @@ std::optional<HostFailure> RefuseNonText(const std::wstring& valueName, Dword ty
     if (type == kRegSz || type == kRegExpandSz) {
         return std::nullopt;
     }
-    return HostFailure{kErrorInvalidData, L"The Parameters value " + valueName + L" is of type " +
-                                              RegistryTypeName(type) +
-                                              L"; it must be a string (REG_SZ or REG_EXPAND_SZ)."};
+    return HostFailure{kErrorInvalidData, Reason::ValueNotText, {valueName, RegistryTypeName(type)}};
 }
 
 std::vector<std::wstring> MultiStringLines(const std::wstring& data) {

@@ -450,7 +450,27 @@ TEST(EventMessages, EveryEventIdFormatsWithItsInserts) {
         {MSG_APPLICATION_STARTED, {L"C:\\Qeltor Server\\Monitor.exe", L"1234", L"C:\\Qeltor Server"}},
         {MSG_APPLICATION_ENDED, {L"C:\\Qeltor Server\\Monitor.exe", L"3221225477 (0xC0000005)", L"2 h 5 min"}},
         {MSG_APPLICATION_NOT_STARTED, {L"The Parameters value Application, the program to run, is not set."}},
-        {MSG_STOP_ENDED_PROCESSES, {L"C:\\Qeltor Server\\Monitor.exe", L"2", L"10"}}};
+        {MSG_STOP_ENDED_PROCESSES, {L"C:\\Qeltor Server\\Monitor.exe", L"2", L"10"}},
+        // Why the application could not start, and the console's texts.
+        {MSG_APPLICATION_NOT_SET, {}},
+        {MSG_APPLICATION_QUOTED, {L"\"C:\\Srv\\Monitor.exe\""}},
+        {MSG_APPLICATION_NOT_FULL_PATH, {L"Monitor.exe"}},
+        {MSG_DIRECTORY_NOT_FULL_PATH, {L"drivers"}},
+        {MSG_ENVIRONMENT_LINE_WITHOUT_VALUE, {L"NOVALUE"}},
+        {MSG_VALUE_NOT_TEXT, {L"AppDirectory", L"REG_DWORD"}},
+        {MSG_ENVIRONMENT_NOT_LINES, {L"REG_SZ"}},
+        {MSG_CANNOT_EXPAND_VALUE, {L"Application", L"Access is denied. (error 5)"}},
+        {MSG_CANNOT_READ_VALUE, {L"AppParameters", L"Access is denied. (error 5)"}},
+        {MSG_CANNOT_OPEN_PARAMETERS, {L"SYSTEM\\CurrentControlSet\\Services\\S\\Parameters", L"(error 5)"}},
+        {MSG_NO_FOLDER, {L"C:\\Gone"}},
+        {MSG_FOLDER_IS_A_FILE, {L"C:\\Srv\\Monitor.exe"}},
+        {MSG_CANNOT_SET_VARIABLE, {L"=C:", L"(error 87)"}},
+        {MSG_CANNOT_CREATE_JOB, {L"(error 8)"}},
+        {MSG_CANNOT_START, {L"\"C:\\Srv\\Monitor.exe\" -port 81", L"C:\\Srv", L"(error 193)"}},
+        {MSG_CANNOT_JOIN_JOB, {L"(error 5)"}},
+        {MSG_NO_STOP_EVENT, {L"(error 8)"}},
+        {MSG_USAGE, {}},
+        {MSG_NO_SERVICE_MANAGER, {L"(error 1063)"}}};
     for (const auto& event : events) {
         SCOPED_TRACE(event.id & 0xFFFFU);
         const std::wstring message = FormatEvent(event.id, event.inserts);

@@ -1,14 +1,20 @@
 // The service tools' decisions, without the service manager.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/MessageInserts.h"
 #include "core/StopTimes.h"
 #include "core/SystemNumbers.h"
 #include "servicetools/instsrv/Arguments.h"
+#include "servicetools/instsrv/Messages.h"
 #include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
 #include "servicetools/srvany/EndRequests.h"
@@ -31,10 +37,48 @@ LaunchPlan PlanFor(const HostParameters& parameters) {
     return std::holds_alternative<LaunchPlan>(plan) ? std::get<LaunchPlan>(plan) : LaunchPlan{};
 }
 
-HostFailure FailureFor(const HostParameters& parameters) {
+std::string ReadSource(const std::string& name) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(QELTOR_SOURCE_DIR) + "/" + name, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// srvany.exe's texts as its message table holds them, by message ID: each one's lines joined by CR LF.
+std::map<qeltor::Dword, std::wstring> TableTexts() {
+    std::istringstream file(ReadSource("servicetools/srvany/EventMessages.mc"));
+    std::map<qeltor::Dword, std::wstring> texts;
+    std::wstring* text = nullptr;
+    qeltor::Dword id = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (text != nullptr && line != ".") {
+            *text += (text->empty() ? L"" : L"\r\n") + std::wstring(line.begin(), line.end());
+        } else if (line.starts_with("MessageId=")) {
+            id = static_cast<qeltor::Dword>(std::stoul(line.substr(line.find('=') + 1)));
+        }
+        text = line.starts_with("Language=") ? &texts[id] : line == "." ? nullptr : text;
+    }
+    return texts;
+}
+
+// A failure as its event says it.
+struct Failure {
+    qeltor::Dword error = kNoError;
+    std::wstring message;
+};
+
+Failure Rendered(const HostFailure& failure) {
+    return {failure.error,
+            qeltor::FillInserts(TableTexts()[static_cast<qeltor::Dword>(failure.reason)], failure.inserts)};
+}
+
+std::optional<Failure> Rendered(const std::optional<HostFailure>& failure) {
+    return failure ? std::optional(Rendered(*failure)) : std::nullopt;
+}
+
+Failure FailureFor(const HostParameters& parameters) {
     auto plan = qeltor::service::MakeLaunchPlan(parameters);
     EXPECT_TRUE(std::holds_alternative<HostFailure>(plan));
-    return std::holds_alternative<HostFailure>(plan) ? std::get<HostFailure>(plan) : HostFailure{};
+    return Rendered(std::holds_alternative<HostFailure>(plan) ? std::get<HostFailure>(plan) : HostFailure{});
 }
 
 TEST(LaunchPlan, RunsInTheApplicationsFolderWhenNoneIsGiven) {
@@ -59,21 +103,21 @@ TEST(LaunchPlan, AddsAppEnvironmentsLinesAndRefusesOneWithoutAValue) {
     using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
     EXPECT_EQ(PlanFor(parameters).environment, (Variables{{L"A", L"1"}, {L"=C:", L"C:\\Srv"}, {L"EMPTY", L""}}));
     parameters.environment.emplace_back(L"NOVALUE");
-    const HostFailure failure = FailureFor(parameters);
+    const Failure failure = FailureFor(parameters);
     EXPECT_EQ(failure.error, kErrorInvalidData);
     EXPECT_NE(failure.message.find(L"\"NOVALUE\""), std::wstring::npos) << failure.message;
 }
 
 TEST(LaunchPlan, RefusesAMissingRelativeOrQuotedApplication) {
     for (const auto& application : {std::optional<std::wstring>(), std::optional<std::wstring>(L"")}) {
-        const HostFailure failure = FailureFor({application, L"C:\\", L""});
+        const Failure failure = FailureFor({application, L"C:\\", L""});
         EXPECT_NE(failure.error, kNoError);
         EXPECT_NE(failure.message.find(L"Application"), std::wstring::npos);
     }
     EXPECT_EQ(FailureFor({L"Monitor.exe", L"C:\\Srv", L""}).error, kErrorBadPathname);
     EXPECT_EQ(FailureFor({L"\"C:\\Srv\\Monitor.exe\"", {}, {}}).error, kErrorInvalidName);
     // A relative folder would be taken in the system folder, where the service starts.
-    const HostFailure folder = FailureFor({L"C:\\Srv\\Monitor.exe", L"drivers", L""});
+    const Failure folder = FailureFor({L"C:\\Srv\\Monitor.exe", L"drivers", L""});
     EXPECT_EQ(folder.error, kErrorBadPathname);
     EXPECT_NE(folder.message.find(L"AppDirectory folder is not a full path: drivers"), std::wstring::npos)
         << folder.message;
@@ -139,7 +183,7 @@ TEST(ParameterTypes, OnlyStringsAreTakenAndAnyOtherTypeIsNamed) {
     for (const auto& [type, name] : {std::pair<qeltor::Dword, std::wstring>{kRegDword, L"REG_DWORD"},
                                      {kRegMultiSz, L"REG_MULTI_SZ"},
                                      {42, L"type 42"}}) {
-        const auto refused = qeltor::service::RefuseNonText(L"AppDirectory", type);
+        const auto refused = Rendered(qeltor::service::RefuseNonText(L"AppDirectory", type));
         ASSERT_TRUE(refused.has_value());
         EXPECT_NE(refused->message.find(L"AppDirectory is of type " + name + L";"), std::wstring::npos)
             << refused->message;
@@ -293,6 +337,75 @@ TEST(ProgramImage, TakesOnlyAWindowsProgramForAProcessorThisWindowsRuns) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(qeltor::service::JudgeProgramImage(row.head, x64), row.expected) << &row - rows;
+    }
+}
+
+// Every text of instsrv.exe's table and of srvany.exe's message table with the inserts <1> to <4>,
+// line breaks shown as \r and \n. On a difference the rendering is left in servicetools.rendered.txt.
+TEST(ToolTexts, RenderAsCheckedIn) {
+    namespace messages = qeltor::service::messages;
+    const std::vector<std::wstring> inserts{L"<1>", L"<2>", L"<3>", L"<4>"};
+    std::string rendered;
+    const auto add = [&rendered](const std::string& heading, const std::wstring& text) {
+        rendered += "[" + heading + "]\n";
+        for (const wchar_t c : text) {
+            rendered += c == L'\r' ? "\\r" : c == L'\n' ? "\\n\n" : std::string(1, static_cast<char>(c));
+        }
+        rendered += "\n\n";
+    };
+    for (std::size_t id = 0; id < messages::kMessageCount; ++id) {
+        add("instsrv " + std::to_string(id), messages::Render(static_cast<messages::Id>(id), inserts));
+    }
+    for (const auto& [id, text] : TableTexts()) {
+        add("srvany " + std::to_string(id), qeltor::FillInserts(text, inserts));
+    }
+    EXPECT_EQ(rendered, ReadSource("tests/unit/servicetools.golden.txt"));
+    if (HasFailure()) {
+        std::ofstream("servicetools.rendered.txt", std::ios::binary) << rendered;
+    }
+}
+
+// README.md's table of the tools' texts names each by its beginning ("A / B" names two), "…"
+// standing for any text.
+TEST(ToolTexts, ReadmeNamesEachText) {
+    namespace messages = qeltor::service::messages;
+    std::vector<std::wstring> texts;
+    texts.reserve(messages::kMessageCount);
+    for (std::size_t id = 0; id < static_cast<std::size_t>(messages::kFirstInsertPart); ++id) {
+        texts.push_back(messages::Render(static_cast<messages::Id>(id)));
+    }
+    for (const auto& [id, text] : TableTexts()) {
+        texts.push_back(qeltor::FillInserts(text, std::vector<std::wstring>{}));
+    }
+    const std::string ellipsis = "\xe2\x80\xa6";
+    std::vector<std::vector<std::string>> beginnings;  // each split at its ellipses
+    std::istringstream readme(ReadSource("README.md"));
+    bool inTable = false;
+    for (std::string line; std::getline(readme, line);) {
+        inTable = line.starts_with("| Tool's text begins |") || (inTable && line.starts_with("|"));
+        const std::string cell =
+            inTable && !line.starts_with("|-") ? line.substr(2, line.find(" | ", 2) - 2) + " / " : "";
+        for (std::size_t at = 0, end = cell.find(" / "); end != std::string::npos;
+             at = end + 3, end = cell.find(" / ", at)) {
+            std::vector<std::string>& pieces = beginnings.emplace_back();
+            for (std::size_t piece = at; piece <= end;) {
+                const std::size_t stop = std::min(cell.find(ellipsis, piece), end);
+                pieces.push_back(cell.substr(piece, stop - piece));
+                piece = stop + ellipsis.size();
+            }
+        }
+    }
+    const auto begins = [](const std::string& text, const std::vector<std::string>& pieces) {
+        std::size_t at = text.starts_with(pieces[0]) ? pieces[0].size() : std::string::npos;
+        for (std::size_t i = 1; i < pieces.size() && at != std::string::npos; ++i) {
+            at = text.find(pieces[i], at);
+            at = at == std::string::npos ? at : at + pieces[i].size();
+        }
+        return at != std::string::npos;
+    };
+    for (const std::wstring& wide : texts) {
+        const std::string text(wide.begin(), wide.end());
+        EXPECT_TRUE(std::ranges::any_of(beginnings, [&](const auto& pieces) { return begins(text, pieces); })) << text;
     }
 }
 
