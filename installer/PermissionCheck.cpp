@@ -189,7 +189,7 @@ std::optional<messages::Message> PermissionRefusal(Platform& platform, const Ins
 
 std::optional<messages::Message> KeptFolderRefusal(Platform& platform, const std::wstring& folder) {
     const std::wstring named = WhatItNames(folder);
-    if (!IsFullPath(named)) {
+    if (!IsFullyQualified(named)) {
         return std::nullopt;  // the service starts the server in no such folder
     }
     const std::wstring folderNamed = IsPathSeparator(named.back()) ? named : named + L'\\';

@@ -483,7 +483,7 @@ std::wstring Win32Platform::ProfilesFolder() {
         return {};
     }
     std::wstring folder(expanded.data());
-    if (!IsFullPath(folder)) {
+    if (!IsFullyQualified(folder)) {
         return {};
     }
     if (!IsPathSeparator(folder.back())) {

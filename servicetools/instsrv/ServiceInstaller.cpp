@@ -66,8 +66,9 @@ int ExistsAlready(const std::wstring& name) {
     return kFailed;
 }
 
-// The service manager runs the image path from its own folder, so a relative path would not do.
-std::wstring FullPath(const std::wstring& path) {
+// The full path `path` names from this process's current folder and drive (GetFullPathNameW), or `path` itself
+// when that fails. The service manager runs the image path from its own folder, so a relative one would not do.
+std::wstring ResolvedFromCurrentFolder(const std::wstring& path) {
     const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0) {
         return path;
@@ -369,7 +370,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     if (const DWORD error = ImagePath(service.get(), stored, &startType); error != ERROR_SUCCESS) {
         return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
     }
-    if (!RunsTheProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         return ExistsAlready(name);
     }
     std::vector<std::wstring> changed;
@@ -404,7 +405,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     PrintLine(
         L"The service " + Quoted(name) + L" exists already and runs " + stored +
         (changed.empty() ? L"; it is up to date, and nothing was changed." : L"; brought up to date: " + list + L"."));
-    WarnIfUsersCanChange(FullPath(program));
+    WarnIfUsersCanChange(ResolvedFromCurrentFolder(program));
     return 0;
 }
 
@@ -500,7 +501,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     if (Exists(manager.get(), name)) {
         return BringUpToDate(manager.get(), name, program);
     }
-    const std::wstring fullPath = FullPath(program);
+    const std::wstring fullPath = ResolvedFromCurrentFolder(program);
     if (const auto problem = ProgramProblem(fullPath)) {
         PrintErrorLine(*problem);
         return kFailed;
@@ -557,7 +558,7 @@ win32::UniqueServiceHandle OpenIfItRuns(const std::wstring& name, const std::wst
     } else if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
         result = Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
         service.reset();
-    } else if (!RunsTheProgram(stored, FullPath(program))) {
+    } else if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         service.reset();
     }
     return service;
@@ -618,13 +619,13 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
         return Fail(L"Cannot read what the service " + Quoted(name) + L" runs", error);
     }
     // Another program's service of that name is not ours to remove, nor is its event source.
-    if (!RunsTheProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         PrintLine(L"The service " + Quoted(name) + L" runs " + stored + L", not " + Quoted(program) +
                   L"; it was left unchanged.");
         return 0;
     }
     SaveForRollback(service.get(), name);
-    return StopAndDelete(service.get(), name, FullPath(program));
+    return StopAndDelete(service.get(), name, ResolvedFromCurrentFolder(program));
 }
 
 int RestoreRemovedService(const std::wstring& name, const std::wstring& program) {
@@ -644,7 +645,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     if (!manager) {
         return Fail(L"Cannot open the service manager", ::GetLastError());
     }
-    const std::wstring imagePath = QuotedImagePath(FullPath(program));
+    const std::wstring imagePath = QuotedImagePath(ResolvedFromCurrentFolder(program));
     const win32::UniqueServiceHandle service(::CreateServiceW(
         manager.get(), name.c_str(), name.c_str(),
         SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
@@ -664,7 +665,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     SetRecovery(service.get());
     SetPreshutdownTimeout(service.get());
     // Run from the package's own copy, this instsrv.exe lies elsewhere: the texts are the program's.
-    RegisterServiceEventSource(name, FullPath(program));
+    RegisterServiceEventSource(name, ResolvedFromCurrentFolder(program));
     saved.reset();
     ForgetSaved(name);
     if (running != 0) {
