@@ -12,6 +12,7 @@
 
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
+#include "core/JudgePlan.h"
 #include "core/MessageInserts.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
@@ -195,13 +196,11 @@ private:
 
 void WarnIfUsersCanChange(const std::wstring& program) {
     UserChangeWarning warning;
-    const std::wstring folder = UpToLastSeparator(program);
-    if (!warning.Judge(program, permissions::Role::Runs) || folder.empty() ||
-        !warning.Judge(folder, permissions::Role::Runs)) {
-        return;
-    }
-    for (auto above = FolderAbove(folder); above; above = FolderAbove(*above)) {
-        if (!warning.Judge(*above, permissions::Role::Above, folder)) {
+    // The program, its folder and those above; a warning, or permissions that cannot be read, end it.
+    for (const permissions::Step& step : permissions::JudgePlan({}, {}, program, permissions::Reach::Folders)) {
+        const auto role =
+            step.judged == permissions::Judged::Above ? permissions::Role::Above : permissions::Role::Runs;
+        if (!warning.Judge(step.path, role, step.below)) {
             return;
         }
     }
