@@ -54,13 +54,13 @@ bool IsOnShare(const std::wstring& path) {
     return IsSharePath(path);
 }
 
-bool IsFullPath(const std::wstring& path) {
+bool IsFullyQualified(const std::wstring& path) {
     const std::wstring named = WhatItNames(path);
     const bool onDrive = DriveLetterOf(named) && named.size() >= 3 && IsPathSeparator(named[2]);
     return onDrive || IsSharePath(named);
 }
 
-bool StartsAtARoot(const std::wstring& path) {
+bool HasRootPrefix(const std::wstring& path) {
     const bool drive = path.size() >= 3 && path[1] == L':' && IsPathSeparator(path[2]);
     const bool unc = path.size() >= 3 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
     return drive || unc;

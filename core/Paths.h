@@ -20,14 +20,15 @@ bool LiesWithin(const std::wstring& path, const std::wstring& folder);
 // A \\server\share\... path: what lies on a share, reached over the network.
 bool IsOnShare(const std::wstring& path);
 
-// A drive letter, a colon and a separator, or \\server\share\...: a path that means the same
-// from every current folder.
-bool IsFullPath(const std::wstring& path);
+// Three notions of a full path: IsFullyQualified and HasRootPrefix judge a path as it is given;
+// instsrv.exe's ResolvedFromCurrentFolder makes one, as its current folder and drive read it.
 
-// Laxer than IsFullPath, as the service host has always been: "X:" and a separator, or two
-// separators, whatever follows. Enough to be sure the path is not looked up relative to the
-// host's current folder (the system folder, for a service).
-bool StartsAtARoot(const std::wstring& path);
+// Whether `path` means the same from every current folder: X:\..., \\server\share\..., or either behind \\?\.
+bool IsFullyQualified(const std::wstring& path);
+
+// Whether `path` starts with "X:" and a separator or with two separators, whatever follows: not read from the
+// current folder. The service host's rule, laxer than IsFullyQualified, as it has always been.
+bool HasRootPrefix(const std::wstring& path);
 
 // The drive letter a path starts with, in upper case, or nothing when it names none (a share).
 std::optional<wchar_t> DriveLetterOf(const std::wstring& path);

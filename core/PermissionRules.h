@@ -69,10 +69,6 @@ std::vector<std::wstring> Changers(const ObjectSecurity& object, Role role, cons
 // an allow entry that lets them query values or change its permissions or owner, or as its owner.
 std::vector<std::wstring> KeyReaders(const ObjectSecurity& key, const Administrators& administrators);
 
-// How instsrv.exe's warnings say a way: "can write to it". QeltorService.exe says it through its
-// message table instead.
-const wchar_t* Describe(Way way);
-
 // Whether neither Administrators nor the account that runs this program own the object or may
 // change its permissions: they must take ownership before icacls can change it.
 bool AdministratorsLockedOut(const ObjectSecurity& object, const Administrators& administrators);

@@ -2,6 +2,7 @@
 
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
+#include "core/JudgePlan.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "installer/InstallerTexts.h"
@@ -13,6 +14,7 @@ namespace {
 
 using messages::Id;
 using messages::Message;
+using permissions::Judged;
 using permissions::Role;
 using Refusal = std::optional<Message>;
 
@@ -52,27 +54,34 @@ public:
         return Folder(UpToLastSeparator(final));
     }
 
-    // A folder that holds what the service runs, and each folder above it up to the root. A root
-    // is never advised icacls: /T there would reach the whole drive.
-    Refusal Folder(const std::wstring& folder, Id atRoot = Id::RootChangeableByUsers) {
-        if (auto refusal = WhatRuns(folder, IsRootFolder(folder) ? atRoot : Id::ChangeableByUsers)) {
-            return refusal;
+    // One step of a plan.
+    Refusal Take(const permissions::Step& step) {
+        switch (step.judged) {
+            case Judged::Program:
+                return Program(step.path);
+            case Judged::Beside:
+                return Beside(step.path, step.ofKit ? Id::TooManyInKitFolder : Id::TooManyBesideServer);
+            case Judged::Folder:
+            case Judged::Above:
+                return FolderStep(step);
         }
-        for (auto above = FolderAbove(folder); above; above = FolderAbove(*above)) {
-            ObjectSecurity security;
-            if (auto refusal = Read(*above, security)) {
+        return std::nullopt;
+    }
+
+    // A folder that holds what the service runs, and each folder above it up to the root.
+    Refusal Folder(const std::wstring& folder) {
+        for (const permissions::Step& step : permissions::FolderPlan(folder)) {
+            if (auto refusal = FolderStep(step)) {
                 return refusal;
-            }
-            if (const auto changer = permissions::FindChanger(security, Role::Above, administrators_)) {
-                return Message{Id::FolderAboveChangeable, {*above, folder, NameOf(changer->sid), Said(changer->way)}};
             }
         }
         return std::nullopt;
     }
 
+private:
     // Every file and folder directly in the server's folder, or the kit's: the program may load any
     // of them.
-    Refusal Beside(const std::wstring& folder, Id tooMany = Id::TooManyBesideServer) {
+    Refusal Beside(const std::wstring& folder, Id tooMany) {
         std::vector<std::wstring> names;
         if (const OsStatus listed = platform_.ListFolder(folder, kMostBesideServer, names); listed != kOsSuccess) {
             return Message{Id::PermissionsUnreadable, {folder, platform_.ErrorText(listed)}};
@@ -88,7 +97,30 @@ public:
         return std::nullopt;
     }
 
-private:
+    // A folder that holds what the service runs, or one above it. A root is never advised icacls:
+    // /T there would reach the whole drive.
+    Refusal FolderStep(const permissions::Step& step) {
+        if (step.judged == Judged::Above) {
+            return Above(step.path, step.below);
+        }
+        const Id atRoot = step.ofKit ? Id::KitRootChangeableByUsers : Id::RootChangeableByUsers;
+        return WhatRuns(step.path, IsRootFolder(step.path) ? atRoot : Id::ChangeableByUsers);
+    }
+
+    // A folder above one that holds what the service runs: whoever may rename what it holds or take
+    // it could put a folder of their own in place of `below`.
+    Refusal Above(const std::wstring& above, const std::wstring& below) {
+        ObjectSecurity security;
+        if (auto refusal = Read(above, security)) {
+            return refusal;
+        }
+        if (const auto changer = permissions::FindChanger(security, Role::Above, administrators_)) {
+            return Message{Id::FolderAboveChangeable,
+                           {above, below, NameOf(changer->sid), Said(changer->way)}};
+        }
+        return std::nullopt;
+    }
+
     Refusal WhatRuns(const std::wstring& path, Id id = Id::ChangeableByUsers) {
         ObjectSecurity security;
         if (auto refusal = Read(path, security)) {
@@ -143,6 +175,16 @@ private:
     permissions::Administrators administrators_;
 };
 
+// A refusal for srvany.exe or instsrv.exe at `tool`: gone since start-up, it is said in start-up's
+// words, not as permissions that cannot be read.
+Message ToolRefusal(Platform& platform, const std::wstring& tool, const Message& refusal) {
+    const bool unreadable = refusal.id == Id::PermissionsUnreadable || refusal.id == Id::PermissionsDenied;
+    if (!unreadable || !platform.rtcDir(tool).empty()) {
+        return refusal;
+    }
+    return Message{NameOf(tool) == texts::kSrvanyExe ? Id::MissingSrvany : Id::MissingInstsrv, {}};
+}
+
 bool IsMissing(OsStatus status) {
     return status == kOsFileNotFound || status == kOsPathNotFound;
 }
@@ -162,42 +204,29 @@ std::optional<messages::Message> PermissionRefusal(Platform& platform, const Ins
             return Message{Id::KitInProfile, {paths.ProgramFolder, profiles}};
         }
     }
-    for (const auto& [tool, missing] :
-         {std::pair{texts::kSrvanyExe, Id::MissingSrvany}, std::pair{texts::kInstsrvExe, Id::MissingInstsrv}}) {
-        if (auto refusal = judge.Program(kit + tool)) {
-            // Gone since start-up: said in start-up's words, not as permissions that cannot be read.
-            const bool unreadable = refusal->id == Id::PermissionsUnreadable || refusal->id == Id::PermissionsDenied;
-            const bool gone = unreadable && platform.rtcDir(paths.ProgramFolder + tool).empty();
-            return gone ? Message{missing, {}} : refusal;
+    // What lies beside srvany.exe is in its application folder, where Windows looks for its DLLs.
+    const auto plan =
+        JudgePlan(kit, {texts::kSrvanyExe, texts::kInstsrvExe}, server, permissions::Reach::WhatTheyMayLoad);
+    for (const permissions::Step& step : plan) {
+        // A server at a drive's root is refused as such, before the root's permissions are read.
+        const auto drive = DriveLetterOf(step.path);
+        if (step.judged == Judged::Folder && !step.ofKit && IsRootFolder(step.path) && drive) {
+            return Message{Id::ServerAtDriveRoot, {paths.ServerExePath, std::wstring(1, *drive)}};
+        }
+        auto refusal = judge.Take(step);
+        if (refusal && step.judged == Judged::Program && step.ofKit) {
+            return ToolRefusal(platform, paths.ProgramFolder + NameOf(step.path), *refusal);
+        }
+        if (refusal) {
+            return refusal;
         }
     }
-    if (auto refusal = judge.Folder(kit, Id::KitRootChangeableByUsers)) {
-        return refusal;
-    }
-    // What lies beside srvany.exe is in its application folder, where Windows looks for its DLLs.
-    if (auto refusal = judge.Beside(kit, Id::TooManyInKitFolder)) {
-        return refusal;
-    }
-    if (auto refusal = judge.Program(server)) {
-        return refusal;
-    }
-    // Judged where the server really lies: a '/' ends its folder as well as a '\'.
-    const std::wstring folder = UpToLastSeparator(server);
-    if (folder.empty()) {
-        return std::nullopt;
-    }
-    if (IsRootFolder(folder) && DriveLetterOf(folder)) {
-        return Message{Id::ServerAtDriveRoot, {paths.ServerExePath, std::wstring(1, *DriveLetterOf(folder))}};
-    }
-    if (auto refusal = judge.Folder(folder)) {
-        return refusal;
-    }
-    return judge.Beside(folder);
+    return std::nullopt;
 }
 
 std::optional<messages::Message> KeptFolderRefusal(Platform& platform, const std::wstring& folder) {
     const std::wstring named = WhatItNames(folder);
-    if (!IsFullPath(named)) {
+    if (!IsFullyQualified(named)) {
         return std::nullopt;  // the service starts the server in no such folder
     }
     const std::wstring folderNamed = IsPathSeparator(named.back()) ? named : named + L'\\';

@@ -6,7 +6,7 @@
 namespace qeltor {
 std::optional<messages::Message> ServerPathRefusal(Platform& platform, const std::wstring& path) {
     using messages::Id;
-    if (!IsFullPath(path)) {
+    if (!IsFullyQualified(path)) {
         return messages::Message{Id::NotAFullPath, {path}};
     }
     // The service starts the server without long-path support, so the path and its NUL must fit.

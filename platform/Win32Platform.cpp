@@ -465,7 +465,7 @@ std::wstring Win32Platform::ProfilesFolder() {
     if (win32::ExpandEnvironment(stored, folder) != ERROR_SUCCESS || folder.size() >= MAX_PATH) {
         return {};
     }
-    if (!IsFullPath(folder)) {
+    if (!IsFullyQualified(folder)) {
         return {};
     }
     if (!IsPathSeparator(folder.back())) {

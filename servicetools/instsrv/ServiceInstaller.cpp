@@ -11,6 +11,7 @@
 
 #include "core/CommandLine.h"
 #include "core/Decimal.h"
+#include "core/JudgePlan.h"
 #include "core/Paths.h"
 #include "core/PermissionRules.h"
 #include "core/StopTimes.h"
@@ -55,16 +56,17 @@ int ExistsAlready(const std::wstring& name) {
     return kFailed;
 }
 
-DWORD FullPathOnce(const void* path, void* data, DWORD room, DWORD& size) {
+DWORD ResolvedFromCurrentFolderOnce(const void* path, void* data, DWORD room, DWORD& size) {
     return win32::LengthAnswer(
         ::GetFullPathNameW(static_cast<const std::wstring*>(path)->c_str(), room, static_cast<wchar_t*>(data), nullptr),
         room, size);
 }
 
-// The service manager runs the image path from its own folder, so a relative path would not do.
-std::wstring FullPath(const std::wstring& path) {
+// The full path `path` names from this process's current folder and drive (GetFullPathNameW), or `path` itself
+// when that fails. The service manager runs the image path from its own folder, so a relative one would not do.
+std::wstring ResolvedFromCurrentFolder(const std::wstring& path) {
     std::wstring full;
-    return win32::FillGrowing(full, MAX_PATH, FullPathOnce, &path) == ERROR_SUCCESS && !full.empty() ? full : path;
+    return win32::FillGrowing(full, MAX_PATH, ResolvedFromCurrentFolderOnce, &path) == ERROR_SUCCESS && !full.empty() ? full : path;
 }
 
 // The processors whose programs this Windows runs: its own, and x86 through WOW64.
@@ -178,13 +180,11 @@ private:
 
 void WarnIfUsersCanChange(const std::wstring& program) {
     UserChangeWarning warning;
-    const std::wstring folder = UpToLastSeparator(program);
-    if (!warning.Judge(program, permissions::Role::Runs) || folder.empty() ||
-        !warning.Judge(folder, permissions::Role::Runs)) {
-        return;
-    }
-    for (auto above = FolderAbove(folder); above; above = FolderAbove(*above)) {
-        if (!warning.Judge(*above, permissions::Role::Above, folder)) {
+    // The program, its folder and those above; a warning, or permissions that cannot be read, end it.
+    for (const permissions::Step& step : permissions::JudgePlan({}, {}, program, permissions::Reach::Folders)) {
+        const auto role =
+            step.judged == permissions::Judged::Above ? permissions::Role::Above : permissions::Role::Runs;
+        if (!warning.Judge(step.path, role, step.below)) {
             return;
         }
     }
@@ -323,7 +323,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     if (const DWORD error = win32::ReadServiceConfig(service.get(), stored, startType); error != ERROR_SUCCESS) {
         return Fail(Id::CannotReadWhatItRuns, name, error);
     }
-    if (!RunsTheProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         return ExistsAlready(name);
     }
     std::vector<std::wstring> changed;
@@ -356,7 +356,7 @@ int BringUpToDate(SC_HANDLE manager, const std::wstring& name, const std::wstrin
     }
     PrintLine(changed.empty() ? Render(Id::UpToDate, {name, stored})
                               : Render(Id::BroughtUpToDate, {name, stored, list}));
-    WarnIfUsersCanChange(FullPath(program));
+    WarnIfUsersCanChange(ResolvedFromCurrentFolder(program));
     return 0;
 }
 
@@ -448,7 +448,7 @@ int InstallService(const std::wstring& name, const std::wstring& program) {
     if (Exists(manager.get(), name)) {
         return BringUpToDate(manager.get(), name, program);
     }
-    const std::wstring fullPath = FullPath(program);
+    const std::wstring fullPath = ResolvedFromCurrentFolder(program);
     if (const auto problem = ProgramProblem(fullPath)) {
         PrintErrorLine(*problem);
         return kFailed;
@@ -505,7 +505,7 @@ win32::UniqueServiceHandle OpenIfItRuns(const std::wstring& name, const std::wst
     } else if (const DWORD error = ImagePath(service.get(), stored); error != ERROR_SUCCESS) {
         result = Fail(Id::CannotReadWhatItRuns, name, error);
         service.reset();
-    } else if (!RunsTheProgram(stored, FullPath(program))) {
+    } else if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         service.reset();
     }
     return service;
@@ -564,12 +564,12 @@ int RemoveServiceIfItRuns(const std::wstring& name, const std::wstring& program)
         return Fail(Id::CannotReadWhatItRuns, name, error);
     }
     // Another program's service of that name is not ours to remove, nor is its event source.
-    if (!RunsTheProgram(stored, FullPath(program))) {
+    if (!RunsTheProgram(stored, ResolvedFromCurrentFolder(program))) {
         PrintLine(Render(Id::RunsAnother, {name, stored, program}));
         return 0;
     }
     SaveForRollback(service.get(), name);
-    return StopAndDelete(service.get(), name, FullPath(program));
+    return StopAndDelete(service.get(), name, ResolvedFromCurrentFolder(program));
 }
 
 int RestoreRemovedService(const std::wstring& name, const std::wstring& program) {
@@ -589,7 +589,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     if (!manager) {
         return Fail(Id::CannotOpenManager, ::GetLastError());
     }
-    const std::wstring imagePath = QuotedImagePath(FullPath(program));
+    const std::wstring imagePath = QuotedImagePath(ResolvedFromCurrentFolder(program));
     const win32::UniqueServiceHandle service(::CreateServiceW(
         manager.get(), name.c_str(), name.c_str(),
         SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG | SERVICE_START, SERVICE_WIN32_OWN_PROCESS,
@@ -609,7 +609,7 @@ int RestoreRemovedService(const std::wstring& name, const std::wstring& program)
     SetRecovery(service.get());
     SetPreshutdownTimeout(service.get());
     // Run from the package's own copy, this instsrv.exe lies elsewhere: the texts are the program's.
-    RegisterServiceEventSource(name, FullPath(program));
+    RegisterServiceEventSource(name, ResolvedFromCurrentFolder(program));
     saved.reset();
     ForgetSaved(name);
     if (running != 0) {

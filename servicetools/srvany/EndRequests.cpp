@@ -46,8 +46,8 @@ ConsoleAsks AskOnConsole(const std::vector<TopLevelWindow>& windows, const std::
     ConsoleAsks asks;
     for (const Dword process : toAsk) {
         const std::vector<WindowHandle> hidden =
-            sent == ConsoleEvent::kNone ? WindowsToClose(windows, process, false) : std::vector<WindowHandle>{};
-        if (sent != ConsoleEvent::kNone) {
+            sent == ConsoleEvent::None ? WindowsToClose(windows, process, false) : std::vector<WindowHandle>{};
+        if (sent != ConsoleEvent::None) {
             asks.byEvent.push_back(process);
         } else if (!hidden.empty()) {
             asks.toClose.insert(asks.toClose.end(), hidden.begin(), hidden.end());

@@ -74,20 +74,20 @@ struct ConsoleAttendance {
 // the others beside it.
 bool SignalConsole(const ConsoleAttendance& console, Dword host, bool insist);
 
-// The events the host tries on a console, first Ctrl+Break, then Ctrl+C; kNone when neither could
+// The events the host tries on a console, first Ctrl+Break, then Ctrl+C; None when neither could
 // be sent.
-enum class ConsoleEvent { kCtrlBreak, kCtrlC, kNone };
+enum class ConsoleEvent { CtrlBreak, CtrlC, None };
 
 // Sends the first of the console's events that `send` (GenerateConsoleCtrlEvent to group 0) can
 // send, and only that one, so that no process is asked twice.
 template <typename Send>
 ConsoleEvent SendFirstEvent(Send send) {
-    for (const ConsoleEvent event : {ConsoleEvent::kCtrlBreak, ConsoleEvent::kCtrlC}) {
+    for (const ConsoleEvent event : {ConsoleEvent::CtrlBreak, ConsoleEvent::CtrlC}) {
         if (send(event)) {
             return event;
         }
     }
-    return ConsoleEvent::kNone;
+    return ConsoleEvent::None;
 }
 
 // How the processes asked on one signalled console were asked, once `sent` is known.

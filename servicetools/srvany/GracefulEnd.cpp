@@ -75,7 +75,7 @@ std::vector<DWORD> ProcessesOnConsole() {
 // only where Ctrl+Break cannot be sent (Wine 8 sends no Ctrl+Break).
 ConsoleEvent SignalConsoleProcesses() {
     return SendFirstEvent([](ConsoleEvent event) {
-        return ::GenerateConsoleCtrlEvent(event == ConsoleEvent::kCtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0) !=
+        return ::GenerateConsoleCtrlEvent(event == ConsoleEvent::CtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0) !=
                FALSE;
     });
 }

@@ -20,7 +20,7 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
     if (application.find(L'"') != std::wstring::npos) {
         return Failure(kErrorInvalidName, Reason::ApplicationQuoted, application);
     }
-    if (!StartsAtARoot(application)) {
+    if (!HasRootPrefix(application)) {
         return Failure(kErrorBadPathname, Reason::ApplicationNotFullPath, application);
     }
     LaunchPlan plan;
@@ -31,7 +31,7 @@ std::variant<LaunchPlan, HostFailure> MakeLaunchPlan(const HostParameters& param
         plan.commandLine += L" " + arguments;
     }
     const std::wstring directory = parameters.directory.value_or(L"");
-    if (!directory.empty() && !StartsAtARoot(directory)) {
+    if (!directory.empty() && !HasRootPrefix(directory)) {
         return Failure(kErrorBadPathname, Reason::DirectoryNotFullPath, directory);
     }
     plan.directory = directory.empty() ? WorkingFolderOf(application) : directory;

@@ -260,15 +260,15 @@ TEST(EndRequests, WhoIsAskedByWhatOnAConsole) {
         tried.push_back(event);
         return false;
     };
-    EXPECT_EQ(qeltor::service::SendFirstEvent(failing), ConsoleEvent::kNone);
-    EXPECT_EQ(tried, (std::vector<ConsoleEvent>{ConsoleEvent::kCtrlBreak, ConsoleEvent::kCtrlC}));
-    EXPECT_EQ(qeltor::service::SendFirstEvent([](ConsoleEvent event) { return event == ConsoleEvent::kCtrlC; }),
-              ConsoleEvent::kCtrlC);
-    const auto none = qeltor::service::AskOnConsole(windows, {1, 2, 3}, ConsoleEvent::kNone);
+    EXPECT_EQ(qeltor::service::SendFirstEvent(failing), ConsoleEvent::None);
+    EXPECT_EQ(tried, (std::vector<ConsoleEvent>{ConsoleEvent::CtrlBreak, ConsoleEvent::CtrlC}));
+    EXPECT_EQ(qeltor::service::SendFirstEvent([](ConsoleEvent event) { return event == ConsoleEvent::CtrlC; }),
+              ConsoleEvent::CtrlC);
+    const auto none = qeltor::service::AskOnConsole(windows, {1, 2, 3}, ConsoleEvent::None);
     EXPECT_EQ(none.toClose, std::vector<qeltor::service::WindowHandle>{window(10)});
     EXPECT_EQ(none.byWindow, std::vector<qeltor::Dword>{1});
     EXPECT_TRUE(none.byEvent.empty());  // 2's only window is the system's, 3 has none
-    const auto sent = qeltor::service::AskOnConsole(windows, {1, 2}, ConsoleEvent::kCtrlBreak);
+    const auto sent = qeltor::service::AskOnConsole(windows, {1, 2}, ConsoleEvent::CtrlBreak);
     EXPECT_TRUE(sent.toClose.empty());
     EXPECT_EQ(sent.byEvent, (std::vector<qeltor::Dword>{1, 2}));
 }
