@@ -115,8 +115,7 @@ private:
             return refusal;
         }
         if (const auto changer = permissions::FindChanger(security, Role::Above, administrators_)) {
-            return Message{Id::FolderAboveChangeable,
-                           {above, below, NameOf(changer->sid), Said(changer->way)}};
+            return Message{Id::FolderAboveChangeable, {above, below, NameOf(changer->sid), Said(changer->way)}};
         }
         return std::nullopt;
     }

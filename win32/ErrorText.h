@@ -25,8 +25,4 @@ std::wstring SystemText(DWORD error);
 // is none to name.
 std::wstring ErrorText(DWORD error, std::wstring_view subject, const ErrorWords& words);
 
-// The same in the service tools' own words: "Unknown error.", and "the file" where an insert
-// names nothing.
-std::wstring ErrorText(DWORD error, std::wstring_view subject = {});
-
 }  // namespace qeltor::win32

@@ -7,8 +7,8 @@
 #include "core/Registration.h"
 #include "servicetools/common/Console.h"
 #include "servicetools/instsrv/Messages.h"
+#include "servicetools/instsrv/SystemReason.h"
 #include "win32/Environment.h"
-#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
 #include "win32/ProgramPath.h"
@@ -94,7 +94,7 @@ void RegisterServiceEventSource(const std::wstring& name, const std::wstring& fi
     }
     status = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? WriteSource(name, messageFile) : status;
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(messages::Render(messages::Id::SourceNotRegistered, {win32::ErrorText(status)}));
+        PrintErrorLine(messages::Render(messages::Id::SourceNotRegistered, {SystemReason(status)}));
     }
 }
 
@@ -108,7 +108,7 @@ void RemoveServiceEventSource(const std::wstring& name, const std::wstring& prog
         static_cast<DWORD>(::RegDeleteTreeW(HKEY_LOCAL_MACHINE, registration::EventSourceKey(name).c_str()));
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         PrintErrorLine(messages::Render(messages::Id::SourceNotDeleted,
-                                        {registration::EventSourceKey(name), win32::ErrorText(status)}));
+                                        {registration::EventSourceKey(name), SystemReason(status)}));
     }
 }
 

@@ -121,6 +121,9 @@ constexpr std::array<Entry, kMessageCount> kTable{{
     {Id::WayOwns, "owns it, so it can always change its permissions"},
     {Id::WayNoPermissions,
      "can change it, since it has no permissions at all (as on a drive formatted FAT32 or exFAT)"},
+    {Id::UnknownError, "Unknown error."},
+    {Id::TheFile, "the file"},
+    {Id::SystemReason, "%1 (error %2)"},
 }};
 
 constexpr bool InIdOrder() {

@@ -86,9 +86,14 @@ enum class Id : std::uint8_t {
     WayRepoints,
     WayOwns,
     WayNoPermissions,
+    // Parts of an insert: the words around the system's text, where it has none, what an insert in
+    // it names where nothing is named, and the text with its code (%1 the text, %2 the code).
+    UnknownError,
+    TheFile,
+    SystemReason,
 };
 
-inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::WayNoPermissions) + 1;
+inline constexpr std::size_t kMessageCount = static_cast<std::size_t>(Id::SystemReason) + 1;
 // The ids from here on are parts of an insert, not lines of their own.
 inline constexpr Id kFirstInsertPart = Id::MoveOrFix;
 

@@ -21,7 +21,7 @@
 #include "servicetools/instsrv/Messages.h"
 #include "servicetools/instsrv/ProgramImage.h"
 #include "servicetools/instsrv/Recovery.h"
-#include "win32/ErrorText.h"
+#include "servicetools/instsrv/SystemReason.h"
 #include "win32/GrowingBuffer.h"
 #include "win32/Handles.h"
 #include "win32/Narrow.h"
@@ -41,13 +41,13 @@ constexpr ULONGLONG kStopPatienceMs = 30000;
 constexpr DWORD kStopPollMs = 100;
 
 int Fail(Id what, DWORD error) {
-    PrintErrorLine(Render(what, {win32::ErrorText(error)}));
+    PrintErrorLine(Render(what, {SystemReason(error)}));
     return kFailed;
 }
 
 // `what` names the service `name`, then the system's reason.
 int Fail(Id what, const std::wstring& name, DWORD error) {
-    PrintErrorLine(Render(what, {name, win32::ErrorText(error)}));
+    PrintErrorLine(Render(what, {name, SystemReason(error)}));
     return kFailed;
 }
 
@@ -66,7 +66,9 @@ DWORD ResolvedFromCurrentFolderOnce(const void* path, void* data, DWORD room, DW
 // when that fails. The service manager runs the image path from its own folder, so a relative one would not do.
 std::wstring ResolvedFromCurrentFolder(const std::wstring& path) {
     std::wstring full;
-    return win32::FillGrowing(full, MAX_PATH, ResolvedFromCurrentFolderOnce, &path) == ERROR_SUCCESS && !full.empty() ? full : path;
+    return win32::FillGrowing(full, MAX_PATH, ResolvedFromCurrentFolderOnce, &path) == ERROR_SUCCESS && !full.empty()
+               ? full
+               : path;
 }
 
 // The processors whose programs this Windows runs: its own, and x86 through WOW64.
@@ -93,12 +95,12 @@ std::optional<std::wstring> ImageProblem(const std::wstring& program) {
         if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
             return Render(Id::ProgramBeingWritten, {program});
         }
-        return Render(Id::ProgramUnreadable, {program, win32::ErrorText(error, program)});
+        return Render(Id::ProgramUnreadable, {program, SystemReason(error, program)});
     }
     std::vector<std::uint8_t> head(kImageHeadBytes);
     DWORD read = 0;
     if (::ReadFile(file.get(), head.data(), win32::DwordOf(head.size()), &read, nullptr) == FALSE) {
-        return Render(Id::ProgramUnreadable, {program, win32::ErrorText(::GetLastError(), program)});
+        return Render(Id::ProgramUnreadable, {program, SystemReason(::GetLastError(), program)});
     }
     head.resize(read);
     switch (JudgeProgramImage(head, MachinesThisWindowsRuns())) {
@@ -135,7 +137,7 @@ std::optional<std::wstring> ProgramProblem(const std::wstring& program) {
     }
     const DWORD attributes = ::GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return Render(Id::ProgramUnusable, {program, win32::ErrorText(::GetLastError(), program)}) + advice;
+        return Render(Id::ProgramUnusable, {program, SystemReason(::GetLastError(), program)}) + advice;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Render(Id::FolderNotProgram, {program}) + advice;
@@ -154,7 +156,7 @@ public:
     bool Judge(const std::wstring& path, permissions::Role role, const std::wstring& below = {}) {
         ObjectSecurity security;
         if (const DWORD read = win32::ReadSecurity(path, security); read != ERROR_SUCCESS) {
-            PrintErrorLine(Render(Id::PermissionsUnreadable, {path, win32::ErrorText(read, path)}));
+            PrintErrorLine(Render(Id::PermissionsUnreadable, {path, SystemReason(read, path)}));
             return false;
         }
         const auto changer = permissions::FindChanger(security, role, administrators_);
@@ -245,7 +247,7 @@ bool SetRecovery(SC_HANDLE service) {
         return true;
     }
     const std::wstring what = refused.size() == 1 ? refused[0] : Render(Id::EitherOf, {refused[0], refused[1]});
-    PrintErrorLine(Render(Id::RecoveryNotTaken, {what, win32::ErrorText(error)}));
+    PrintErrorLine(Render(Id::RecoveryNotTaken, {what, SystemReason(error)}));
     return false;
 }
 
@@ -274,7 +276,7 @@ bool SetPreshutdownTimeout(SC_HANDLE service) {
                             ? PreshutdownTimeoutKept(service)
                             : ::GetLastError();
     if (error != ERROR_SUCCESS) {
-        PrintErrorLine(Render(Id::PreshutdownNotTaken, {DecimalText(kPreshutdownTimeoutMs), win32::ErrorText(error)}));
+        PrintErrorLine(Render(Id::PreshutdownNotTaken, {DecimalText(kPreshutdownTimeoutMs), SystemReason(error)}));
     }
     return error == ERROR_SUCCESS;
 }
@@ -432,7 +434,7 @@ void SaveForRollback(SC_HANDLE service, const std::wstring& name) {
                                                      reinterpret_cast<const BYTE*>(&running), sizeof(running)));
     }
     if (status != ERROR_SUCCESS) {
-        PrintErrorLine(Render(Id::NotKeptAside, {name, win32::ErrorText(status)}));
+        PrintErrorLine(Render(Id::NotKeptAside, {name, SystemReason(status)}));
     }
 }
 

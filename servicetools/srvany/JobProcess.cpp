@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "servicetools/srvany/EndRequests.h"
-#include "win32/ErrorText.h"
+#include "servicetools/srvany/MessageText.h"
 #include "win32/GrowingBuffer.h"
 #include "win32/Narrow.h"
 
@@ -17,7 +17,7 @@ constexpr DWORD kGonePollMs = 50;
 // The system's reason comes after `inserts`; `subject` is what its text may name, such as the
 // program in "Bad EXE format for %1.".
 HostFailure Failure(Reason reason, std::vector<std::wstring> inserts, DWORD error, const std::wstring& subject = {}) {
-    inserts.push_back(win32::ErrorText(error, subject));
+    inserts.push_back(SystemReason(error, subject));
     return HostFailure{error, reason, std::move(inserts)};
 }
 

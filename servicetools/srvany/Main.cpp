@@ -3,7 +3,6 @@
 #include "servicetools/common/Console.h"
 #include "servicetools/srvany/MessageText.h"
 #include "servicetools/srvany/ServiceHost.h"
-#include "win32/ErrorText.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ int wmain() {
     if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) {
         return ShowUsage();
     }
-    qeltor::service::PrintErrorLine(
-        qeltor::service::MessageText(qeltor::service::Reason::NoServiceManager, {qeltor::win32::ErrorText(error)}));
+    qeltor::service::PrintErrorLine(qeltor::service::MessageText(qeltor::service::Reason::NoServiceManager,
+                                                                 {qeltor::service::SystemReason(error)}));
     return 1;
 }

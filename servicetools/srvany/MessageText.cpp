@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "EventMessages.h"
+#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 
 namespace qeltor::service {
@@ -22,7 +23,9 @@ static_assert(
         Is(Reason::FolderIsAFile, MSG_FOLDER_IS_A_FILE) && Is(Reason::CannotSetVariable, MSG_CANNOT_SET_VARIABLE) &&
         Is(Reason::CannotCreateJob, MSG_CANNOT_CREATE_JOB) && Is(Reason::CannotStart, MSG_CANNOT_START) &&
         Is(Reason::CannotJoinJob, MSG_CANNOT_JOIN_JOB) && Is(Reason::NoStopEvent, MSG_NO_STOP_EVENT) &&
-        Is(Reason::Usage, MSG_USAGE) && Is(Reason::NoServiceManager, MSG_NO_SERVICE_MANAGER),
+        Is(Reason::Usage, MSG_USAGE) && Is(Reason::NoServiceManager, MSG_NO_SERVICE_MANAGER) &&
+        Is(Reason::UnknownError, MSG_UNKNOWN_ERROR) && Is(Reason::TheFile, MSG_THE_FILE) &&
+        Is(Reason::SystemReason, MSG_SYSTEM_REASON),
     "each reason has its ID in the message table");
 
 }  // namespace
@@ -49,6 +52,13 @@ std::wstring MessageText(Reason reason, const std::vector<std::wstring>& inserts
         text.resize(text.size() - 2);
     }
     return text;
+}
+
+std::wstring SystemReason(Dword error, std::wstring_view subject) {
+    // Each %N given as itself keeps the inserts for ErrorText to fill.
+    const win32::ErrorWords words{MessageText(Reason::UnknownError), MessageText(Reason::TheFile),
+                                  MessageText(Reason::SystemReason, {L"%1", L"%2"})};
+    return win32::ErrorText(error, subject, words);
 }
 
 }  // namespace qeltor::service

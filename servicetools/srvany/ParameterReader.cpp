@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/Registration.h"
+#include "servicetools/srvany/MessageText.h"
 #include "servicetools/srvany/ValueType.h"
 #include "win32/Environment.h"
-#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 #include "win32/RegistryKey.h"
 #include "win32/RegistryText.h"
@@ -22,7 +22,7 @@ using TextValue = std::variant<std::optional<std::wstring>, HostFailure>;
 
 // `what` names the value or the key, then the system's reason.
 HostFailure Failure(Reason reason, const std::wstring& what, DWORD error) {
-    return HostFailure{error, reason, {what, win32::ErrorText(error)}};
+    return HostFailure{error, reason, {what, SystemReason(error)}};
 }
 
 // With the service's own environment, as the service manager gives it; a variable it does not

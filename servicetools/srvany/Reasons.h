@@ -29,6 +29,11 @@ enum class Reason : Dword {
     NoStopEvent,      // %1 the system's reason
     Usage,
     NoServiceManager,  // %1 the system's reason
+    // The words around the system's text, where it has none, what an insert in it names where
+    // nothing is named, and the text with its code (%1 the text, %2 the code).
+    UnknownError,
+    TheFile,
+    SystemReason,
 };
 
 }  // namespace qeltor::service

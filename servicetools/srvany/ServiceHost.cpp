@@ -13,7 +13,6 @@
 #include "servicetools/srvany/MessageText.h"
 #include "servicetools/srvany/ParameterReader.h"
 #include "servicetools/srvany/StatusReporter.h"
-#include "win32/ErrorText.h"
 #include "win32/Handles.h"
 
 namespace qeltor::service {
@@ -128,7 +127,7 @@ void WINAPI HostServiceMain(DWORD argc, wchar_t** argv) {
     StatusReporter status(handle);
     const EventLog log(name);
     if (!stop.event) {
-        log.ApplicationNotStarted(MessageText(Reason::NoStopEvent, {win32::ErrorText(stop.creationError)}));
+        log.ApplicationNotStarted(MessageText(Reason::NoStopEvent, {SystemReason(stop.creationError)}));
         status.Stopped(ServiceExit{stop.creationError, 0});
         return;
     }
