@@ -20,11 +20,13 @@ DWORD WholeAnswer(BOOL filled, DWORD room, DWORD& size) {
     return ERROR_SUCCESS;
 }
 
-// The room only grows, so a call that keeps asking for more ends once memory does.
+// The room only grows, so a call that keeps asking for more ends once memory does. Without room,
+// the call gets no buffer at all, as Windows is asked for the size it needs.
 DWORD FillGrowing(void* buffer, ResizeBuffer resize, std::size_t room, FillOnce fill, const void* context) {
     for (;;) {
         DWORD size = 0;
-        const DWORD status = fill(context, resize(buffer, room), DwordOf(room), size);
+        void* const data = resize(buffer, room);
+        const DWORD status = fill(context, room == 0 ? nullptr : data, DwordOf(room), size);
         if (status == ERROR_SUCCESS) {
             resize(buffer, size < room ? size : room);
             return status;

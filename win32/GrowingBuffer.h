@@ -6,10 +6,10 @@
 
 namespace qeltor::win32 {
 
-// One try of a call that fills a buffer: `data` has room for `room` elements. It answers
-// ERROR_SUCCESS with `size` the elements it filled; ERROR_INSUFFICIENT_BUFFER or ERROR_MORE_DATA
-// with `size` the elements it needs (no more than `room` when Windows does not say); or any other
-// error, which ends the tries.
+// One try of a call that fills a buffer: `data` has room for `room` elements, or is null for none.
+// It answers ERROR_SUCCESS with `size` the elements it filled; ERROR_INSUFFICIENT_BUFFER or
+// ERROR_MORE_DATA with `size` the elements it needs (no more than `room` when Windows does not
+// say); or any other error, which ends the tries.
 using FillOnce = DWORD (*)(const void* context, void* data, DWORD room, DWORD& size);
 
 // A try's answer where the call gives the length it filled, without the NUL, when that fits the

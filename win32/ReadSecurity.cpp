@@ -140,15 +140,17 @@ struct AccountLookup {
 };
 
 // The name's buffer grows in FillGrowing, the domain's here, each to the size Windows asks for;
-// both end at their NUL.
+// both end at their NUL. Without room, each buffer is null, which asks for the sizes; given an
+// empty buffer that is not null, Wine answers success with no name.
 DWORD LookUpOnce(const void* context, void* data, DWORD room, DWORD& size) {
     const auto& lookup = *static_cast<const AccountLookup*>(context);
     std::wstring& domain = *lookup.domain;
     DWORD domainSize = DwordOf(domain.size());
     SID_NAME_USE use{};
     size = room;
-    if (::LookupAccountSidW(nullptr, lookup.sid, static_cast<wchar_t*>(data), &size, domain.data(), &domainSize,
-                            &use) == FALSE) {
+    wchar_t* const domainData = domain.empty() ? nullptr : domain.data();
+    if (::LookupAccountSidW(nullptr, lookup.sid, static_cast<wchar_t*>(data), &size, domainData, &domainSize, &use) ==
+        FALSE) {
         const DWORD error = ::GetLastError();
         domain.resize(std::max<std::size_t>(domainSize, domain.size()));
         return error;

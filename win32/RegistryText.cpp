@@ -14,12 +14,14 @@ struct ValueRead {
     DWORD* type;
 };
 
-// A value larger than the room, or grown since the last try, answers ERROR_MORE_DATA with its size.
+// A value larger than the room, or grown since the last try, answers ERROR_MORE_DATA with its size;
+// asked without a buffer, it answers success with its size.
 DWORD ReadValueOnce(const void* context, void* data, DWORD room, DWORD& size) {
     const auto& read = *static_cast<const ValueRead*>(context);
     size = room;
-    return static_cast<DWORD>(
+    const auto status = static_cast<DWORD>(
         ::RegQueryValueExW(read.key, read.name, nullptr, read.type, static_cast<BYTE*>(data), &size));
+    return status == ERROR_SUCCESS && size > room ? ERROR_MORE_DATA : status;
 }
 
 }  // namespace
