@@ -20,6 +20,19 @@ jobs=$(nproc)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
+# GCC's own flags, which clang stops at, are left out of the compile commands that clang-tidy
+# reads (-p <folder>): QELTOR_TIDY_WITHOUT is a regular expression of them.
+if [ -n "${QELTOR_TIDY_WITHOUT:-}" ]; then
+  for i in "${!tidy[@]}"; do
+    if [ "${tidy[$i]}" = -p ]; then
+      mkdir -p "$out/database"
+      sed -E "s/ (${QELTOR_TIDY_WITHOUT})\b//g" "${tidy[$((i + 1))]}/compile_commands.json" \
+        >"$out/database/compile_commands.json"
+      tidy[$((i + 1))]="$out/database"
+    fi
+  done
+fi
+
 # The largest files first, so that no long one is left to run alone at the end.
 mapfile -t order < <(for i in "${!files[@]}"; do echo "$(stat -c %s "${files[$i]}" 2>/dev/null || echo 0) $i"; done |
   sort -rn | cut -d' ' -f2)
