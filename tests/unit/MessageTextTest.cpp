@@ -2,6 +2,7 @@
 #include "core/Decimal.h"
 #include "core/MessageInserts.h"
 #include "installer/Messages.h"
+#include "tests/unit/ReadmeTable.h"
 
 #include <gtest/gtest.h>
 
@@ -74,36 +75,11 @@ TEST(MessageTable, RendersAsCheckedIn) {
 
 // README.md's table names each message by its beginning ("A / B" names two), "…" standing for any text.
 TEST(MessageTable, ReadmeNamesEachMessage) {
-    const std::string ellipsis = "\xe2\x80\xa6";
-    std::istringstream readme(ReadFile("README.md"));
-    std::vector<std::vector<std::string>> beginnings;  // each split at its ellipses
-    bool inTable = false;
-    for (std::string line; std::getline(readme, line);) {
-        inTable = line.starts_with("| Message begins |") || (inTable && line.starts_with("|"));
-        const std::string cell = line.substr(std::min<std::size_t>(2, line.size()), line.find(" | ", 2) - 2);
-        for (std::size_t at = 0; inTable && !line.starts_with("|-") && at <= cell.size();) {
-            const std::size_t end = std::min(cell.find(" / ", at), cell.size());
-            std::vector<std::string>& pieces = beginnings.emplace_back();
-            for (std::size_t piece = at; piece <= end;) {
-                const std::size_t stop = std::min(cell.find(ellipsis, piece), end);
-                pieces.push_back(cell.substr(piece, stop - piece));
-                piece = stop + ellipsis.size();
-            }
-            at = end + 3;
-        }
-    }
-    const auto begins = [](const std::string& text, const std::vector<std::string>& pieces) {
-        std::size_t at = text.starts_with(pieces[0]) ? pieces[0].size() : std::string::npos;
-        for (std::size_t i = 1; i < pieces.size() && at != std::string::npos; ++i) {
-            at = text.find(pieces[i], at);
-            at = at == std::string::npos ? at : at + pieces[i].size();
-        }
-        return at != std::string::npos;
-    };
+    const auto beginnings = testing::ReadmeBeginnings(ReadFile("README.md"), "| Message begins |");
     for (std::size_t id = 0; id < static_cast<std::size_t>(messages::kFirstInsertPart); ++id) {
         std::string text = Rendered(id, false);
         text.erase(0, text.find_first_not_of("\r\n "));
-        EXPECT_TRUE(std::ranges::any_of(beginnings, [&](const auto& pieces) { return begins(text, pieces); })) << text;
+        EXPECT_TRUE(testing::NamedBy(text, beginnings)) << text;
     }
 }
 

@@ -21,6 +21,7 @@
 #include "servicetools/srvany/EventText.h"
 #include "servicetools/srvany/LaunchPlan.h"
 #include "servicetools/srvany/ValueType.h"
+#include "tests/unit/ReadmeTable.h"
 
 namespace {
 
@@ -377,35 +378,10 @@ TEST(ToolTexts, ReadmeNamesEachText) {
     for (const auto& [id, text] : TableTexts()) {
         texts.push_back(qeltor::FillInserts(text, std::vector<std::wstring>{}));
     }
-    const std::string ellipsis = "\xe2\x80\xa6";
-    std::vector<std::vector<std::string>> beginnings;  // each split at its ellipses
-    std::istringstream readme(ReadSource("README.md"));
-    bool inTable = false;
-    for (std::string line; std::getline(readme, line);) {
-        inTable = line.starts_with("| Tool's text begins |") || (inTable && line.starts_with("|"));
-        const std::string cell =
-            inTable && !line.starts_with("|-") ? line.substr(2, line.find(" | ", 2) - 2) + " / " : "";
-        for (std::size_t at = 0, end = cell.find(" / "); end != std::string::npos;
-             at = end + 3, end = cell.find(" / ", at)) {
-            std::vector<std::string>& pieces = beginnings.emplace_back();
-            for (std::size_t piece = at; piece <= end;) {
-                const std::size_t stop = std::min(cell.find(ellipsis, piece), end);
-                pieces.push_back(cell.substr(piece, stop - piece));
-                piece = stop + ellipsis.size();
-            }
-        }
-    }
-    const auto begins = [](const std::string& text, const std::vector<std::string>& pieces) {
-        std::size_t at = text.starts_with(pieces[0]) ? pieces[0].size() : std::string::npos;
-        for (std::size_t i = 1; i < pieces.size() && at != std::string::npos; ++i) {
-            at = text.find(pieces[i], at);
-            at = at == std::string::npos ? at : at + pieces[i].size();
-        }
-        return at != std::string::npos;
-    };
+    const auto beginnings = qeltor::testing::ReadmeBeginnings(ReadSource("README.md"), "| Tool's text begins |");
     for (const std::wstring& wide : texts) {
         const std::string text(wide.begin(), wide.end());
-        EXPECT_TRUE(std::ranges::any_of(beginnings, [&](const auto& pieces) { return begins(text, pieces); })) << text;
+        EXPECT_TRUE(qeltor::testing::NamedBy(text, beginnings)) << text;
     }
 }
 
